@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quollin needs, when any is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
+  libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev
+  fonts-noto-cjk
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

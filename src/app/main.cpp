@@ -1,0 +1,71 @@
+#include "app/StartupOptions.h"
+#include "core/ShopDatabase.h"
+#include "widgets/MessageBoxPrompter.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
+
+#include <cstdio>
+
+using namespace quollin;
+
+namespace {
+
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+void reportFatal(const QString &text, bool onScreen)
+{
+    std::fprintf(stderr, "quollin: %s\n", text.toLocal8Bit().constData());
+    if (onScreen)
+        MessageBoxPrompter().warning(text);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("brennick"));
+    QCoreApplication::setApplicationName(QStringLiteral("jxc"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOLLIN_VERSION));
+
+    const bool onScreen = hasDisplay();
+    std::unique_ptr<QCoreApplication> app;
+    if (onScreen)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quollin进销存"));
+
+    const StartupOptions options = StartupOptions::parse(app->arguments());
+    if (!options.error.isEmpty()) {
+        reportFatal(options.error, onScreen);
+        return 2;
+    }
+
+    std::unique_ptr<Database> db;
+    try {
+        db = ShopDatabase::open(options.databasePath);
+    } catch (const DbError &e) {
+        reportFatal(QStringLiteral("无法打开数据库 %1：%2").arg(options.databasePath, e.message()), onScreen);
+        return 1;
+    }
+    if (!onScreen) {
+        reportFatal(QStringLiteral("没有可用的显示器（DISPLAY 未设置）。"), false);
+        return 1;
+    }
+
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Quollin进销存 %1").arg(QCoreApplication::applicationVersion()));
+    auto *label = new QLabel(QStringLiteral("数据库：%1").arg(db->path()));
+    label->setAlignment(Qt::AlignCenter);
+    window.setCentralWidget(label);
+    window.resize(1031, 636);
+    window.show();
+    return app->exec();
+}

@@ -1,0 +1,284 @@
+#include "core/Database.h"
+
+#include <sqlite3.h>
+
+#include <QFileInfo>
+
+namespace quollin {
+
+DbError::DbError(const QString &message, int code)
+    : std::runtime_error(message.toStdString()), m_message(message), m_code(code)
+{
+}
+
+// ---------------------------------------------------------------- Statement
+
+Statement::Statement(Database *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+
+Statement::Statement(Statement &&other) noexcept
+    : m_db(other.m_db), m_stmt(other.m_stmt), m_columns(std::move(other.m_columns))
+{
+    other.m_stmt = nullptr;
+}
+
+Statement &Statement::operator=(Statement &&other) noexcept
+{
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_db = other.m_db;
+        m_stmt = other.m_stmt;
+        m_columns = std::move(other.m_columns);
+        other.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+void Statement::check(int rc) const
+{
+    if (rc != SQLITE_OK)
+        m_db->fail(rc);
+}
+
+int Statement::parameterIndex(const char *name) const
+{
+    int index = sqlite3_bind_parameter_index(m_stmt, name);
+    if (index == 0)
+        throw DbError(QStringLiteral("statement has no parameter %1").arg(QLatin1String(name)));
+    return index;
+}
+
+Statement &Statement::bind(int index, const QString &value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    // An empty QString binds as empty text, never as NULL.
+    check(sqlite3_bind_text(m_stmt, index, utf8.constData() ? utf8.constData() : "", int(utf8.size()),
+                            SQLITE_TRANSIENT));
+    return *this;
+}
+
+Statement &Statement::bind(int index, double value)
+{
+    check(sqlite3_bind_double(m_stmt, index, value));
+    return *this;
+}
+
+Statement &Statement::bind(int index, qint64 value)
+{
+    check(sqlite3_bind_int64(m_stmt, index, value));
+    return *this;
+}
+
+Statement &Statement::bindNull(int index)
+{
+    check(sqlite3_bind_null(m_stmt, index));
+    return *this;
+}
+
+Statement &Statement::bind(int index, const QVariant &value)
+{
+    if (value.isNull())
+        return bindNull(index);
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return bind(index, value.toDouble());
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        return bind(index, value.toLongLong());
+    default:
+        return bind(index, value.toString());
+    }
+}
+
+Statement &Statement::bind(const char *name, const QString &value) { return bind(parameterIndex(name), value); }
+Statement &Statement::bind(const char *name, double value) { return bind(parameterIndex(name), value); }
+Statement &Statement::bind(const char *name, qint64 value) { return bind(parameterIndex(name), value); }
+Statement &Statement::bind(const char *name, const QVariant &value) { return bind(parameterIndex(name), value); }
+Statement &Statement::bindNull(const char *name) { return bindNull(parameterIndex(name)); }
+
+bool Statement::next()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    sqlite3_reset(m_stmt);
+    m_db->fail(rc);
+}
+
+void Statement::exec()
+{
+    while (next()) {
+    }
+}
+
+void Statement::reset() { sqlite3_reset(m_stmt); }
+
+void Statement::clearBindings() { sqlite3_clear_bindings(m_stmt); }
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+QString Statement::columnName(int index) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, index));
+}
+
+int Statement::columnIndex(const char *name) const
+{
+    if (m_columns.isEmpty()) {
+        const int count = sqlite3_column_count(m_stmt);
+        for (int i = 0; i < count; ++i)
+            m_columns.insert(QByteArray(sqlite3_column_name(m_stmt, i)), i);
+    }
+    const auto it = m_columns.constFind(QByteArray::fromRawData(name, int(qstrlen(name))));
+    if (it == m_columns.constEnd())
+        throw DbError(QStringLiteral("no such column in result: %1").arg(QLatin1String(name)));
+    return it.value();
+}
+
+bool Statement::isNull(int index) const { return sqlite3_column_type(m_stmt, index) == SQLITE_NULL; }
+
+QString Statement::text(int index) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));
+    const int bytes = sqlite3_column_bytes(m_stmt, index);
+    return data ? QString::fromUtf8(data, bytes) : QString();
+}
+
+double Statement::real(int index) const { return sqlite3_column_double(m_stmt, index); }
+
+qint64 Statement::integer(int index) const { return sqlite3_column_int64(m_stmt, index); }
+
+QVariant Statement::value(int index) const
+{
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_INTEGER:
+        return QVariant(integer(index));
+    case SQLITE_FLOAT:
+        return QVariant(real(index));
+    case SQLITE_NULL:
+        return QVariant();
+    default:
+        return QVariant(text(index));
+    }
+}
+
+// ----------------------------------------------------------------- Database
+
+Database::Database(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)) {}
+
+Database::~Database() { sqlite3_close_v2(m_db); }
+
+void Database::fail(int rc) const
+{
+    throw DbError(QString::fromUtf8(sqlite3_errmsg(m_db)), rc);
+}
+
+std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &key, OpenMode mode)
+{
+    const bool exists = QFileInfo::exists(path);
+    if (!exists && mode == OpenMode::ExistingOnly)
+        throw DbError(QStringLiteral("数据库文件不存在：%1").arg(path), SQLITE_CANTOPEN);
+
+    int flags = SQLITE_OPEN_READWRITE;
+    if (!exists)
+        flags |= SQLITE_OPEN_CREATE;
+    sqlite3 *raw = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    std::unique_ptr<Database> db(new Database(raw, path));
+    if (rc != SQLITE_OK) {
+        if (!raw)
+            throw DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+        db->fail(rc);
+    }
+    sqlite3_extended_result_codes(raw, 1);
+
+    if (sqlite3_key(raw, key.constData(), int(key.size())) != SQLITE_OK)
+        db->fail(sqlite3_errcode(raw));
+    // Pages are decrypted each time they enter the engine's cache and the
+    // operating system's cache cannot help with ciphertext: keep a large one.
+    db->execScript(QStringLiteral("PRAGMA cache_size=-65536"));
+    sqlite3_busy_timeout(raw, 5000);
+
+    // Prove the key before anything can write: a garbage file or a wrong key
+    // fails here with "file is not a database" and the file stays untouched.
+    db->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).exec();
+
+    if (exists && sqlite3_db_readonly(raw, "main") == 1)
+        throw DbError(QStringLiteral("数据库文件只能读不能写：%1").arg(path), SQLITE_READONLY);
+
+    return db;
+}
+
+void Database::useDurableJournal()
+{
+    Statement journal = prepare(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!journal.next() || journal.text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
+        throw DbError(QStringLiteral("无法打开数据库的预写日志（WAL）"), SQLITE_ERROR);
+    journal = prepare(QStringLiteral("PRAGMA synchronous=FULL"));
+    journal.exec();
+}
+
+Statement Database::prepare(const QString &sql)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc);
+    return Statement(this, stmt);
+}
+
+void Database::execScript(const QString &sql)
+{
+    char *error = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString message = error ? QString::fromUtf8(error) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_free(error);
+        throw DbError(message, rc);
+    }
+}
+
+QString Database::engineVersion()
+{
+    return QStringLiteral("SQLCipher (SQLite %1)").arg(QString::fromLatin1(sqlite3_libversion()));
+}
+
+qint64 Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+
+int Database::changes() const { return sqlite3_changes(m_db); }
+
+bool Database::inTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
+
+QString Database::lastErrorMessage() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+// -------------------------------------------------------------- Transaction
+
+Transaction::Transaction(Database &db) : m_db(db) { m_db.execScript(QStringLiteral("BEGIN IMMEDIATE")); }
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        m_db.execScript(QStringLiteral("ROLLBACK"));
+    } catch (const DbError &) {
+        // The engine may already have rolled back on its own (a full disk, an
+        // interrupted statement); nothing is left to undo then.
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.execScript(QStringLiteral("COMMIT"));
+    m_done = true;
+}
+
+} // namespace quollin

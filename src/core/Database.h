@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quollin {
+
+// A failure of the database engine, carrying the engine's own message so that
+// a window can show it as it stands.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString &message, int code = 0);
+    QString message() const { return m_message; }
+    int code() const { return m_code; }
+
+private:
+    QString m_message;
+    int m_code;
+};
+
+class Database;
+
+// One prepared statement. Values only ever enter through bind(): no value is
+// spliced into statement text. Parameters are named (":name") or numbered
+// from 1 ("?").
+class Statement {
+public:
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&other) noexcept;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    ~Statement();
+
+    Statement &bind(const char *name, const QString &value);
+    Statement &bind(const char *name, const char *value) { return bind(name, QString::fromUtf8(value)); }
+    Statement &bind(const char *name, double value);
+    Statement &bind(const char *name, qint64 value);
+    Statement &bind(const char *name, int value) { return bind(name, qint64(value)); }
+    Statement &bind(const char *name, const QVariant &value);
+    Statement &bindNull(const char *name);
+
+    Statement &bind(int index, const QString &value);
+    Statement &bind(int index, double value);
+    Statement &bind(int index, qint64 value);
+    Statement &bind(int index, int value) { return bind(index, qint64(value)); }
+    Statement &bind(int index, const QVariant &value);
+    Statement &bindNull(int index);
+
+    // Steps to the next row; false when there is none. Throws DbError.
+    bool next();
+    // Runs a statement that returns no rows (or ignores them).
+    void exec();
+    // Makes the statement ready to run again; bindings stay unless cleared.
+    void reset();
+    void clearBindings();
+
+    int columnCount() const;
+    QString columnName(int index) const;
+    // Index of a result column by name; throws DbError for an unknown name,
+    // which is a fault in the calling code.
+    int columnIndex(const char *name) const;
+
+    bool isNull(int index) const;
+    QString text(int index) const;
+    double real(int index) const;
+    qint64 integer(int index) const;
+    QVariant value(int index) const;
+
+    bool isNull(const char *name) const { return isNull(columnIndex(name)); }
+    QString text(const char *name) const { return text(columnIndex(name)); }
+    double real(const char *name) const { return real(columnIndex(name)); }
+    qint64 integer(const char *name) const { return integer(columnIndex(name)); }
+    QVariant value(const char *name) const { return value(columnIndex(name)); }
+
+private:
+    friend class Database;
+    Statement(Database *db, sqlite3_stmt *stmt);
+    int parameterIndex(const char *name) const;
+    void check(int rc) const;
+
+    Database *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    mutable QHash<QByteArray, int> m_columns;
+};
+
+// The one connection to the shop's database file, owned by one object for the
+// whole run.
+class Database {
+public:
+    enum class OpenMode { ExistingOnly, CreateIfMissing };
+
+    // Opens the file with the given key. A file that is not a database, or that
+    // the key does not open, is refused with the engine's message and left as
+    // it was: nothing is written before the key has been proven right.
+    static std::unique_ptr<Database> open(const QString &path, const QByteArray &key,
+                                          OpenMode mode = OpenMode::ExistingOnly);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Write-ahead log with full synchronisation: a confirmed sale survives a
+    // power cut. The first call on a file writes to it, so callers check what
+    // the file holds before.
+    void useDurableJournal();
+
+    Statement prepare(const QString &sql);
+    // Runs statement text without parameters (schema, pragmas).
+    void execScript(const QString &sql);
+
+    qint64 lastInsertId() const;
+    int changes() const;
+    bool inTransaction() const;
+    QString path() const { return m_path; }
+    QString lastErrorMessage() const;
+
+    // The engine's version text, for the about box.
+    static QString engineVersion();
+
+    // For the benchmarks, which compare our layer with the bare engine.
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    Database(sqlite3 *db, QString path);
+    friend class Statement;
+    [[noreturn]] void fail(int rc) const;
+
+    sqlite3 *m_db;
+    QString m_path;
+};
+
+// Begins a transaction that rolls back unless commit() is called. The
+// transaction takes the write lock at once, so two copies of the program on one
+// file cannot interleave a read-then-write.
+class Transaction {
+public:
+    explicit Transaction(Database &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};
+
+} // namespace quollin

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace quollin::DatabaseLocation {
+
+inline constexpr const char *kEnvironmentVariable = "QUOLLIN_DATABASE";
+inline constexpr const char *kFileName = "data.db";
+
+// Which file to open: the command line's --database wins, then the
+// environment variable, then data.db in the per-user application data folder.
+QString resolve(const QString &commandLineValue, const QString &environmentValue);
+
+// The per-user default, for the README and the about box.
+QString defaultPath();
+
+} // namespace quollin::DatabaseLocation

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+namespace quollin {
+
+// Every message box and file dialog of the program goes through this interface,
+// so that tests can answer them and read their texts. The window-side
+// implementation lives in the widgets library (MessageBoxPrompter).
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // A warning box with the caption "Warning", a warning icon and one OK button
+    // (the required-field checks use it).
+    virtual void warning(const QString &text) = 0;
+
+    // A plain message box with one OK button: results and refusals.
+    virtual void information(const QString &text) = 0;
+
+    // A confirmation titled "警告！" with OK and Cancel, Cancel being the default.
+    // True when the operator chose OK.
+    virtual bool confirm(const QString &text) = 0;
+
+    // A question with the answers yes and no. True for yes.
+    virtual bool askYesNo(const QString &text) = 0;
+
+    // File dialogs; an empty result means the operator cancelled.
+    virtual QString openFileName(const QString &caption, const QString &startPath,
+                                 const QString &filter) = 0;
+    virtual QString saveFileName(const QString &caption, const QString &startPath,
+                                 const QString &filter) = 0;
+};
+
+} // namespace quollin

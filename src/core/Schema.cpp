@@ -1,0 +1,117 @@
+#include "core/Schema.h"
+
+#include "core/Database.h"
+
+namespace quollin::Schema {
+
+namespace {
+
+QStringList letters(char from, char to)
+{
+    QStringList out;
+    for (char c = from; c <= to; ++c)
+        out << QString(QLatin1Char(c));
+    return out;
+}
+
+struct Table {
+    const char *name;
+    QStringList columns;
+};
+
+QList<Table> tables()
+{
+    return {{"data", goodsColumns()}, {"data1", saleLineColumns()}, {"userdb", userColumns()}, {"rz", logColumns()}};
+}
+
+} // namespace
+
+QStringList goodsColumns()
+{
+    return QStringList{QStringLiteral("ID")} + letters('a', 'g') + letters('1', '8')
+           + QStringList{QStringLiteral("z"), QStringLiteral("day1")};
+}
+
+QStringList saleLineColumns()
+{
+    return QStringList{QStringLiteral("ID")} + letters('a', 'z') + letters('1', '4')
+           + QStringList{QStringLiteral("a5")} + letters('6', '9')
+           + QStringList{QStringLiteral("day1"), QStringLiteral("day2"), QStringLiteral("day3"),
+                         QStringLiteral("day4"), QStringLiteral("day5"), QStringLiteral("day6"),
+                         QStringLiteral("goods_id")};
+}
+
+QStringList userColumns() { return {QStringLiteral("username"), QStringLiteral("passwd")}; }
+
+QStringList logColumns()
+{
+    return {QStringLiteral("id"), QStringLiteral("username"), QStringLiteral("btime"), QStringLiteral("jtime")};
+}
+
+QString quoted(const QString &identifier)
+{
+    QString inner = identifier;
+    inner.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+namespace {
+
+// Column type by the name's shape: digit names and a5 are amounts, day
+// columns ISO date text, the keys integers, everything else text.
+QString columnDefinition(const QString &table, const QString &column)
+{
+    QString type = QStringLiteral("TEXT");
+    if (column == QLatin1String("ID") || column == QLatin1String("id"))
+        return quoted(column) + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+    if (column == QLatin1String("goods_id"))
+        type = QStringLiteral("INTEGER");
+    else if (column == QLatin1String("a5") || (column.size() == 1 && column.at(0).isDigit()))
+        type = QStringLiteral("REAL");
+    if (table == QLatin1String("userdb") && column == QLatin1String("username"))
+        return quoted(column) + QStringLiteral(" TEXT NOT NULL UNIQUE");
+    return quoted(column) + QLatin1Char(' ') + type;
+}
+
+} // namespace
+
+void create(Database &db)
+{
+    for (const Table &table : tables()) {
+        QStringList defs;
+        for (const QString &column : table.columns)
+            defs << columnDefinition(QLatin1String(table.name), column);
+        db.execScript(QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(table.name), defs.join(QStringLiteral(", "))));
+    }
+    db.execScript(QStringLiteral("CREATE INDEX data_day1 ON data (day1);"
+                                 "CREATE INDEX data1_day1 ON data1 (day1);"
+                                 "CREATE INDEX data1_z ON data1 (z);"
+                                 "CREATE INDEX data1_g ON data1 (g);"
+                                 "CREATE INDEX data1_goods_id ON data1 (goods_id);"));
+    db.execScript(QStringLiteral("PRAGMA user_version=%1").arg(kVersion));
+}
+
+void verify(Database &db)
+{
+    Statement version = db.prepare(QStringLiteral("PRAGMA user_version"));
+    const int found = version.next() ? int(version.integer(0)) : 0;
+    if (found > kVersion)
+        throw DbError(QStringLiteral("数据库文件由更新的版本写成（格式 %1），本程序只认识格式 %2。")
+                          .arg(found)
+                          .arg(kVersion));
+
+    for (const Table &table : tables()) {
+        Statement info = db.prepare(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(QLatin1String(table.name))));
+        QStringList present;
+        while (info.next())
+            present << info.text("name");
+        if (present.isEmpty())
+            throw DbError(QStringLiteral("数据库文件中没有表 %1。").arg(QLatin1String(table.name)));
+        for (const QString &column : table.columns) {
+            if (!present.contains(column))
+                throw DbError(QStringLiteral("数据库文件的表 %1 缺少列 %2。").arg(QLatin1String(table.name), column));
+        }
+    }
+}
+
+} // namespace quollin::Schema

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+
+namespace quollin {
+
+class Database;
+
+// The four tables of the shop's file and the version stamp that lets a later
+// release migrate an older file.
+namespace Schema {
+
+inline constexpr int kVersion = 1;
+
+// Column names of each table in their stored order.
+QStringList goodsColumns();     // table data
+QStringList saleLineColumns();  // table data1
+QStringList userColumns();      // table userdb
+QStringList logColumns();       // table rz
+
+// Creates every table and index and stamps the version. Runs in the caller's
+// transaction.
+void create(Database &db);
+
+// Refuses (DbError with a Chinese message) a file that lacks a table or column,
+// or that a newer release has written. Reads only.
+void verify(Database &db);
+
+// Quotes an identifier for statement text: column names made of digits must
+// be quoted wherever they stand. Only for names from this schema, never for
+// anything typed.
+QString quoted(const QString &identifier);
+
+} // namespace Schema
+} // namespace quollin
