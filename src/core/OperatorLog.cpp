@@ -1,0 +1,21 @@
+#include "core/OperatorLog.h"
+
+#include "core/Database.h"
+#include "core/DateText.h"
+
+namespace quollin {
+
+qint64 OperatorLog::recordSignIn(const QString &operatorName, const QDateTime &when)
+{
+    Statement insert = m_db.prepare(QStringLiteral("INSERT INTO rz (username, btime) VALUES (:name, :time)"));
+    insert.bind(":name", operatorName).bind(":time", DateText::dateTime(when)).exec();
+    return m_db.lastInsertId();
+}
+
+void OperatorLog::recordClose(qint64 id, const QDateTime &when)
+{
+    Statement update = m_db.prepare(QStringLiteral("UPDATE rz SET jtime = :time WHERE id = :id"));
+    update.bind(":time", DateText::dateTime(when)).bind(":id", id).exec();
+}
+
+} // namespace quollin

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace quollin {
+
+class Database;
+
+// Table rz: one row per successful sign-in; the close of the main window
+// stamps its end. A run that ends without a clean close leaves jtime empty.
+class OperatorLog {
+public:
+    explicit OperatorLog(Database &db) : m_db(db) {}
+
+    // Returns the id of the row this sign-in inserted (never max(id), which
+    // would pick another copy's row when two copies share the file).
+    qint64 recordSignIn(const QString &operatorName, const QDateTime &when);
+    void recordClose(qint64 id, const QDateTime &when);
+
+private:
+    Database &m_db;
+};
+
+} // namespace quollin
