@@ -1,0 +1,117 @@
+#include "operators/OperatorAccounts.h"
+
+#include "core/Database.h"
+#include "core/DistinctValues.h"
+#include "core/InputChecks.h"
+#include "core/PasswordHash.h"
+#include "core/ShopDatabase.h"
+
+namespace quollin {
+
+namespace {
+
+bool isSuperAdministrator(const QString &trimmedName) { return trimmedName == ShopDatabase::kSuperAdministrator; }
+
+bool accountExists(Database &db, const QString &name)
+{
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb WHERE username = :name"));
+    query.bind(":name", name);
+    return query.next();
+}
+
+} // namespace
+
+OperatorAccounts::OperatorAccounts(Database &db) : m_db(db) {}
+
+QStringList OperatorAccounts::userNames() const
+{
+    // Stored order is insertion order, which rowid keeps.
+    Statement query = m_db.prepare(QStringLiteral("SELECT username FROM userdb ORDER BY rowid"));
+    QStringList names;
+    while (query.next())
+        names << query.text(0);
+    return names;
+}
+
+QStringList OperatorAccounts::sortedUserNames() const
+{
+    return DistinctValues(m_db, QStringLiteral("username"), QStringLiteral("userdb"));
+}
+
+bool OperatorAccounts::verify(const QString &name, const QString &password) const
+{
+    Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+    query.bind(":name", name);
+    while (query.next()) {
+        if (!query.isNull(0) && PasswordHash::verify(query.text(0), password))
+            return true;
+    }
+    return false;
+}
+
+OperatorAccounts::Outcome OperatorAccounts::addUser(const QString &name)
+{
+    const QString trimmed = TrimmedInput(name);
+    if (isSuperAdministrator(trimmed))
+        return Outcome::SuperAdministrator;
+    if (trimmed.isEmpty())
+        return Outcome::EmptyName;
+
+    // Hash before taking the write lock: it is the slow part.
+    const QString initial = PasswordHash::hash(ShopDatabase::kInitialPassword);
+    Transaction transaction(m_db);
+    if (accountExists(m_db, trimmed))
+        return Outcome::AlreadyExists;
+    Statement insert = m_db.prepare(QStringLiteral("INSERT INTO userdb (username, passwd) VALUES (:name, :hash)"));
+    insert.bind(":name", trimmed).bind(":hash", initial).exec();
+    transaction.commit();
+    return Outcome::Done;
+}
+
+OperatorAccounts::Outcome OperatorAccounts::initialisePassword(const QString &name)
+{
+    const QString trimmed = TrimmedInput(name);
+    if (trimmed.isEmpty())
+        return Outcome::EmptyName;
+    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    update.bind(":hash", PasswordHash::hash(ShopDatabase::kInitialPassword)).bind(":name", trimmed).exec();
+    return m_db.changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
+}
+
+OperatorAccounts::Outcome OperatorAccounts::deleteUser(const QString &name)
+{
+    const QString trimmed = TrimmedInput(name);
+    if (isSuperAdministrator(trimmed))
+        return Outcome::SuperAdministrator;
+    if (trimmed.isEmpty())
+        return Outcome::EmptyName;
+    Statement remove = m_db.prepare(QStringLiteral("DELETE FROM userdb WHERE username = :name"));
+    remove.bind(":name", trimmed).exec();
+    return m_db.changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
+}
+
+OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, const QString &oldPassword,
+                                                           const QString &newPassword)
+{
+    const QString trimmed = TrimmedInput(name);
+    if (trimmed.isEmpty())
+        return Outcome::EmptyName;
+
+    // Check and write under one lock, so a password changed elsewhere in
+    // between cannot be overwritten on the strength of the old one.
+    Transaction transaction(m_db);
+    {
+        Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+        query.bind(":name", trimmed);
+        if (!query.next())
+            return Outcome::NoSuchUser;
+        if (query.isNull(0) || !PasswordHash::verify(query.text(0), oldPassword))
+            return Outcome::WrongOldPassword;
+    }
+    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    update.bind(":hash", PasswordHash::hash(newPassword)).bind(":name", trimmed).exec();
+    transaction.commit();
+    return Outcome::Done;
+}
+
+} // namespace quollin
