@@ -1,11 +1,11 @@
 #include "app/StartupOptions.h"
+#include "app/TMainForm.h"
+#include "core/SettingsStore.h"
 #include "core/ShopDatabase.h"
 #include "widgets/MessageBoxPrompter.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QStatusBar>
+#include <QFont>
 
 #include <cstdio>
 
@@ -17,6 +17,14 @@ bool hasDisplay()
 {
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
            || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+// The faces the windows ask for by their Windows names.
+void registerFontSubstitutions()
+{
+    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitution(QStringLiteral("微软雅黑"), QStringLiteral("Noto Sans CJK SC"));
 }
 
 void reportFatal(const QString &text, bool onScreen)
@@ -60,12 +68,15 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quollin进销存 %1").arg(QCoreApplication::applicationVersion()));
-    auto *label = new QLabel(QStringLiteral("数据库：%1").arg(db->path()));
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(1031, 636);
+    registerFontSubstitutions();
+    QFont font = QApplication::font();
+    font.setFamilies({font.family(), QStringLiteral("Noto Sans CJK SC")});
+    QApplication::setFont(font);
+
+    SettingsStore settings;
+    MessageBoxPrompter prompter;
+    TMainForm window(*db, settings, prompter);
+    QObject::connect(&window, &TMainForm::signInAbandoned, app.get(), &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     return app->exec();
 }

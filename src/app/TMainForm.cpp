@@ -1,0 +1,376 @@
+#include "app/TMainForm.h"
+
+#include "app/DesktopEntry.h"
+#include "app/ExternalTools.h"
+#include "app/Skins.h"
+#include "app/TAboutBox.h"
+#include "app/Tchhform.h"
+#include "core/Database.h"
+#include "core/DateText.h"
+#include "core/OperatorLog.h"
+#include "core/Prompter.h"
+#include "core/SettingsStore.h"
+#include "operators/OperatorAccounts.h"
+#include "operators/Tchangepassfm.h"
+#include "operators/Tloginfm.h"
+#include "operators/Tuserglfm.h"
+#include "widgets/DateBoxKeeper.h"
+#include "widgets/ShowOrCreateWindow.h"
+#include "widgets/SuccessNotice.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace quollin {
+
+namespace {
+
+constexpr int kClientWidth = 1031;
+constexpr int kClientHeight = 636;
+// The goods list takes the window's height less the bottom panel and the
+// status bar.
+constexpr int kBelowGoodsList = 196;
+constexpr int kHintMilliseconds = 2000;
+
+QApplication &application() { return *static_cast<QApplication *>(QCoreApplication::instance()); }
+
+template <class W> W *centredOnScreen(W *window)
+{
+    window->adjustSize();
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    return window;
+}
+
+void setHint(QWidget *widget, const QString &hint)
+{
+    widget->setToolTip(hint);
+    widget->setToolTipDuration(kHintMilliseconds);
+    widget->setStatusTip(hint);
+}
+
+} // namespace
+
+TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent)
+    : QMainWindow(parent),
+      m_db(db),
+      m_settings(settings),
+      m_prompter(prompter),
+      m_accounts(std::make_unique<OperatorAccounts>(db)),
+      m_log(std::make_unique<OperatorLog>(db))
+{
+    setObjectName(QStringLiteral("TMainForm"));
+    setWindowTitle(QStringLiteral("Quollin进销存 %1").arg(QCoreApplication::applicationVersion()));
+
+    // The windows that live for the whole run, made in start order; none is
+    // shown yet.
+    m_help = new Tchhform(this);
+    m_help->setWindowFlag(Qt::Window);
+    m_login = new Tloginfm(db, *m_accounts, prompter, this);
+    m_login->setWindowModality(Qt::WindowModal);
+    connect(m_login, &Tloginfm::shownToOperator, this, [] { refreshDesktopEntry(); });
+    connect(m_login, &QDialog::finished, this, &TMainForm::signInFinished);
+    m_about = new TAboutBox(this);
+
+    buildLayout();
+    m_notice = new SuccessNotice(centralWidget());
+    m_keeper = new DateBoxKeeper(this);
+    m_keeper->start();
+
+    setFixedSize(kClientWidth, kClientHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TMainForm::~TMainForm() = default;
+
+QToolButton *TMainForm::addToolButton(const QString &caption, const QIcon &icon, const QString &hint)
+{
+    auto *button = new QToolButton(m_toolbar);
+    button->setText(caption);
+    button->setAccessibleName(caption);
+    button->setObjectName(caption);
+    button->setIcon(icon);
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setMinimumWidth(72);
+    setHint(button, hint);
+    m_toolbar->layout()->addWidget(button);
+    return button;
+}
+
+void TMainForm::buildLayout()
+{
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // Where the goods list stands.
+    m_goodsArea = new QWidget(central);
+    m_goodsArea->setObjectName(QStringLiteral("goodsArea"));
+    m_goodsArea->setAutoFillBackground(true);
+    m_goodsArea->setBackgroundRole(QPalette::Base);
+    column->addWidget(m_goodsArea);
+
+    m_bottomPanel = new QWidget(central);
+    m_bottomPanel->setObjectName(QStringLiteral("bottomPanel"));
+    auto *bottom = new QHBoxLayout(m_bottomPanel);
+    bottom->setContentsMargins(8, 8, 8, 8);
+    m_toolbar = new QWidget(m_bottomPanel);
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    auto *buttons = new QHBoxLayout(m_toolbar);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(4);
+    bottom->addWidget(m_toolbar);
+    bottom->addStretch(1);
+    column->addWidget(m_bottomPanel, 1);
+    setCentralWidget(central);
+
+    // Menu "设 置".
+    m_settingsMenu = new QMenu(QStringLiteral("设 置"), this);
+    m_settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
+    m_passwordAction = m_settingsMenu->addAction(QStringLiteral("修改密码"), this, &TMainForm::openPasswordChange);
+    m_userAdminAction = m_settingsMenu->addAction(QStringLiteral("用户管理"), this, &TMainForm::openUserAdministration);
+    m_settingsMenu->addSeparator();
+    QMenu *skins = m_settingsMenu->addMenu(QStringLiteral("界面换肤"));
+    m_skinGroup = new QActionGroup(this);
+    m_skinGroup->setExclusive(true);
+    const QStringList captions = Skins::captions();
+    for (int i = 0; i < captions.size(); ++i) {
+        QAction *action = skins->addAction(captions.at(i));
+        action->setCheckable(true);
+        action->setData(i);
+        m_skinGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, i] { chooseSkin(i); });
+    }
+    m_settingsMenu->addAction(QStringLiteral("计算器"), this, &TMainForm::startCalculator);
+    m_settingsMenu->addAction(QStringLiteral("记事本"), this, &TMainForm::startTextEditor);
+
+    // Menu "技术支持".
+    auto *support = new QMenu(QStringLiteral("技术支持"), this);
+    support->setObjectName(QStringLiteral("supportMenu"));
+    support->addAction(QStringLiteral("使用帮助"), this, &TMainForm::showHelp);
+    support->addAction(QStringLiteral("软件升级"), this, &TMainForm::openUpgradePage);
+    support->addAction(QStringLiteral("官方网站"), this, &TMainForm::openWebSite);
+    support->addAction(QStringLiteral("关于..."), this, &TMainForm::showAbout);
+
+    QToolButton *settingsButton = addToolButton(QStringLiteral("设 置"), style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                                                QStringLiteral("密码、用户、界面换肤和小工具"));
+    settingsButton->setMenu(m_settingsMenu);
+    settingsButton->setPopupMode(QToolButton::InstantPopup);
+    QToolButton *supportButton = addToolButton(QStringLiteral("技术支持"), style()->standardIcon(QStyle::SP_MessageBoxQuestion),
+                                               QStringLiteral("使用帮助、软件升级和关于"));
+    supportButton->setMenu(support);
+    supportButton->setPopupMode(QToolButton::InstantPopup);
+
+    // Status bar: hint, operator, today, the maker's address.
+    const int widths[4] = {350, 200, 200, 0};
+    for (int i = 0; i < 4; ++i) {
+        m_statusPanels[i] = new QLabel(this);
+        m_statusPanels[i]->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
+        if (widths[i])
+            m_statusPanels[i]->setFixedWidth(widths[i]);
+        statusBar()->addWidget(m_statusPanels[i], widths[i] ? 0 : 1);
+    }
+    statusBar()->setSizeGripEnabled(false);
+    m_statusPanels[1]->setText(QStringLiteral("操作员："));
+    m_statusPanels[3]->setText(ExternalTools::webSite().toString());
+}
+
+QString TMainForm::statusText(int panel) const
+{
+    return panel >= 0 && panel < 4 ? m_statusPanels[panel]->text() : QString();
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    m_goodsArea->setFixedHeight(qMax(0, height() - kBelowGoodsList));
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // Hints come at once on a light orange ground and go after two seconds.
+    QPalette tips = QToolTip::palette();
+    tips.setColor(QPalette::ToolTipBase, QColor(255, 194, 134));
+    tips.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tips);
+    restoreSettings();
+    m_statusPanels[2]->setText(QStringLiteral("今天：") + DateText::today());
+    // Activation asks for the sign-in; without a window manager there may be
+    // no activation at all, so the first show asks too.
+    QTimer::singleShot(0, this, &TMainForm::requestSignIn);
+}
+
+void TMainForm::restoreSettings()
+{
+    if (!m_settings.exists())
+        return;
+    const auto values = m_settings.read({QStringLiteral("skin"), QStringLiteral("danhao"), QStringLiteral("riqi")});
+    const QString skin = values.value(QStringLiteral("skin"));
+    if (Skins::isValid(skin)) {
+        const int index = Skins::indexOf(skin);
+        Skins::apply(application(), index);
+        if (QAction *action = m_skinGroup->actions().value(index))
+            action->setChecked(true);
+    }
+    bool whole = false;
+    const int serial = values.value(QStringLiteral("danhao")).trimmed().toInt(&whole);
+    // A serial that is not a whole number counts as absent.
+    m_nextSlipSerial = whole ? serial + 1 : 1;
+    const QString riqi = values.value(QStringLiteral("riqi"));
+    if (!riqi.isEmpty())
+        m_lastSaleDate = riqi;
+}
+
+bool TMainForm::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        if (m_signInLogId == 0)
+            QTimer::singleShot(0, this, &TMainForm::requestSignIn);
+        break;
+    case QEvent::StatusTip:
+        m_statusPanels[0]->setText(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::requestSignIn()
+{
+    if (m_signInLogId != 0 || m_signInPending || !isVisible())
+        return;
+    m_signInPending = true;
+    m_login->open();
+}
+
+void TMainForm::signInFinished()
+{
+    m_signInPending = false;
+    if (!m_login->succeeded()) {
+        emit signInAbandoned();
+        close();
+        return;
+    }
+    const QString name = m_login->operatorName();
+    const QString n0 = m_settings.read(QStringLiteral("n0"));
+    if (n0 == QLatin1String("no"))
+        m_hidesZeroStock = true;
+    else if (n0 == QLatin1String("yes"))
+        m_hidesZeroStock = false;
+
+    activateWindow();
+    m_statusPanels[1]->setText(QStringLiteral("操作员：") + name);
+    m_restrictions = OperatorRestrictions(name);
+    applyRestrictions();
+    try {
+        m_signInLogId = m_log->recordSignIn(name, QDateTime::currentDateTime());
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
+}
+
+void TMainForm::applyRestrictions()
+{
+    m_passwordAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::ChangePassword));
+    m_userAdminAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::UserAdministration));
+}
+
+bool TMainForm::allowed(OperatorRestrictions::Command command)
+{
+    if (m_restrictions.mayRun(command))
+        return true;
+    m_prompter.information(OperatorRestrictions::refusalText());
+    return false;
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (m_signInLogId != 0) {
+        try {
+            m_log->recordClose(m_signInLogId, QDateTime::currentDateTime());
+        } catch (const DbError &e) {
+            m_prompter.information(e.message());
+        }
+    }
+    m_help->close();
+    event->accept();
+}
+
+void TMainForm::showSuccess(const QString &text) { m_notice->trigger(text); }
+
+void TMainForm::openUserAdministration()
+{
+    if (!allowed(OperatorRestrictions::Command::UserAdministration))
+        return;
+    ShowOrCreateWindow(m_userAdmin, [this] { return centredOnScreen(new Tuserglfm(m_db, m_prompter, this)); });
+}
+
+void TMainForm::openPasswordChange()
+{
+    if (!allowed(OperatorRestrictions::Command::ChangePassword))
+        return;
+    ShowOrCreateWindow(m_changePassword, [this] { return centredOnScreen(new Tchangepassfm(m_db, m_prompter, this)); });
+}
+
+void TMainForm::chooseSkin(int index)
+{
+    Skins::apply(application(), index);
+    if (QAction *action = m_skinGroup->actions().value(index))
+        action->setChecked(true);
+    m_settings.write(QStringLiteral("skin"), Skins::settingValue(index));
+}
+
+void TMainForm::startCalculator()
+{
+    if (!ExternalTools::startCalculator())
+        m_prompter.information(QStringLiteral("没有找到计算器程序，请先安装一个计算器。"));
+}
+
+void TMainForm::startTextEditor()
+{
+    if (!ExternalTools::startTextEditor())
+        m_prompter.information(QStringLiteral("没有找到记事本程序，请先安装一个文本编辑器。"));
+}
+
+void TMainForm::showHelp()
+{
+    m_help->show();
+    m_help->raise();
+}
+
+void TMainForm::showAbout() { m_about->exec(); }
+
+void TMainForm::openWebSite()
+{
+    if (!ExternalTools::openWebSite())
+        m_prompter.information(QStringLiteral("无法打开浏览器：") + ExternalTools::webSite().toString());
+}
+
+void TMainForm::openUpgradePage()
+{
+    if (!ExternalTools::openUpgradePage())
+        m_prompter.information(QStringLiteral("无法打开浏览器：") + ExternalTools::upgradePage().toString());
+}
+
+} // namespace quollin

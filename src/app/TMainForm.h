@@ -1,0 +1,122 @@
+#pragma once
+
+#include "operators/OperatorRestrictions.h"
+
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace quollin {
+
+class Database;
+class DateBoxKeeper;
+class OperatorAccounts;
+class OperatorLog;
+class Prompter;
+class SettingsStore;
+class SuccessNotice;
+class TAboutBox;
+class Tchangepassfm;
+class Tchhform;
+class Tloginfm;
+class Tuserglfm;
+
+// The main window: it lives for the whole run, asks for sign-in at its first
+// activation, and closing it ends the program.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    qint64 signInLogId() const { return m_signInLogId; }
+    const OperatorRestrictions &restrictions() const { return m_restrictions; }
+    // Loaded from the settings at show; the sale panel owns them.
+    QString lastSaleDate() const { return m_lastSaleDate; }
+    int nextSlipSerial() const { return m_nextSlipSerial; }
+    // The goods list's zero-stock choice read at sign-in: true hides goods
+    // without stock.
+    bool hidesZeroStock() const { return m_hidesZeroStock; }
+
+    Tloginfm *signInWindow() const { return m_login; }
+    Tchhform *helpWindow() const { return m_help; }
+    SuccessNotice *successNotice() const { return m_notice; }
+    DateBoxKeeper *dateBoxKeeper() const { return m_keeper; }
+    QPointer<Tuserglfm> userAdministrationWindow() const { return m_userAdmin; }
+    QPointer<Tchangepassfm> passwordWindow() const { return m_changePassword; }
+
+    void showSuccess(const QString &text);
+    // The status panel texts, left to right.
+    QString statusText(int panel) const;
+
+signals:
+    // The sign-in window was closed without a sign-in: the program ends.
+    void signInAbandoned();
+
+public slots:
+    void requestSignIn();
+    void openUserAdministration();
+    void openPasswordChange();
+    void chooseSkin(int index);
+    void startCalculator();
+    void startTextEditor();
+    void showHelp();
+    void showAbout();
+    void openWebSite();
+    void openUpgradePage();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private slots:
+    void signInFinished();
+
+private:
+    void buildLayout();
+    QToolButton *addToolButton(const QString &caption, const QIcon &icon, const QString &hint);
+    void applyRestrictions();
+    void restoreSettings();
+    bool allowed(OperatorRestrictions::Command command);
+
+    Database &m_db;
+    SettingsStore &m_settings;
+    Prompter &m_prompter;
+    std::unique_ptr<OperatorAccounts> m_accounts;
+    std::unique_ptr<OperatorLog> m_log;
+    OperatorRestrictions m_restrictions;
+
+    Tloginfm *m_login;
+    Tchhform *m_help;
+    TAboutBox *m_about;
+    QPointer<Tuserglfm> m_userAdmin;
+    QPointer<Tchangepassfm> m_changePassword;
+
+    QWidget *m_goodsArea = nullptr;
+    QWidget *m_bottomPanel = nullptr;
+    QWidget *m_toolbar = nullptr;
+    SuccessNotice *m_notice;
+    DateBoxKeeper *m_keeper;
+    QLabel *m_statusPanels[4] = {};
+    QMenu *m_settingsMenu = nullptr;
+    QAction *m_passwordAction = nullptr;
+    QAction *m_userAdminAction = nullptr;
+    QActionGroup *m_skinGroup = nullptr;
+
+    qint64 m_signInLogId = 0;
+    bool m_signInPending = false;
+    bool m_shownOnce = false;
+    QString m_lastSaleDate;
+    int m_nextSlipSerial = 1;
+    bool m_hidesZeroStock = false;
+};
+
+} // namespace quollin

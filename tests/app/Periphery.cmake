@@ -1,0 +1,1 @@
+quollin_add_test(tst_periphery SOURCES tst_periphery.cpp LIBS quollin_periphery)

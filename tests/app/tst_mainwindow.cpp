@@ -1,0 +1,317 @@
+#include "app/Skins.h"
+#include "app/TMainForm.h"
+#include "core/Database.h"
+#include "core/SettingsStore.h"
+#include "core/ShopDatabase.h"
+#include "operators/OperatorAccounts.h"
+#include "operators/Tloginfm.h"
+#include "operators/Tchangepassfm.h"
+#include "operators/Tuserglfm.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnvironment.h"
+#include "widgets/DateBoxKeeper.h"
+#include "widgets/PasswordBox.h"
+#include "widgets/SuccessNotice.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace quollin;
+using quollin::test::ScriptedPrompter;
+using quollin::test::TestEnvironment;
+
+namespace {
+
+// One start of the program over a test's own files.
+struct Run {
+    std::unique_ptr<Database> db;
+    SettingsStore settings;
+    ScriptedPrompter prompter;
+    std::unique_ptr<TMainForm> form;
+
+    explicit Run(const TestEnvironment &env)
+        : db(ShopDatabase::open(env.databasePath())), settings(env.settingsPath())
+    {
+        form = std::make_unique<TMainForm>(*db, settings, prompter);
+    }
+
+    Tloginfm *showAndWaitForSignIn()
+    {
+        form->show();
+        form->requestSignIn();
+        Tloginfm *login = form->signInWindow();
+        if (!QTest::qWaitFor([&] { return login->isVisible(); }))
+            return nullptr;
+        return login;
+    }
+
+    void typeSignIn(const QString &name, const QString &password)
+    {
+        Tloginfm *login = form->signInWindow();
+        login->nameBox()->setEditText(name);
+        login->passwordBox()->clear();
+        QTest::keyClicks(login->passwordBox(), password);
+        login->signInButton()->click();
+    }
+
+    QStringList logRows()
+    {
+        Statement q = db->prepare(QStringLiteral("SELECT id, username, btime, jtime FROM rz ORDER BY id"));
+        QStringList rows;
+        while (q.next())
+            rows << QStringLiteral("%1|%2|%3|%4").arg(q.text("id"), q.text("username"), q.text("btime"),
+                                                     q.isNull("jtime") ? QStringLiteral("<null>") : q.text("jtime"));
+        return rows;
+    }
+
+    QAction *settingsAction(const QString &caption)
+    {
+        auto *menu = form->findChild<QMenu *>(QStringLiteral("settingsMenu"));
+        for (QAction *a : menu->actions())
+            if (a->text() == caption)
+                return a;
+        return nullptr;
+    }
+};
+
+const QRegularExpression kTimestamp(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void superAdministratorSignsInAndIsLogged()
+    {
+        TestEnvironment env;
+        Run run(env);
+        Tloginfm *login = run.showAndWaitForSignIn();
+        QVERIFY(login);
+        QCOMPARE(login->windowTitle(), QStringLiteral("用户登录"));
+        QCOMPARE(login->nameBox()->currentText(), QStringLiteral("超级管理员")); // first name chosen
+        QCOMPARE(run.form->statusText(1), QStringLiteral("操作员："));
+
+        run.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+        QTRY_VERIFY(!login->isVisible());
+        QVERIFY(run.prompter.shown.isEmpty());
+        QCOMPARE(run.form->statusText(1), QStringLiteral("操作员：超级管理员"));
+        QVERIFY(run.form->statusText(2).startsWith(QStringLiteral("今天：")));
+
+        const QStringList rows = run.logRows();
+        QCOMPARE(rows.size(), 1);
+        const QStringList fields = rows.first().split(QLatin1Char('|'));
+        QCOMPARE(fields.at(0).toLongLong(), run.form->signInLogId());
+        QCOMPARE(fields.at(1), QStringLiteral("超级管理员"));
+        QVERIFY(kTimestamp.match(fields.at(2)).hasMatch());
+        QCOMPARE(fields.at(3), QStringLiteral("<null>"));
+        QVERIFY(run.settingsAction(QStringLiteral("用户管理"))->isVisible());
+        QVERIFY(run.settingsAction(QStringLiteral("修改密码"))->isVisible());
+
+        // The one open administration window is brought forward, not doubled.
+        run.form->openUserAdministration();
+        QPointer<Tuserglfm> first = run.form->userAdministrationWindow();
+        QVERIFY(first);
+        run.form->openUserAdministration();
+        QCOMPARE(run.form->userAdministrationWindow().data(), first.data());
+        int count = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            count += qobject_cast<Tuserglfm *>(w) ? 1 : 0;
+        QCOMPARE(count, 1);
+        first->close();
+        QTRY_VERIFY(!first);
+
+        // A clean close stamps the end of this sign-in only.
+        run.form->close();
+        const QStringList closed = run.logRows();
+        QVERIFY(kTimestamp.match(closed.first().split(QLatin1Char('|')).at(3)).hasMatch());
+    }
+
+    void ordinaryOperatorCannotReachAccountCommands()
+    {
+        TestEnvironment env;
+        Run run(env);
+        OperatorAccounts(*run.db).addUser(QStringLiteral("张三"));
+        Tloginfm *login = run.showAndWaitForSignIn();
+        QVERIFY(login);
+        run.typeSignIn(QStringLiteral("张三"), QStringLiteral("582"));
+        QTRY_VERIFY(!login->isVisible());
+        QCOMPARE(run.form->statusText(1), QStringLiteral("操作员：张三"));
+        QVERIFY(!run.settingsAction(QStringLiteral("用户管理"))->isVisible());
+        QVERIFY(!run.settingsAction(QStringLiteral("修改密码"))->isVisible());
+
+        // Reached some other way, the commands still refuse.
+        run.form->openUserAdministration();
+        run.form->openPasswordChange();
+        QVERIFY(!run.form->userAdministrationWindow());
+        QVERIFY(!run.form->passwordWindow());
+        QCOMPARE(run.prompter.texts(), QStringList(2, QStringLiteral("当前操作员无权使用此功能！")));
+    }
+
+    void refusedSignIns()
+    {
+        TestEnvironment env;
+        Run run(env);
+        Tloginfm *login = run.showAndWaitForSignIn();
+        QVERIFY(login);
+
+        run.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("581"));
+        QCOMPARE(run.prompter.lastText(), QStringLiteral("密码不正确！请重新输入！"));
+        QCOMPARE(login->passwordBox()->text(), QString());
+        QVERIFY(login->isVisible());
+
+        // Case matters now that passwords are hashed; a typed unknown name fails alike.
+        OperatorAccounts(*run.db).addUser(QStringLiteral("李四"));
+        run.typeSignIn(QStringLiteral("王五"), QStringLiteral("582"));
+        QCOMPARE(run.prompter.lastText(), QStringLiteral("密码不正确！请重新输入！"));
+
+        // A password of blanks counts as empty.
+        login->nameBox()->setEditText(QStringLiteral("超级管理员"));
+        login->passwordBox()->setText(QStringLiteral("   "));
+        login->signInButton()->click();
+        QCOMPARE(run.prompter.lastText(), QStringLiteral("必须输入密码！"));
+        QCOMPARE(run.prompter.shown.last().kind, ScriptedPrompter::Kind::Warning);
+
+        // The key filter drops punctuation and blanks and stops at ten characters.
+        login->passwordBox()->clear();
+        QTest::keyClicks(login->passwordBox(), QStringLiteral("a b;c'1234567890"));
+        QCOMPARE(login->passwordBox()->text(), QStringLiteral("abc1234567"));
+        QVERIFY(run.logRows().isEmpty());
+        QCOMPARE(run.form->signInLogId(), 0);
+    }
+
+    void emptyUserTableAndAbandonedSignIn()
+    {
+        TestEnvironment env;
+        Run run(env);
+        run.db->execScript(QStringLiteral("DELETE FROM userdb"));
+        Tloginfm *login = run.showAndWaitForSignIn();
+        QVERIFY(login);
+        QCOMPARE(login->nameBox()->count(), 0);
+        QCOMPARE(login->nameBox()->currentText(), QString());
+        login->passwordBox()->setText(QStringLiteral("582"));
+        login->signInButton()->click();
+        QCOMPARE(run.prompter.lastText(), QStringLiteral("必须选择用户！"));
+
+        QSignalSpy abandoned(run.form.get(), &TMainForm::signInAbandoned);
+        login->reject(); // the title bar's close button
+        QTRY_COMPARE(abandoned.count(), 1);
+        QTRY_VERIFY(!run.form->isVisible());
+        QVERIFY(run.logRows().isEmpty());
+    }
+
+    void runWithoutCleanCloseLeavesEndEmpty()
+    {
+        TestEnvironment env;
+        {
+            Run first(env);
+            QVERIFY(first.showAndWaitForSignIn());
+            first.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+            QTRY_VERIFY(first.form->signInLogId() != 0);
+            first.form->close();
+        }
+        Run second(env);
+        QVERIFY(second.showAndWaitForSignIn());
+        second.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+        QTRY_VERIFY(second.form->signInLogId() != 0);
+        // The second run "crashes": no close. Its row keeps an empty end time,
+        // and its id is the row it inserted.
+        const QStringList rows = second.logRows();
+        QCOMPARE(rows.size(), 2);
+        QVERIFY(!rows.at(0).endsWith(QLatin1String("<null>")));
+        QVERIFY(rows.at(1).endsWith(QLatin1String("<null>")));
+        QCOMPARE(rows.at(1).split(QLatin1Char('|')).at(0).toLongLong(), second.form->signInLogId());
+        second.form->hide();
+    }
+
+    void dateBoxKeeperRefillsAnEmptiedBox()
+    {
+        TestEnvironment env;
+        Run run(env);
+        auto *emptied = new QLineEdit(run.form.get());
+        auto *typing = new QLineEdit(run.form.get());
+        for (QLineEdit *box : {emptied, typing}) {
+            box->setInputMask(DateBoxKeeper::dateMask());
+            box->setText(QStringLiteral("2020-01-01"));
+            run.form->dateBoxKeeper()->watch(box);
+        }
+        QCOMPARE(run.form->dateBoxKeeper()->interval(), 500);
+        run.form->show();
+        emptied->selectAll();
+        QTest::keyClick(emptied, Qt::Key_Backspace);
+        QCOMPARE(emptied->displayText(), QStringLiteral("    -  -  "));
+        typing->clear();
+        QTest::keyClicks(typing, QStringLiteral("2026"));
+        QTRY_COMPARE_WITH_TIMEOUT(emptied->text(), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")), 2000);
+        QTest::qWait(600);
+        QCOMPARE(typing->text(), QStringLiteral("2026--")); // half typed, left alone
+        run.form->hide();
+    }
+
+    void secondSuccessNoticeGoesWithTheFirstTimer()
+    {
+        TestEnvironment env;
+        Run run(env);
+        run.form->show();
+        SuccessNotice *notice = run.form->successNotice();
+        QVERIFY(!notice->isVisible());
+        run.form->showSuccess(QStringLiteral("数据入库成功..."));
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->size(), QSize(257, 49));
+        QTest::qWait(1400);
+        run.form->showSuccess(QStringLiteral("修改数据成功..."));
+        QCOMPARE(notice->text(), QStringLiteral("修改数据成功..."));
+        QVERIFY(notice->isVisible());
+        // Hidden at the running timer's tick, about 600 ms on, not two
+        // seconds after the second notice.
+        QTRY_VERIFY_WITH_TIMEOUT(!notice->isVisible(), 1300);
+        QVERIFY(!notice->timerRunning());
+        run.form->hide();
+    }
+
+    void skinIsRememberedAcrossARestart()
+    {
+        TestEnvironment env;
+        {
+            Run first(env);
+            first.form->show();
+            first.form->chooseSkin(2);
+            QCOMPARE(first.settings.read(QStringLiteral("skin")), QStringLiteral("2"));
+            first.form->chooseSkin(4);
+            first.form->hide();
+        }
+        Skins::apply(*qApp, -1);
+        Run second(env);
+        second.form->show();
+        QCOMPARE(Skins::current(), 4);
+        second.form->hide();
+        Skins::apply(*qApp, -1);
+        QCOMPARE(Skins::current(), -1);
+    }
+
+    void mainWindowGeometry()
+    {
+        TestEnvironment env;
+        Run run(env);
+        run.form->show();
+        QCOMPARE(run.form->size(), QSize(1031, 636));
+        QVERIFY(run.form->windowTitle().startsWith(QStringLiteral("Quollin进销存 ")));
+        auto *goods = run.form->findChild<QWidget *>(QStringLiteral("goodsArea"));
+        QVERIFY(goods);
+        QCOMPARE(goods->height(), 636 - 196);
+        for (const char *caption : {"设 置", "技术支持"}) {
+            auto *button = run.form->findChild<QToolButton *>(QString::fromUtf8(caption));
+            QVERIFY2(button && button->menu(), caption);
+            QCOMPARE(button->accessibleName(), QString::fromUtf8(caption));
+        }
+        run.form->hide();
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
