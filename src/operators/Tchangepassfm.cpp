@@ -13,26 +13,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "widgets/NamedWidgets.h"
+
 namespace quollin {
 
 namespace {
 
-QPushButton *button(const QString &caption, const char *objectName, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(objectName));
-    b->setAccessibleName(caption);
-    // Enter on a focused button presses it, as in the rest of the program.
-    b->setAutoDefault(true);
-    return b;
-}
 
-template <class Box> Box *named(Box *box, const QString &caption, const char *objectName)
-{
-    box->setObjectName(QLatin1String(objectName));
-    box->setAccessibleName(caption);
-    return box;
-}
 
 } // namespace
 
@@ -43,10 +30,10 @@ Tchangepassfm::Tchangepassfm(Database &db, Prompter &prompter, QWidget *parent)
     setObjectName(QStringLiteral("Tchangepassfm"));
     setWindowTitle(QStringLiteral("更改密码"));
 
-    m_operator = named(new QComboBox(this), QStringLiteral("选择操作员"), "operatorChoice");
-    m_oldPassword = named(new PasswordBox(this), QStringLiteral("输入旧密码"), "oldPassword");
-    m_newPassword = named(new PasswordBox(this), QStringLiteral("输入新密码"), "newPassword");
-    m_repetition = named(new PasswordBox(this), QStringLiteral("新密码重复"), "repeatPassword");
+    m_operator = Named(new QComboBox(this), QStringLiteral("选择操作员"), "operatorChoice");
+    m_oldPassword = Named(new PasswordBox(this), QStringLiteral("输入旧密码"), "oldPassword");
+    m_newPassword = Named(new PasswordBox(this), QStringLiteral("输入新密码"), "newPassword");
+    m_repetition = Named(new PasswordBox(this), QStringLiteral("新密码重复"), "repeatPassword");
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("选择操作员"), m_operator);
@@ -54,12 +41,12 @@ Tchangepassfm::Tchangepassfm(Database &db, Prompter &prompter, QWidget *parent)
     form->addRow(QStringLiteral("输入新密码"), m_newPassword);
     form->addRow(QStringLiteral("新密码重复"), m_repetition);
 
-    m_closeWhenDone = named(new QCheckBox(QStringLiteral("更改完毕退出"), this), QStringLiteral("更改完毕退出"),
+    m_closeWhenDone = Named(new QCheckBox(QStringLiteral("更改完毕退出"), this), QStringLiteral("更改完毕退出"),
                             "closeWhenDone");
     m_closeWhenDone->setChecked(true);
 
-    m_change = button(QStringLiteral("更改密码"), "changeButton", this);
-    QPushButton *quit = button(QStringLiteral("退出"), "quitButton", this);
+    m_change = NamedButton(QStringLiteral("更改密码"), "changeButton", this);
+    QPushButton *quit = NamedButton(QStringLiteral("退出"), "quitButton", this);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_closeWhenDone);
     buttons->addStretch();

@@ -14,6 +14,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "widgets/NamedWidgets.h"
+
 namespace quollin {
 
 namespace {
@@ -21,15 +23,6 @@ namespace {
 const QString kChooseHint = QStringLiteral("请在左边列表中选择用户");
 const QString kChosenName = QStringLiteral("你选择的用户名：");
 
-QPushButton *button(const QString &caption, const char *objectName, QWidget *parent)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(objectName));
-    b->setAccessibleName(caption);
-    // Enter on a focused button presses it, as in the rest of the program.
-    b->setAutoDefault(true);
-    return b;
-}
 
 // A caption above its box; the box is named after the caption.
 QLineEdit *captionedBox(const QString &caption, const char *objectName, QBoxLayout *into, QWidget *parent,
@@ -58,8 +51,8 @@ Tuserglfm::Tuserglfm(Database &db, Prompter &prompter, QWidget *parent)
     auto *signInColumn = new QVBoxLayout;
     m_adminPassword = captionedBox(QStringLiteral("管理员密码："), "adminPassword", signInColumn, this,
                                    new PasswordBox(this));
-    m_signIn = button(QStringLiteral("登录"), "signInButton", this);
-    QPushButton *quit = button(QStringLiteral("退出"), "quitButton", this);
+    m_signIn = NamedButton(QStringLiteral("登录"), "signInButton", this);
+    QPushButton *quit = NamedButton(QStringLiteral("退出"), "quitButton", this);
     signInColumn->addWidget(m_signIn);
     signInColumn->addWidget(quit);
     signInColumn->addStretch();
@@ -107,8 +100,8 @@ QWidget *Tuserglfm::buildInitialiseTab()
     m_initialiseName = captionedBox(kChosenName, "initialiseName", layout, page);
     m_initialiseName->setReadOnly(true);
     auto *buttons = new QHBoxLayout;
-    QPushButton *initialise = button(QStringLiteral("初始化密码"), "initialiseButton", page);
-    QPushButton *hint = button(QStringLiteral("提示"), "hintButton", page);
+    QPushButton *initialise = NamedButton(QStringLiteral("初始化密码"), "initialiseButton", page);
+    QPushButton *hint = NamedButton(QStringLiteral("提示"), "hintButton", page);
     buttons->addWidget(initialise);
     buttons->addWidget(hint);
     layout->addLayout(buttons);
@@ -126,7 +119,7 @@ QWidget *Tuserglfm::buildAddTab()
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
     m_newName = captionedBox(QStringLiteral("新增用户名："), "newUserName", layout, page);
-    QPushButton *add = button(QStringLiteral("增加用户"), "addUserButton", page);
+    QPushButton *add = NamedButton(QStringLiteral("增加用户"), "addUserButton", page);
     layout->addWidget(add);
     layout->addStretch();
     connect(add, &QPushButton::clicked, this, &Tuserglfm::addUser);
@@ -140,7 +133,7 @@ QWidget *Tuserglfm::buildDeleteTab()
     layout->addWidget(new QLabel(kChooseHint, page));
     m_deleteName = captionedBox(kChosenName, "deleteName", layout, page);
     m_deleteName->setReadOnly(true);
-    QPushButton *remove = button(QStringLiteral("删除用户"), "deleteUserButton", page);
+    QPushButton *remove = NamedButton(QStringLiteral("删除用户"), "deleteUserButton", page);
     layout->addWidget(remove);
     layout->addStretch();
     connect(remove, &QPushButton::clicked, this, &Tuserglfm::deleteUser);
