@@ -15,6 +15,7 @@
 #include "operators/Tloginfm.h"
 #include "operators/Tuserglfm.h"
 #include "widgets/DateBoxKeeper.h"
+#include "widgets/HintPopup.h"
 #include "widgets/ShowOrCreateWindow.h"
 #include "widgets/SuccessNotice.h"
 
@@ -41,7 +42,6 @@ constexpr int kClientHeight = 636;
 // The goods list takes the window's height less the bottom panel and the
 // status bar.
 constexpr int kBelowGoodsList = 196;
-constexpr int kHintMilliseconds = 2000;
 
 QApplication &application() { return *static_cast<QApplication *>(QCoreApplication::instance()); }
 
@@ -53,12 +53,6 @@ template <class W> W *centredOnScreen(W *window)
     return window;
 }
 
-void setHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint);
-    widget->setToolTipDuration(kHintMilliseconds);
-    widget->setStatusTip(hint);
-}
 
 } // namespace
 
@@ -83,6 +77,7 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
     connect(m_login, &QDialog::finished, this, &TMainForm::signInFinished);
     m_about = new TAboutBox(this);
 
+    m_hints = new HintPopup(this);
     buildLayout();
     m_notice = new SuccessNotice(centralWidget());
     m_keeper = new DateBoxKeeper(this);
@@ -106,7 +101,7 @@ QToolButton *TMainForm::addToolButton(const QString &caption, const QIcon &icon,
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setMinimumWidth(72);
-    setHint(button, hint);
+    m_hints->attach(button, hint);
     m_toolbar->layout()->addWidget(button);
     return button;
 }

@@ -16,6 +16,7 @@ namespace quollin {
 
 class Database;
 class DateBoxKeeper;
+class HintPopup;
 class OperatorAccounts;
 class OperatorLog;
 class Prompter;
@@ -105,6 +106,7 @@ private:
     QWidget *m_toolbar = nullptr;
     SuccessNotice *m_notice;
     DateBoxKeeper *m_keeper;
+    HintPopup *m_hints = nullptr;
     QLabel *m_statusPanels[4] = {};
     QMenu *m_settingsMenu = nullptr;
     QAction *m_passwordAction = nullptr;

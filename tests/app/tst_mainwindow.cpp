@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace quollin;
@@ -309,6 +310,14 @@ private slots:
             QVERIFY2(button && button->menu(), caption);
             QCOMPARE(button->accessibleName(), QString::fromUtf8(caption));
         }
+        // A hint shows at once when the mouse enters, on the light orange ground.
+        auto *settings = run.form->findChild<QToolButton *>(QStringLiteral("设 置"));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(settings, &enter);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), settings->toolTip());
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(255, 194, 134));
+        QToolTip::hideText();
         run.form->hide();
     }
 };
