@@ -1,6 +1,5 @@
 #include "app/TMainForm.h"
 
-#include "app/DesktopEntry.h"
 #include "app/ExternalTools.h"
 #include "app/Skins.h"
 #include "app/TAboutBox.h"
@@ -73,7 +72,10 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
     m_help->setWindowFlag(Qt::Window);
     m_login = new Tloginfm(db, *m_accounts, prompter, this);
     m_login->setWindowModality(Qt::WindowModal);
-    connect(m_login, &Tloginfm::shownToOperator, this, [] { refreshDesktopEntry(); });
+    connect(m_login, &Tloginfm::shownToOperator, this, [this] {
+        if (m_onSignInShown)
+            m_onSignInShown();
+    });
     connect(m_login, &QDialog::finished, this, &TMainForm::signInFinished);
     m_about = new TAboutBox(this);
 

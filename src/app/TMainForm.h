@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -51,6 +52,10 @@ public:
     DateBoxKeeper *dateBoxKeeper() const { return m_keeper; }
     QPointer<Tuserglfm> userAdministrationWindow() const { return m_userAdmin; }
     QPointer<Tchangepassfm> passwordWindow() const { return m_changePassword; }
+
+    // What runs each time the sign-in window shows (the real program writes
+    // its desktop entry; tests leave the user's desktop alone).
+    void setOnSignInShown(std::function<void()> action) { m_onSignInShown = std::move(action); }
 
     void showSuccess(const QString &text);
     // The status panel texts, left to right.
@@ -113,6 +118,7 @@ private:
     QAction *m_userAdminAction = nullptr;
     QActionGroup *m_skinGroup = nullptr;
 
+    std::function<void()> m_onSignInShown;
     qint64 m_signInLogId = 0;
     bool m_signInPending = false;
     bool m_shownOnce = false;

@@ -1,3 +1,4 @@
+#include "app/DesktopEntry.h"
 #include "app/StartupOptions.h"
 #include "app/TMainForm.h"
 #include "core/SettingsStore.h"
@@ -77,6 +78,7 @@ int main(int argc, char *argv[])
     MessageBoxPrompter prompter;
     TMainForm window(*db, settings, prompter);
     QObject::connect(&window, &TMainForm::signInAbandoned, app.get(), &QCoreApplication::quit, Qt::QueuedConnection);
+    window.setOnSignInShown([] { refreshDesktopEntry(); });
     window.show();
     return app->exec();
 }

@@ -92,8 +92,11 @@ private slots:
     {
         TestEnvironment env;
         Run run(env);
+        int shortcutWrites = 0;
+        run.form->setOnSignInShown([&] { ++shortcutWrites; });
         Tloginfm *login = run.showAndWaitForSignIn();
         QVERIFY(login);
+        QCOMPARE(shortcutWrites, 1);
         QCOMPARE(login->windowTitle(), QStringLiteral("用户登录"));
         QCOMPARE(login->nameBox()->currentText(), QStringLiteral("超级管理员")); // first name chosen
         QCOMPARE(run.form->statusText(1), QStringLiteral("操作员："));
