@@ -1,0 +1,106 @@
+#include "goods/GoodsQuery.h"
+
+#include "core/DateText.h"
+#include "core/Schema.h"
+
+namespace quollin {
+
+namespace GoodsQuery {
+
+namespace {
+
+QString q(const char *column) { return Schema::quoted(QLatin1String(column)); }
+
+} // namespace
+
+QString selectColumns()
+{
+    QStringList columns;
+    for (const QString &c : Schema::goodsColumns())
+        columns << Schema::quoted(c);
+    return columns.join(QLatin1Char(','));
+}
+
+QString listCondition(ZeroStock zeroStock)
+{
+    // An empty stock compares as NULL and so is hidden too, as intended.
+    return zeroStock == ZeroStock::Hidden ? q("7") + QStringLiteral("<>0") : QString();
+}
+
+QString baseCondition(ZeroStock zeroStock)
+{
+    return zeroStock == ZeroStock::Hidden ? q("7") + QStringLiteral("<>0") : q("2") + QStringLiteral(">0");
+}
+
+BoundQuery list(ZeroStock zeroStock)
+{
+    QString sql = QStringLiteral("SELECT ") + selectColumns() + QStringLiteral(" FROM data");
+    const QString where = listCondition(zeroStock);
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    // ID breaks ties between rows of one day, so the last row is the newest.
+    sql += QStringLiteral(" ORDER BY day1, ID");
+    return {sql, {}};
+}
+
+QString containsPattern(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('%');
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\\') || ch == QLatin1Char('%') || ch == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += ch;
+    }
+    escaped += QLatin1Char('%');
+    return escaped;
+}
+
+BoundQuery condition(ZeroStock zeroStock, const GoodsSearch &search)
+{
+    BoundQuery query;
+    query.sql = QStringLiteral("SELECT ") + selectColumns() + QStringLiteral(" FROM data WHERE ")
+                + baseCondition(zeroStock);
+
+    const struct {
+        const char *column;
+        const char *parameter;
+        const QString &text;
+    } boxes[] = {
+        {"d", ":d", search.category}, {"e", ":e", search.nameInitials}, {"f", ":f", search.specInitials},
+        {"c", ":c", search.code},     {"z", ":z", search.remarks},      {"g", ":g", search.supplier},
+    };
+    for (const auto &box : boxes) {
+        if (box.text.isEmpty())
+            continue;
+        query.sql += QStringLiteral(" AND %1 LIKE %2 ESCAPE '\\'").arg(q(box.column), QLatin1String(box.parameter));
+        query.values.append({QByteArray(box.parameter), containsPattern(box.text)});
+    }
+    if (search.dateRange) {
+        query.sql += QStringLiteral(" AND day1>=:from AND day1<=:to");
+        query.values.append({QByteArrayLiteral(":from"), DateText::date(search.from)});
+        query.values.append({QByteArrayLiteral(":to"), DateText::date(search.to)});
+    }
+    // Entry order, which is what an unordered read of the original file gave.
+    query.sql += QStringLiteral(" ORDER BY ID");
+    return query;
+}
+
+BoundQuery initials(ZeroStock zeroStock, InitialsOf which, const QString &typed)
+{
+    GoodsSearch search;
+    (which == InitialsOf::Name ? search.nameInitials : search.specInitials) = typed;
+    return condition(zeroStock, search);
+}
+
+} // namespace GoodsQuery
+
+SortStep sortClick(SortMark markBefore)
+{
+    if (markBefore == SortMark::Ascending)
+        return {false, SortMark::Descending};
+    return {true, SortMark::Ascending};
+}
+
+} // namespace quollin

@@ -1,0 +1,261 @@
+#include "goods/GoodsStore.h"
+
+#include "core/Database.h"
+#include "core/DateText.h"
+#include "core/DistinctValues.h"
+#include "core/NumberText.h"
+#include "core/PinyinInitials.h"
+#include "core/Schema.h"
+
+namespace quollin {
+
+namespace {
+
+// Column order of GoodsQuery::selectColumns().
+enum Column { Id, A, B, C, D, E, F, G, N1, N2, N3, N4, N5, N6, N7, N8, Z, Day1 };
+
+std::optional<double> amountAt(const Statement &row, int index)
+{
+    if (row.isNull(index))
+        return std::nullopt;
+    return row.real(index);
+}
+
+GoodsRecord readRow(const Statement &row)
+{
+    GoodsRecord r;
+    r.id = row.integer(Id);
+    r.name = row.text(A);
+    r.specification = row.text(B);
+    r.code = row.text(C);
+    r.category = row.text(D);
+    r.nameInitials = row.text(E);
+    r.specInitials = row.text(F);
+    r.supplier = row.text(G);
+    r.purchasePrice = amountAt(row, N1);
+    r.quantity = amountAt(row, N2);
+    r.purchaseAmount = amountAt(row, N3);
+    r.salePrice = amountAt(row, N4);
+    r.soldQuantity = amountAt(row, N5);
+    r.salesAmount = amountAt(row, N6);
+    r.stockQuantity = amountAt(row, N7);
+    r.stockValue = amountAt(row, N8);
+    r.remarks = row.text(Z);
+    r.day1 = row.text(Day1);
+    return r;
+}
+
+void bindAmount(Statement &s, const char *name, const std::optional<double> &v)
+{
+    if (v)
+        s.bind(name, *v);
+    else
+        s.bindNull(name);
+}
+
+void bindColumns(Statement &s, const GoodsRecord &r)
+{
+    s.bind(":a", r.name).bind(":b", r.specification).bind(":c", r.code).bind(":d", r.category);
+    s.bind(":e", r.nameInitials).bind(":f", r.specInitials).bind(":g", r.supplier);
+    bindAmount(s, ":n1", r.purchasePrice);
+    bindAmount(s, ":n2", r.quantity);
+    bindAmount(s, ":n3", r.purchaseAmount);
+    bindAmount(s, ":n4", r.salePrice);
+    bindAmount(s, ":n5", r.soldQuantity);
+    bindAmount(s, ":n6", r.salesAmount);
+    bindAmount(s, ":n7", r.stockQuantity);
+    bindAmount(s, ":n8", r.stockValue);
+    s.bind(":z", r.remarks).bind(":day1", r.day1);
+}
+
+// A product as the panel computes it: written as the general number text and
+// stored as what that text reads, so 0.1 × 3 is stored as 0.3.
+// Beyond what a text can carry (an overflow) the bare value stays.
+double asShown(double value)
+{
+    const std::optional<double> shown = NumberText::parseDecimal(NumberText::general(value));
+    return shown ? *shown : value;
+}
+double product(double x, double y) { return asShown(x * y); }
+
+StockInCheck refuse(const QString &message, StockInBox box) { return {std::nullopt, message, box}; }
+
+} // namespace
+
+StockInCheck checkStockIn(const StockInBoxes &boxes, StockInKind kind)
+{
+    const struct {
+        const QString &text;
+        const char *message;
+        StockInBox box;
+    } required[] = {
+        {boxes.name, "商品名称必须输入！", StockInBox::Name},
+        {boxes.code, "商品编码必须输入！", StockInBox::Code},
+        {boxes.category, "商品类别必须输入！", StockInBox::Category},
+        {boxes.purchasePrice, "进货单价必须输入！", StockInBox::PurchasePrice},
+        {boxes.quantity, "进货数量必须输入！", StockInBox::Quantity},
+        {boxes.salePrice, "销售单价必须输入！", StockInBox::SalePrice},
+    };
+    for (const auto &r : required) {
+        if (r.text.trimmed().isEmpty())
+            return refuse(QString::fromUtf8(r.message), r.box);
+    }
+
+    const QDate date = DateText::parseDate(boxes.date);
+    if (boxes.date.trimmed().isEmpty())
+        return refuse(QStringLiteral("入库日期必须输入"), StockInBox::Date);
+    if (!date.isValid())
+        return refuse(QStringLiteral("入库日期“%1”不是有效的日期（yyyy-mm-dd）").arg(boxes.date), StockInBox::Date);
+
+    // The hidden values may be empty on a row that never had them: that reads
+    // as none sold.
+    const struct {
+        const QString &text;
+        const char *caption;
+        StockInBox box;
+        bool emptyIsZero;
+    } numbers[] = {
+        {boxes.purchasePrice, "进货单价", StockInBox::PurchasePrice, false},
+        {boxes.quantity, "数量", StockInBox::Quantity, false},
+        {boxes.salePrice, "销售单价", StockInBox::SalePrice, false},
+        {boxes.soldQuantity, "销售数量", StockInBox::SoldQuantity, true},
+        {boxes.salesAmount, "销售合计", StockInBox::SalesAmount, true},
+    };
+    double value[5];
+    for (int i = 0; i < 5; ++i) {
+        const auto &n = numbers[i];
+        if (n.emptyIsZero && n.text.trimmed().isEmpty()) {
+            value[i] = 0.0;
+            continue;
+        }
+        const std::optional<double> parsed = NumberText::parseDecimal(n.text);
+        if (!parsed)
+            return refuse(QStringLiteral("%1“%2”不是有效的数字，请重新输入。").arg(QString::fromUtf8(n.caption), n.text),
+                          n.box);
+        value[i] = *parsed;
+    }
+    const double price = value[0], quantity = value[1], salePrice = value[2], sold = value[3];
+
+    GoodsRecord r;
+    r.name = boxes.name.trimmed();
+    r.specification = boxes.specification.trimmed();
+    r.code = boxes.code.trimmed();
+    r.category = boxes.category.trimmed();
+    r.nameInitials = PinyinInitials(r.name);
+    r.specInitials = PinyinInitials(r.specification);
+    r.supplier = boxes.supplier.trimmed();
+    r.remarks = boxes.remarks.trimmed();
+    r.day1 = DateText::date(date);
+    r.purchasePrice = price;
+    r.quantity = quantity;
+    r.purchaseAmount = product(price, quantity);
+    r.salePrice = salePrice;
+    r.soldQuantity = sold;
+    r.salesAmount = value[4];
+    if (kind == StockInKind::New) {
+        r.stockQuantity = quantity;
+        r.stockValue = r.purchaseAmount;
+    } else {
+        const double stock = asShown(quantity - sold);
+        r.stockQuantity = stock;
+        r.stockValue = product(stock, price);
+    }
+    return {r, QString(), StockInBox::None};
+}
+
+std::vector<GoodsRecord> GoodsStore::load(const BoundQuery &query, qsizetype expectedRows)
+{
+    Statement s = m_db.prepare(query.sql);
+    for (const auto &[name, value] : query.values)
+        s.bind(name.constData(), value);
+    std::vector<GoodsRecord> rows;
+    if (expectedRows > 0)
+        rows.reserve(size_t(expectedRows));
+    while (s.next())
+        rows.push_back(readRow(s));
+    return rows;
+}
+
+std::vector<GoodsRecord> GoodsStore::list(ZeroStock zeroStock)
+{
+    // The table's row count bounds the list; counting is cheap beside reading.
+    Statement count = m_db.prepare(QStringLiteral("SELECT count(*) FROM data"));
+    const qint64 total = count.next() ? count.integer(0) : 0;
+    return load(GoodsQuery::list(zeroStock), qsizetype(total));
+}
+
+std::vector<GoodsRecord> GoodsStore::search(ZeroStock zeroStock, const GoodsSearch &search)
+{
+    return load(GoodsQuery::condition(zeroStock, search));
+}
+
+std::optional<GoodsRecord> GoodsStore::find(qint64 id)
+{
+    Statement s = m_db.prepare(QStringLiteral("SELECT ") + GoodsQuery::selectColumns()
+                               + QStringLiteral(" FROM data WHERE ID=:id"));
+    s.bind(":id", id);
+    if (!s.next())
+        return std::nullopt;
+    return readRow(s);
+}
+
+qint64 GoodsStore::insert(const GoodsRecord &record)
+{
+    Statement s = m_db.prepare(QStringLiteral(
+        "INSERT INTO data (a,b,c,d,e,f,g,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",z,day1) "
+        "VALUES (:a,:b,:c,:d,:e,:f,:g,:n1,:n2,:n3,:n4,:n5,:n6,:n7,:n8,:z,:day1)"));
+    bindColumns(s, record);
+    s.exec();
+    return m_db.lastInsertId();
+}
+
+bool GoodsStore::update(const GoodsRecord &record)
+{
+    Statement s = m_db.prepare(QStringLiteral(
+        "UPDATE data SET a=:a,b=:b,c=:c,d=:d,e=:e,f=:f,g=:g,\"1\"=:n1,\"2\"=:n2,\"3\"=:n3,\"4\"=:n4,"
+        "\"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8,z=:z,day1=:day1 WHERE ID=:id"));
+    bindColumns(s, record);
+    s.bind(":id", record.id);
+    s.exec();
+    return m_db.changes() == 1;
+}
+
+bool GoodsStore::remove(qint64 id)
+{
+    Statement s = m_db.prepare(QStringLiteral("DELETE FROM data WHERE ID=:id"));
+    s.bind(":id", id).exec();
+    return m_db.changes() == 1;
+}
+
+StockInCheck GoodsStore::addStockIn(const StockInBoxes &boxes)
+{
+    StockInCheck check = checkStockIn(boxes, StockInKind::New);
+    if (check.ok())
+        check.record->id = insert(*check.record);
+    return check;
+}
+
+StockInCheck GoodsStore::changeStockIn(qint64 id, const StockInBoxes &boxes)
+{
+    StockInCheck check = checkStockIn(boxes, StockInKind::Change);
+    if (!check.ok())
+        return check;
+    check.record->id = id;
+    if (!update(*check.record))
+        return refuse(QStringLiteral("要修改的记录已不存在，请刷新商品列表。"), StockInBox::None);
+    return check;
+}
+
+GoodsDropDowns GoodsStore::dropDowns()
+{
+    const QString table = QStringLiteral("data");
+    GoodsDropDowns lists;
+    lists.names = DistinctValues(m_db, QStringLiteral("a"), table);
+    lists.specifications = DistinctValues(m_db, QStringLiteral("b"), table);
+    lists.codes = DistinctValues(m_db, QStringLiteral("c"), table);
+    lists.categories = DistinctValues(m_db, QStringLiteral("d"), table);
+    lists.suppliers = DistinctValues(m_db, QStringLiteral("g"), table);
+    return lists;
+}
+
+} // namespace quollin

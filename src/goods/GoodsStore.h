@@ -1,0 +1,82 @@
+#pragma once
+
+#include "goods/GoodsQuery.h"
+#include "goods/GoodsRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace quollin {
+
+class Database;
+
+// The texts of the stock-in panel, as typed. soldQuantity and salesAmount are
+// the panel's hidden values: "0" after clearing, the row's own after "修 改".
+struct StockInBoxes {
+    QString name, specification, code, category;
+    QString date; // yyyy-mm-dd
+    QString purchasePrice, quantity, salePrice;
+    QString supplier, remarks;
+    QString soldQuantity = QStringLiteral("0");
+    QString salesAmount = QStringLiteral("0");
+};
+
+// The input a refusal points at, so that the panel can put the focus there.
+enum class StockInBox {
+    None, Name, Code, Category, Date, PurchasePrice, Quantity, SalePrice, SoldQuantity, SalesAmount
+};
+
+// Either the row to store or why not.
+struct StockInCheck {
+    std::optional<GoodsRecord> record;
+    QString error;
+    StockInBox box = StockInBox::None;
+    bool ok() const { return record.has_value(); }
+};
+
+enum class StockInKind {
+    New,    // stock = quantity, stock value = purchase amount
+    Change, // stock recount: stock = quantity − sold, value = stock × price
+};
+
+// Checks the panel's texts in the panel's order (required values first, then
+// the date, then that every number reads) and derives the amounts. Nothing is
+// read from or written to the database.
+StockInCheck checkStockIn(const StockInBoxes &boxes, StockInKind kind);
+
+// The drop-down lists that "全部记录" refills.
+struct GoodsDropDowns {
+    QStringList names, specifications, codes, categories, suppliers;
+};
+
+class GoodsStore {
+public:
+    explicit GoodsStore(Database &db) : m_db(db) {}
+
+    std::vector<GoodsRecord> load(const BoundQuery &query, qsizetype expectedRows = 0);
+    std::vector<GoodsRecord> list(ZeroStock zeroStock);
+    std::vector<GoodsRecord> search(ZeroStock zeroStock, const GoodsSearch &search);
+    std::optional<GoodsRecord> find(qint64 id);
+
+    // Stores a new row and returns its ID.
+    qint64 insert(const GoodsRecord &record);
+    // Writes every column but ID to the row with record.id; false when there is
+    // no such row.
+    bool update(const GoodsRecord &record);
+    bool remove(qint64 id);
+
+    // "新建入库" and "修改入库": check first, write only a checked row. The
+    // returned check carries the stored row (with its ID) or the refusal.
+    StockInCheck addStockIn(const StockInBoxes &boxes);
+    StockInCheck changeStockIn(qint64 id, const StockInBoxes &boxes);
+
+    GoodsDropDowns dropDowns();
+
+private:
+    Database &m_db;
+};
+
+} // namespace quollin

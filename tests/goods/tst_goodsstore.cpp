@@ -1,0 +1,312 @@
+#include "core/Database.h"
+#include "core/ShopDatabase.h"
+#include "goods/GoodsQuery.h"
+#include "goods/GoodsStore.h"
+#include "goods/StockAlarm.h"
+#include "support/TestEnvironment.h"
+
+#include <QtTest>
+
+using namespace quollin;
+using quollin::test::TestEnvironment;
+
+namespace {
+
+StockInBoxes boxes(const QString &name, const QString &price, const QString &quantity)
+{
+    StockInBoxes b;
+    b.name = name;
+    b.specification = QStringLiteral("500ml");
+    b.code = QStringLiteral("6901234");
+    b.category = QStringLiteral("饮料");
+    b.date = QStringLiteral("2016-03-05");
+    b.purchasePrice = price;
+    b.quantity = quantity;
+    b.salePrice = QStringLiteral("3");
+    b.supplier = QStringLiteral("华联");
+    return b;
+}
+
+// A row as an import or an old file may hold it, amounts possibly empty.
+GoodsRecord row(const QString &name, std::optional<double> quantity, std::optional<double> stock,
+                const QString &day1 = QStringLiteral("2016-03-01"))
+{
+    GoodsRecord r;
+    r.name = name;
+    r.category = QStringLiteral("五金");
+    r.quantity = quantity;
+    r.stockQuantity = stock;
+    r.day1 = day1;
+    return r;
+}
+
+QStringList names(const std::vector<GoodsRecord> &rows)
+{
+    QStringList out;
+    for (const GoodsRecord &r : rows)
+        out << r.name;
+    return out;
+}
+
+qint64 rowCount(Database &db)
+{
+    Statement s = db.prepare(QStringLiteral("SELECT count(*) FROM data"));
+    s.next();
+    return s.integer(0);
+}
+
+} // namespace
+
+class GoodsStoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newStockInDerivesAmountAndStock()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+
+        const StockInCheck added = store.addStockIn(boxes(QStringLiteral("  可口可乐 "), QStringLiteral("12.5"),
+                                                          QStringLiteral("4")));
+        QVERIFY2(added.ok(), qPrintable(added.error));
+        const std::optional<GoodsRecord> stored = store.find(added.record->id);
+        QVERIFY(stored);
+        QCOMPARE(*stored, *added.record);
+        QCOMPARE(stored->name, QStringLiteral("可口可乐"));
+        QCOMPARE(stored->nameInitials, QStringLiteral("kkkl"));
+        QCOMPARE(stored->purchaseAmount, 50.0);
+        QCOMPARE(stored->stockQuantity, 4.0);
+        QCOMPARE(stored->stockValue, 50.0);
+        QCOMPARE(stored->soldQuantity, 0.0);
+        QCOMPARE(stored->salesAmount, 0.0);
+        QCOMPARE(stored->day1, QStringLiteral("2016-03-05"));
+
+        // The product is what its shown text reads, not the binary noise.
+        const StockInCheck tenth = store.addStockIn(boxes(QStringLiteral("螺丝"), QStringLiteral("0.1"),
+                                                          QStringLiteral("3")));
+        QVERIFY(tenth.ok());
+        QCOMPARE(*store.find(tenth.record->id)->purchaseAmount, 0.3);
+        QCOMPARE(rowCount(*db), 2);
+    }
+
+    void changeRecountsStockAsPurchasedMinusSold()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+        GoodsRecord old = row(QStringLiteral("扳手"), 10, 99);
+        old.soldQuantity = 3;
+        old.salesAmount = 9;
+        const qint64 id = store.insert(old);
+        const qint64 neighbour = store.insert(row(QStringLiteral("钳子"), 1, 1));
+        const GoodsRecord neighbourBefore = *store.find(neighbour);
+
+        StockInBoxes b = boxes(QStringLiteral("扳手"), QStringLiteral("2"), QStringLiteral("10"));
+        b.soldQuantity = QStringLiteral("3");
+        b.salesAmount = QStringLiteral("9");
+        const StockInCheck changed = store.changeStockIn(id, b);
+        QVERIFY2(changed.ok(), qPrintable(changed.error));
+        const GoodsRecord after = *store.find(id);
+        QCOMPARE(after.stockQuantity, 7.0);
+        QCOMPARE(after.stockValue, 14.0);
+        QCOMPARE(after.purchaseAmount, 20.0);
+        QCOMPARE(after.soldQuantity, 3.0);
+        QCOMPARE(after.salesAmount, 9.0);
+        QCOMPARE(*store.find(neighbour), neighbourBefore);
+    }
+
+    void deleteRemovesOnlyTheAddressedRow()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+        // Two identical rows: only the ID tells them apart.
+        const qint64 first = store.insert(row(QStringLiteral("胶带"), 2, 2));
+        const qint64 second = store.insert(row(QStringLiteral("胶带"), 2, 2));
+
+        QVERIFY(store.remove(first));
+        QVERIFY(!store.find(first));
+        QVERIFY(store.find(second));
+        QVERIFY(!store.remove(first));
+
+        const StockInCheck gone = store.changeStockIn(first, boxes(QStringLiteral("胶带"), QStringLiteral("1"),
+                                                                   QStringLiteral("1")));
+        QVERIFY(!gone.ok());
+        QCOMPARE(rowCount(*db), 1);
+    }
+
+    void listAndConditionFollowTheZeroStockSwitch()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+        store.insert(row(QStringLiteral("late"), 5, 5, QStringLiteral("2016-04-01")));
+        store.insert(row(QStringLiteral("imported"), 0, 0));
+        store.insert(row(QStringLiteral("owed"), 3, -2));
+        store.insert(row(QStringLiteral("blank"), std::nullopt, std::nullopt));
+        store.insert(row(QStringLiteral("soldout"), 4, 0));
+
+        QCOMPARE(names(store.list(ZeroStock::Shown)),
+                 (QStringList{"imported", "owed", "blank", "soldout", "late"}));
+        QCOMPARE(names(store.list(ZeroStock::Hidden)), (QStringList{"owed", "late"}));
+        QCOMPARE(names(store.search(ZeroStock::Shown, {})), (QStringList{"late", "owed", "soldout"}));
+        QCOMPARE(names(store.search(ZeroStock::Hidden, {})), (QStringList{"late", "owed"}));
+
+        GoodsSearch march;
+        march.category = QStringLiteral("五");
+        march.dateRange = true;
+        march.from = QDate(2016, 3, 1);
+        march.to = QDate(2016, 3, 31);
+        QCOMPARE(names(store.search(ZeroStock::Shown, march)), (QStringList{"owed", "soldout"}));
+        march.category = QStringLiteral("饮料");
+        QVERIFY(store.search(ZeroStock::Shown, march).empty());
+
+        const GoodsDropDowns lists = store.dropDowns();
+        QCOMPARE(lists.names, (QStringList{"blank", "imported", "late", "owed", "soldout"}));
+        QCOMPARE(lists.categories, QStringList{QStringLiteral("五金")});
+    }
+
+    void searchTextIsMatchedLiterally_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("percent") << "%" << QStringList{"100%"};
+        QTest::newRow("underscore") << "_" << QStringList{"a_b"};
+        QTest::newRow("backslash") << "\\" << QStringList{"c:\\x"};
+        QTest::newRow("quotes") << "O'Brien \"" << QStringList{"O'Brien \"可乐\""};
+        QTest::newRow("statement text") << "' or 1=1 --" << QStringList{};
+    }
+    void searchTextIsMatchedLiterally()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, found);
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+        for (const char *remark : {"100%", "1000", "a_b", "axb", "c:\\x", "O'Brien \"可乐\""}) {
+            GoodsRecord r = row(QString::fromUtf8(remark), 1, 1);
+            r.remarks = r.name;
+            store.insert(r);
+        }
+        GoodsSearch search;
+        search.remarks = typed;
+        QCOMPARE(names(store.search(ZeroStock::Shown, search)), found);
+        GoodsSearch harmless;
+        harmless.remarks = QStringLiteral("x");
+        QCOMPARE(GoodsQuery::condition(ZeroStock::Shown, search).sql,
+                 GoodsQuery::condition(ZeroStock::Shown, harmless).sql);
+    }
+
+    void initialsSearchFindsAnywhereIgnoringCase()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+        QVERIFY(store.addStockIn(boxes(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("6"))).ok());
+        StockInBoxes bread = boxes(QStringLiteral("面包"), QStringLiteral("2"), QStringLiteral("6"));
+        bread.specification = QStringLiteral("大号");
+        QVERIFY(store.addStockIn(bread).ok());
+
+        const auto byName = [&](const QString &typed) {
+            return names(store.load(GoodsQuery::initials(ZeroStock::Shown, GoodsQuery::InitialsOf::Name, typed)));
+        };
+        QCOMPARE(byName("k"), QStringList{"可口可乐"});
+        QCOMPARE(byName("kl"), QStringList{"可口可乐"}); // the last two characters
+        QCOMPARE(byName("KKK"), QStringList{"可口可乐"});
+        QCOMPARE(byName("mb"), QStringList{"面包"});
+        QVERIFY(byName("km").isEmpty());
+        const auto bySpec = store.load(GoodsQuery::initials(ZeroStock::Shown, GoodsQuery::InitialsOf::Specification,
+                                                            QStringLiteral("dh")));
+        QCOMPARE(names(bySpec), QStringList{"面包"});
+    }
+
+    void alarmComparesWithStockRoundedHalfToEven_data()
+    {
+        QTest::addColumn<std::optional<double>>("stock");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("5") << std::optional<double>(5) << true;
+        QTest::newRow("5.4") << std::optional<double>(5.4) << true;
+        QTest::newRow("4.6") << std::optional<double>(4.6) << true;
+        QTest::newRow("4.5 to 4") << std::optional<double>(4.5) << true;
+        QTest::newRow("0") << std::optional<double>(0) << true;
+        QTest::newRow("no stock") << std::optional<double>() << true;
+        QTest::newRow("-3") << std::optional<double>(-3) << true;
+        QTest::newRow("5.5 to 6") << std::optional<double>(5.5) << false;
+        QTest::newRow("5.6") << std::optional<double>(5.6) << false;
+        QTest::newRow("6") << std::optional<double>(6) << false;
+        QTest::newRow("6.5 to 6") << std::optional<double>(6.5) << false;
+        QTest::newRow("5.5 with binary noise") << std::optional<double>(5.499999999999999) << false;
+    }
+    void alarmComparesWithStockRoundedHalfToEven()
+    {
+        QFETCH(std::optional<double>, stock);
+        QFETCH(bool, red);
+        QCOMPARE(StockAlarm::isRed(StockAlarm::parseLevel(QStringLiteral("5")), stock), red);
+    }
+
+    void alarmLevelThatIsNoWholeNumberPaintsNothing()
+    {
+        for (const char *text : {"", "a", "5.0", "-1", " 5"})
+            QVERIFY2(!StockAlarm::isRed(StockAlarm::parseLevel(QString::fromUtf8(text)), 0.0), text);
+        QCOMPARE(StockAlarm::parseLevel(QStringLiteral("007")), 7);
+    }
+
+    void titleClicksSortDescendingFirstThenAlternate()
+    {
+        SortStep step = sortClick(SortMark::None);
+        QVERIFY(step.descending);
+        step = sortClick(step.markAfter);
+        QVERIFY(!step.descending);
+        step = sortClick(step.markAfter);
+        QVERIFY(step.descending);
+        QCOMPARE(step.markAfter, SortMark::Ascending);
+    }
+
+    void refusedStockInNamesTheBoxAndWritesNothing_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("two points") << "purchasePrice" << "1.2.3" << int(StockInBox::PurchasePrice) << "进货单价";
+        QTest::newRow("lone point") << "quantity" << "." << int(StockInBox::Quantity) << "数量";
+        QTest::newRow("letter") << "salePrice" << "3a" << int(StockInBox::SalePrice) << "销售单价";
+        QTest::newRow("sold") << "soldQuantity" << "x" << int(StockInBox::SoldQuantity) << "销售数量";
+        QTest::newRow("blank code") << "code" << "  " << int(StockInBox::Code) << "商品编码必须输入！";
+        QTest::newRow("blank price") << "purchasePrice" << "" << int(StockInBox::PurchasePrice) << "进货单价必须输入！";
+        QTest::newRow("no date") << "date" << "" << int(StockInBox::Date) << "入库日期必须输入";
+        QTest::newRow("bad date") << "date" << "2016-02-30" << int(StockInBox::Date) << "入库日期";
+    }
+    void refusedStockInNamesTheBoxAndWritesNothing()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(int, box);
+        QFETCH(QString, message);
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        GoodsStore store(*db);
+        const qint64 id = store.insert(row(QStringLiteral("扳手"), 10, 10));
+        const GoodsRecord before = *store.find(id);
+
+        StockInBoxes b = boxes(QStringLiteral("扳手"), QStringLiteral("2"), QStringLiteral("8"));
+        QHash<QString, QString *> fields{{"purchasePrice", &b.purchasePrice}, {"quantity", &b.quantity},
+                                        {"salePrice", &b.salePrice},         {"soldQuantity", &b.soldQuantity},
+                                        {"code", &b.code},                   {"date", &b.date}};
+        *fields.value(field) = text;
+
+        const StockInCheck added = store.addStockIn(b);
+        QVERIFY(!added.ok());
+        QCOMPARE(int(added.box), box);
+        QVERIFY2(added.error.contains(message), qPrintable(added.error));
+        QCOMPARE(rowCount(*db), 1);
+
+        const StockInCheck changed = store.changeStockIn(id, b);
+        QCOMPARE(int(changed.box), box);
+        QCOMPARE(*store.find(id), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(GoodsStoreTest)
+#include "tst_goodsstore.moc"
