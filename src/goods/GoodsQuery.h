@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SortMark.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -68,7 +70,6 @@ QString containsPattern(const QString &text);
 
 // Title-click sorting of the rows held. The mark shown lags one step behind
 // the order: the first click sorts descending while the mark turns ascending.
-enum class SortMark { None, Ascending, Descending };
 struct SortStep {
     bool descending;
     SortMark markAfter;

@@ -1,0 +1,323 @@
+#include "goods/GoodsList.h"
+
+#include "core/Database.h"
+#include "core/InputChecks.h"
+#include "core/Prompter.h"
+#include "core/SettingsStore.h"
+#include "goods/GoodsStore.h"
+#include "goods/StockAlarm.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridModel.h"
+#include "widgets/NamedWidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+namespace quollin {
+
+namespace {
+
+std::vector<GridColumn> goodsColumns()
+{
+    const QString info = QStringLiteral("商 品 信 息");
+    const QString in = QStringLiteral("进 货");
+    const QString out = QStringLiteral("销 售");
+    const QString stock = QStringLiteral("存 货");
+    const QString note = QStringLiteral("备 注");
+    auto col = [](const char *field, const QString &group, const QString &title, GridKind kind,
+                  FooterKind footer = FooterKind::None) {
+        GridColumn c;
+        c.field = QLatin1String(field);
+        c.group = group;
+        c.title = title;
+        c.kind = kind;
+        c.footer = footer;
+        return c;
+    };
+    std::vector<GridColumn> columns{
+        col("a", info, QStringLiteral("名 称"), GridKind::Text, FooterKind::Text),
+        col("b", info, QStringLiteral("规格型号"), GridKind::Text),
+        col("c", info, QStringLiteral("编 码"), GridKind::Text),
+        col("d", info, QStringLiteral("类 别"), GridKind::Text),
+        col("2", in, QStringLiteral("数 量"), GridKind::Quantity, FooterKind::Sum),
+        col("1", in, QStringLiteral("单 价"), GridKind::Plain),
+        col("3", in, QStringLiteral("金 额"), GridKind::Amount, FooterKind::Sum),
+        col("5", out, QStringLiteral("数 量"), GridKind::Quantity, FooterKind::Sum),
+        col("4", out, QStringLiteral("单 价"), GridKind::Plain),
+        col("6", out, QStringLiteral("金 额"), GridKind::Amount, FooterKind::Sum),
+        col("7", stock, QStringLiteral("数 量"), GridKind::Quantity, FooterKind::Sum),
+        col("8", stock, QStringLiteral("金 额"), GridKind::Amount, FooterKind::Sum),
+        col("day1", note, QStringLiteral("入库日期"), GridKind::Date),
+        col("g", note, QStringLiteral("供货商"), GridKind::Text),
+        col("z", note, QStringLiteral("备 注"), GridKind::Text),
+    };
+    columns[0].footerText = QStringLiteral("总计");
+    columns[0].footerAlignment = Qt::AlignCenter;
+    return columns;
+}
+
+void setNumber(GridRows &rows, int row, int column, const std::optional<double> &value)
+{
+    if (value)
+        rows.setNumber(row, column, *value);
+    else
+        rows.set(row, column, QVariant());
+}
+
+QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
+                     QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    auto *box = Named(new QLineEdit(parent), caption, objectName);
+    label->setBuddy(box);
+    grid->addWidget(label, row, column);
+    grid->addWidget(box, row, column + 1);
+    return box;
+}
+
+QComboBox *captionedChoice(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
+                           QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    auto *box = Named(new QComboBox(parent), caption, objectName);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    label->setBuddy(box);
+    grid->addWidget(label, row, column);
+    grid->addWidget(box, row, column + 1);
+    return box;
+}
+
+} // namespace
+
+GoodsList::GoodsList(GoodsStore &store, SettingsStore &settings, Prompter &prompter, QWidget *parent)
+    : QObject(parent), m_store(store), m_settings(settings), m_prompter(prompter)
+{
+    m_grid = new DataGrid(parent);
+    m_grid->setObjectName(QStringLiteral("goodsGrid"));
+    m_grid->setGridName(QStringLiteral("商品列表"));
+    m_grid->setToolTip(QStringLiteral("点列标题进行排序，双击记录进行销售"));
+    m_grid->setStatusTip(m_grid->toolTip());
+    m_model = new GridModel(goodsColumns(), this);
+    m_model->setRowHighlight([this](const GridModel &model, int row) {
+        const int stock = model.columnOf(QStringLiteral("7"));
+        const std::optional<double> value =
+            model.isNull(row, stock) ? std::nullopt : std::optional<double>(model.number(row, stock));
+        return StockAlarm::isRed(StockAlarm::parseLevel(m_alarm->text()), value);
+    });
+    m_grid->setModel(m_model);
+    connect(m_grid, &DataGrid::titleClicked, this, &GoodsList::titleClicked);
+    connect(m_grid, &DataGrid::rowClicked, this, [this](int row) { emit rowClicked(record(row).id); });
+    connect(m_grid, &DataGrid::rowDoubleClicked, this, [this](int row) { emit rowDoubleClicked(record(row).id); });
+    buildSearchArea(parent);
+}
+
+void GoodsList::buildSearchArea(QWidget *parent)
+{
+    m_search = new QGroupBox(QStringLiteral(" 快速拼音查询"), parent);
+    m_search->setObjectName(QStringLiteral("searchArea"));
+    auto *grid = new QGridLayout(m_search);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    m_category = captionedChoice(grid, 0, 0, QStringLiteral("类 别："), "searchCategory", m_search);
+    m_name = captioned(grid, 0, 2, QStringLiteral("商品名称："), "searchName", m_search);
+    m_specification = captioned(grid, 0, 4, QStringLiteral("规格型号："), "searchSpecification", m_search);
+    m_code = captioned(grid, 1, 0, QStringLiteral("商品编码："), "searchCode", m_search);
+    m_remarks = captioned(grid, 1, 2, QStringLiteral("备注："), "searchRemarks", m_search);
+    m_supplier = captionedChoice(grid, 1, 4, QStringLiteral("供货商："), "searchSupplier", m_search);
+    m_name->setPlaceholderText(QStringLiteral("输入拼音首字母查询"));
+    m_name->setToolTip(m_name->placeholderText());
+    m_specification->setPlaceholderText(QStringLiteral("输入拼音首字母查询"));
+    m_specification->setToolTip(m_specification->placeholderText());
+    m_code->setToolTip(QStringLiteral("支持扫描枪"));
+
+    m_dateTick = Named(new QCheckBox(QStringLiteral("入库日期："), m_search), QStringLiteral("入库日期："), "searchDateTick");
+    m_from = Named(new QDateEdit(QDate::currentDate(), m_search), QStringLiteral("入库日期从"), "searchFrom");
+    m_to = Named(new QDateEdit(QDate::currentDate(), m_search), QStringLiteral("入库日期至"), "searchTo");
+    for (QDateEdit *box : {m_from, m_to}) {
+        box->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        box->setCalendarPopup(true);
+    }
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(m_dateTick);
+    dates->addWidget(m_from);
+    dates->addWidget(new QLabel(QStringLiteral("至"), m_search));
+    dates->addWidget(m_to);
+    grid->addLayout(dates, 2, 0, 1, 4);
+
+    auto *buttons = new QHBoxLayout;
+    QPushButton *queryButton = NamedButton(QStringLiteral("查询"), "queryButton", m_search);
+    QPushButton *clearButton = NamedButton(QStringLiteral("清空条件"), "clearButton", m_search);
+    QPushButton *allButton = NamedButton(QStringLiteral("全部记录"), "allButton", m_search);
+    for (QPushButton *b : {queryButton, clearButton, allButton})
+        buttons->addWidget(b);
+    grid->addLayout(buttons, 2, 4, 1, 2);
+    connect(queryButton, &QPushButton::clicked, this, &GoodsList::query);
+    connect(clearButton, &QPushButton::clicked, this, &GoodsList::clearConditions);
+    connect(allButton, &QPushButton::clicked, this, &GoodsList::refreshAll);
+
+    // Live search: each change of these boxes queries at once.
+    connect(m_category, &QComboBox::editTextChanged, this, &GoodsList::query);
+    for (QLineEdit *box : {m_name, m_specification, m_code, m_remarks})
+        connect(box, &QLineEdit::textChanged, this, &GoodsList::query);
+
+    m_alarmArea = new QWidget(parent);
+    auto *alarm = new QHBoxLayout(m_alarmArea);
+    alarm->setContentsMargins(0, 0, 0, 0);
+    auto *alarmLabel = new QLabel(QStringLiteral("库存报警数量："), m_alarmArea);
+    m_alarm = Named(new QLineEdit(QStringLiteral("5"), m_alarmArea), QStringLiteral("库存报警数量："), "alarmBox");
+    m_alarm->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_alarm));
+    m_alarm->setToolTip(QStringLiteral("修改库存报警数量，记录变成红色"));
+    m_alarm->setMaximumWidth(60);
+    alarmLabel->setBuddy(m_alarm);
+    m_zeroTick = Named(new QCheckBox(QStringLiteral("不显示零库存"), m_alarmArea), QStringLiteral("不显示零库存"),
+                       "zeroStockTick");
+    alarm->addWidget(alarmLabel);
+    alarm->addWidget(m_alarm);
+    alarm->addWidget(m_zeroTick);
+    connect(m_alarm, &QLineEdit::textEdited, this, &GoodsList::alarmEdited);
+    connect(m_zeroTick, &QCheckBox::clicked, this, &GoodsList::zeroStockToggled);
+}
+
+int GoodsList::rowCount() const { return m_model->rowCount(); }
+
+const GoodsRecord &GoodsList::record(int row) const { return m_rows[size_t(m_model->loadIndex(row))]; }
+
+qint64 GoodsList::currentGoodsId() const
+{
+    const int row = m_grid->currentRow();
+    return row >= 0 && row < rowCount() ? record(row).id : 0;
+}
+
+void GoodsList::setAlarmLevelText(const QString &text)
+{
+    if (!text.isEmpty())
+        m_alarm->setText(text);
+    m_model->refreshHighlight();
+}
+
+void GoodsList::setZeroStock(ZeroStock zeroStock)
+{
+    m_zeroStock = zeroStock;
+    m_zeroTick->setChecked(zeroStock == ZeroStock::Hidden);
+}
+
+void GoodsList::show(std::vector<GoodsRecord> rows, bool toLastRow)
+{
+    m_rows = std::move(rows);
+    GridRows grid = m_model->emptyRows();
+    grid.reserve(int(m_rows.size()));
+    for (const GoodsRecord &r : m_rows) {
+        const int row = grid.addRow();
+        grid.setText(row, 0, r.name);
+        grid.setText(row, 1, r.specification);
+        grid.setText(row, 2, r.code);
+        grid.setText(row, 3, r.category);
+        setNumber(grid, row, 4, r.quantity);
+        setNumber(grid, row, 5, r.purchasePrice);
+        setNumber(grid, row, 6, r.purchaseAmount);
+        setNumber(grid, row, 7, r.soldQuantity);
+        setNumber(grid, row, 8, r.salePrice);
+        setNumber(grid, row, 9, r.salesAmount);
+        setNumber(grid, row, 10, r.stockQuantity);
+        setNumber(grid, row, 11, r.stockValue);
+        grid.setText(row, 12, r.day1);
+        grid.setText(row, 13, r.supplier);
+        grid.setText(row, 14, r.remarks);
+    }
+    m_model->setRows(std::move(grid));
+    m_grid->clearSortMarks();
+    if (!m_rows.empty())
+        m_grid->setCurrentRow(toLastRow ? int(m_rows.size()) - 1 : 0);
+}
+
+void GoodsList::refreshAll()
+{
+    emit rowsChanging();
+    try {
+        const GoodsDropDowns lists = m_store.dropDowns();
+        m_category->clear();
+        m_category->addItems(lists.categories);
+        m_category->setCurrentIndex(-1);
+        m_supplier->clear();
+        m_supplier->addItems(lists.suppliers);
+        m_supplier->setCurrentIndex(-1);
+        emit dropDownsRefilled(lists);
+        show(m_store.list(m_zeroStock), true);
+    } catch (const DbError &e) {
+        show({}, false);
+        m_prompter.information(e.message());
+    }
+}
+
+GoodsSearch GoodsList::searchFromBoxes() const
+{
+    GoodsSearch s;
+    s.category = m_category->currentText();
+    s.nameInitials = m_name->text();
+    s.specInitials = m_specification->text();
+    s.code = m_code->text();
+    s.remarks = m_remarks->text();
+    s.supplier = m_supplier->currentText();
+    s.dateRange = m_dateTick->isChecked();
+    s.from = m_from->date();
+    s.to = m_to->date();
+    return s;
+}
+
+void GoodsList::query()
+{
+    emit rowsChanging();
+    try {
+        show(m_store.search(m_zeroStock, searchFromBoxes()), false);
+    } catch (const DbError &e) {
+        show({}, false);
+        m_prompter.information(e.message());
+    }
+}
+
+void GoodsList::clearConditions()
+{
+    for (QLineEdit *box : {m_name, m_code, m_specification})
+        box->clear();
+    m_category->setEditText(QString());
+    m_remarks->clear();
+    m_supplier->setEditText(QString());
+    m_dateTick->setChecked(false);
+    m_code->setFocus();
+}
+
+void GoodsList::titleClicked(int column)
+{
+    emit rowsChanging();
+    const SortStep step = sortClick(m_grid->sortMark(column));
+    m_model->sortBy(column, step.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_grid->clearSortMarks();
+    m_grid->setSortMark(column, step.markAfter);
+}
+
+void GoodsList::zeroStockToggled(bool hidden)
+{
+    m_zeroStock = hidden ? ZeroStock::Hidden : ZeroStock::Shown;
+    refreshAll();
+    m_settings.write(QStringLiteral("n0"), hidden ? QStringLiteral("no") : QStringLiteral("yes"));
+}
+
+void GoodsList::alarmEdited(const QString &text)
+{
+    if (text.isEmpty())
+        m_alarm->setText(QStringLiteral("0"));
+    m_settings.write(QStringLiteral("number"), m_alarm->text());
+    m_model->refreshHighlight();
+}
+
+} // namespace quollin

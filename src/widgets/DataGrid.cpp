@@ -1,0 +1,610 @@
+#include "widgets/DataGrid.h"
+
+#include "core/NumberText.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace quollin {
+
+// ---------------------------------------------------------------- GroupHeader
+
+GroupHeader::GroupHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(true);
+    setHighlightSections(false);
+    setDefaultAlignment(Qt::AlignCenter);
+    setSectionResizeMode(QHeaderView::Interactive);
+    setStretchLastSection(false);
+    setMinimumSectionSize(16);
+    // A resize moves the centre of a shared group title, which lies partly
+    // over sections the base class would not repaint.
+    connect(this, &QHeaderView::sectionResized, this, [this] { viewport()->update(); });
+    connect(this, &QHeaderView::sectionCountChanged, this, [this] {
+        m_marks.assign(size_t(count()), SortMark::None);
+        updateGeometry();
+    });
+}
+
+void GroupHeader::setSortMark(int logical, SortMark mark)
+{
+    if (logical < 0 || logical >= count())
+        return;
+    if (m_marks.size() != size_t(count()))
+        m_marks.resize(size_t(count()), SortMark::None);
+    m_marks[size_t(logical)] = mark;
+    viewport()->update();
+}
+
+SortMark GroupHeader::sortMark(int logical) const
+{
+    if (logical < 0 || size_t(logical) >= m_marks.size())
+        return SortMark::None;
+    return m_marks[size_t(logical)];
+}
+
+void GroupHeader::clearSortMarks()
+{
+    std::fill(m_marks.begin(), m_marks.end(), SortMark::None);
+    viewport()->update();
+}
+
+QString GroupHeader::group(int logical) const
+{
+    if (!model())
+        return {};
+    return model()->headerData(logical, Qt::Horizontal, GridModel::GroupRole).toString();
+}
+
+bool GroupHeader::hasGroups() const
+{
+    for (int c = 0; c < count(); ++c)
+        if (!group(c).isEmpty())
+            return true;
+    return false;
+}
+
+std::pair<int, int> GroupHeader::groupSpan(int logical) const
+{
+    const int visual = visualIndex(logical);
+    const QString g = group(logical);
+    if (g.isEmpty())
+        return {visual, visual};
+    int first = visual;
+    for (int v = visual - 1; v >= 0; --v) {
+        const int l = logicalIndex(v);
+        if (isSectionHidden(l))
+            continue;
+        if (group(l) != g)
+            break;
+        first = v;
+    }
+    int last = visual;
+    for (int v = visual + 1; v < count(); ++v) {
+        const int l = logicalIndex(v);
+        if (isSectionHidden(l))
+            continue;
+        if (group(l) != g)
+            break;
+        last = v;
+    }
+    return {first, last};
+}
+
+QSize GroupHeader::sizeHint() const
+{
+    QSize size = QHeaderView::sizeHint();
+    const int line = fontMetrics().height() + 8;
+    size.setHeight(hasGroups() ? 2 * line : line);
+    return size;
+}
+
+void GroupHeader::paintSection(QPainter *painter, const QRect &rect, int logical) const
+{
+    if (!rect.isValid())
+        return;
+    painter->save();
+    painter->setClipRect(rect, Qt::IntersectClip);
+
+    auto drawCell = [&](const QRect &cell, const QString &text, bool hover) {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = cell;
+        opt.section = logical;
+        opt.text = text;
+        opt.textAlignment = Qt::AlignCenter;
+        opt.position = QStyleOptionHeader::Middle;
+        opt.orientation = Qt::Horizontal;
+        opt.state |= QStyle::State_Enabled | QStyle::State_Raised;
+        if (!hover)
+            opt.state &= ~QStyle::State_MouseOver;
+        style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+    };
+
+    QRect lower = rect;
+    const QString g = group(logical);
+    if (!g.isEmpty()) {
+        const int upperHeight = rect.height() / 2;
+        const auto [first, last] = groupSpan(logical);
+        const int firstLogical = logicalIndex(first);
+        const int lastLogical = logicalIndex(last);
+        const int left = sectionViewportPosition(firstLogical);
+        const int right = sectionViewportPosition(lastLogical) + sectionSize(lastLogical);
+        // Every section of the span draws the whole group cell, clipped to
+        // itself, so the pieces join into one title.
+        drawCell(QRect(left, rect.top(), right - left, upperHeight), g, false);
+        lower.setTop(rect.top() + upperHeight);
+    }
+    drawCell(lower, model() ? model()->headerData(logical, Qt::Horizontal).toString() : QString(), true);
+
+    const SortMark mark = sortMark(logical);
+    if (mark != SortMark::None && lower.width() > 12) {
+        const int w = 7;
+        const int h = 4;
+        const int x = lower.right() - w - 3;
+        const int y = lower.center().y() - h / 2;
+        QPainterPath triangle;
+        if (mark == SortMark::Ascending) {
+            triangle.moveTo(x, y + h);
+            triangle.lineTo(x + w, y + h);
+            triangle.lineTo(x + w / 2.0, y);
+        } else {
+            triangle.moveTo(x, y);
+            triangle.lineTo(x + w, y);
+            triangle.lineTo(x + w / 2.0, y + h);
+        }
+        triangle.closeSubpath();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->fillPath(triangle, palette().color(QPalette::ButtonText));
+    }
+    painter->restore();
+}
+
+// ---------------------------------------------------------------- GridFooter
+
+GridFooter::GridFooter(QTableView *view, QWidget *parent) : QWidget(parent), m_view(view)
+{
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+}
+
+QString GridFooter::text(int column) const
+{
+    const auto *model = qobject_cast<const GridModel *>(m_view->model());
+    if (!model || column < 0 || column >= model->columnCount())
+        return {};
+    const GridColumn &c = model->column(column);
+    switch (c.footer) {
+    case FooterKind::None:
+        return {};
+    case FooterKind::Text:
+        return c.footerText;
+    case FooterKind::Sum:
+        break;
+    }
+    const double total = model->sum(column);
+    switch (c.kind) {
+    case GridKind::Amount:
+        return NumberText::amount(total);
+    case GridKind::Quantity:
+        return NumberText::quantity(total);
+    default:
+        return NumberText::general(total);
+    }
+}
+
+QSize GridFooter::sizeHint() const
+{
+    return {100, fontMetrics().height() + 8};
+}
+
+void GridFooter::paintEvent(QPaintEvent *)
+{
+    const auto *model = qobject_cast<const GridModel *>(m_view->model());
+    if (!model)
+        return;
+    QPainter painter(this);
+    const QHeaderView *header = m_view->horizontalHeader();
+    // The footer lies outside the view: line its cells up with the
+    // viewport's columns, scrolled as they are.
+    const int offset = m_view->viewport()->mapTo(parentWidget(), QPoint()).x() - x();
+    const QColor lineColour = palette().color(QPalette::Mid);
+    painter.setPen(lineColour);
+    painter.drawLine(0, 0, width(), 0);
+    for (int v = 0; v < header->count(); ++v) {
+        const int logical = header->logicalIndex(v);
+        if (header->isSectionHidden(logical))
+            continue;
+        const QRect cell(offset + header->sectionViewportPosition(logical), 0, header->sectionSize(logical),
+                         height());
+        if (cell.right() < 0 || cell.left() > width())
+            continue;
+        painter.setPen(lineColour);
+        painter.drawLine(cell.right(), 0, cell.right(), height());
+        const QString text = this->text(logical);
+        if (text.isEmpty())
+            continue;
+        const GridColumn &c = model->column(logical);
+        Qt::Alignment align = c.footerAlignment;
+        if (!align)
+            align = c.footer == FooterKind::Sum ? (Qt::AlignRight | Qt::AlignVCenter) : Qt::AlignCenter;
+        painter.setPen(palette().color(QPalette::ButtonText));
+        const QRect inner = cell.adjusted(3, 1, -4, -1);
+        painter.drawText(inner, int(align),
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, inner.width()));
+    }
+}
+
+// ---------------------------------------------------------------- DataGrid
+
+DataGrid::DataGrid(QWidget *parent) : QFrame(parent)
+{
+    setFrameShape(QFrame::StyledPanel);
+    auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+
+    m_view = new QTableView(this);
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_header = new GroupHeader(m_view);
+    m_view->setHorizontalHeader(m_header);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setWordWrap(false);
+    m_view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Uniform rows: the view never measures a row, however many there are.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->hide();
+    m_view->viewport()->installEventFilter(this);
+
+    m_footer = new GridFooter(m_view, this);
+    box->addWidget(m_view);
+    box->addWidget(m_footer);
+
+    connect(m_header, &QHeaderView::sectionClicked, this, &DataGrid::titleClicked);
+    connect(m_header, &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
+    connect(m_header, &QHeaderView::sectionMoved, this, &DataGrid::updateFooter);
+    connect(m_header, &QHeaderView::geometriesChanged, this, &DataGrid::updateFooter);
+    connect(m_view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &DataGrid::updateFooter);
+    connect(m_view, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) { emit rowClicked(i.row()); });
+    connect(m_view, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &i) { emit rowDoubleClicked(i.row()); });
+    applyRowHeight();
+}
+
+DataGrid::~DataGrid()
+{
+    // Closing the children still emits header and scroll signals, which must
+    // not reach this half-destroyed object.
+    m_header->disconnect(this);
+    m_view->disconnect(this);
+    m_view->horizontalScrollBar()->disconnect(this);
+    for (const auto &connection : m_modelConnections)
+        disconnect(connection);
+    m_view->viewport()->removeEventFilter(this);
+}
+
+void DataGrid::setGridName(const QString &name)
+{
+    setAccessibleName(name);
+    m_view->setAccessibleName(name);
+}
+
+void DataGrid::setModel(GridModel *model)
+{
+    for (const auto &connection : m_modelConnections)
+        disconnect(connection);
+    m_modelConnections.clear();
+    m_model = model;
+    m_view->setModel(model);
+    const size_t count = model ? model->columns().size() : 0;
+    m_hiddenWidths.assign(count, 0);
+    m_sortIndex.assign(count, 0);
+    m_dropDownRows.assign(count, 7);
+    m_dropDownWidth.assign(count, 0);
+    if (!model) {
+        updateFooter();
+        return;
+    }
+    m_modelConnections = {
+        connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::updateFooter),
+        connect(model, &QAbstractItemModel::dataChanged, this, &DataGrid::updateFooter),
+        connect(model, &QAbstractItemModel::layoutChanged, this, &DataGrid::updateFooter),
+        connect(model, &QAbstractItemModel::rowsInserted, this, &DataGrid::updateFooter),
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &DataGrid::updateFooter),
+        connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); }),
+    };
+    m_fitting = true;
+    for (size_t c = 0; c < count; ++c) {
+        m_header->resizeSection(int(c), std::max(model->columns()[c].width, m_header->minimumSectionSize()));
+        m_hiddenWidths[c] = m_header->sectionSize(int(c));
+    }
+    m_fitting = false;
+    m_header->updateGeometry();
+    fitColumns();
+}
+
+int DataGrid::column(const QString &field) const
+{
+    return m_model ? m_model->columnOf(field) : -1;
+}
+
+void DataGrid::setColumnVisible(const QString &field, bool visible)
+{
+    const int c = column(field);
+    if (c < 0 || visible == !m_header->isSectionHidden(c))
+        return;
+    if (!visible)
+        m_hiddenWidths[size_t(c)] = m_header->sectionSize(c);
+    m_header->setSectionHidden(c, !visible);
+    fitColumns();
+    m_header->viewport()->update();
+    updateFooter();
+}
+
+bool DataGrid::isColumnVisible(const QString &field) const
+{
+    const int c = column(field);
+    return c >= 0 && !m_header->isSectionHidden(c);
+}
+
+int DataGrid::columnWidth(int column) const
+{
+    if (m_header->isSectionHidden(column))
+        return m_hiddenWidths[size_t(column)];
+    return m_header->sectionSize(column);
+}
+
+void DataGrid::setFitToWidth(bool fit)
+{
+    m_fit = fit;
+    m_view->setHorizontalScrollBarPolicy(fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    fitColumns();
+}
+
+void DataGrid::fitColumns()
+{
+    if (!m_fit || !m_model || m_fitting)
+        return;
+    const int available = m_view->viewport()->width();
+    std::vector<int> visible;
+    long long total = 0;
+    for (int v = 0; v < m_header->count(); ++v) {
+        const int logical = m_header->logicalIndex(v);
+        if (m_header->isSectionHidden(logical))
+            continue;
+        visible.push_back(logical);
+        total += m_header->sectionSize(logical);
+    }
+    if (visible.empty() || available <= 0 || total == available)
+        return;
+    m_fitting = true;
+    // Scale by running totals so that rounding never leaves a gap at the end.
+    long long running = 0;
+    int placed = 0;
+    for (int logical : visible) {
+        running += total > 0 ? m_header->sectionSize(logical) : 1;
+        const long long whole = total > 0 ? total : (long long)visible.size();
+        const int end = int(std::llround(double(running) * available / double(whole)));
+        m_header->resizeSection(logical, std::max(end - placed, 1));
+        placed = end;
+    }
+    m_fitting = false;
+    updateFooter();
+}
+
+void DataGrid::onSectionResized(int logical, int, int newSize)
+{
+    if (m_fitting || !m_fit) {
+        updateFooter();
+        return;
+    }
+    // The operator dragged a border: the columns after the dragged one give
+    // or take the difference (or those before it, for the last column).
+    const int available = m_view->viewport()->width();
+    std::vector<int> after;
+    std::vector<int> before;
+    for (int v = 0; v < m_header->count(); ++v) {
+        const int l = m_header->logicalIndex(v);
+        if (l == logical || m_header->isSectionHidden(l))
+            continue;
+        (m_header->visualIndex(l) > m_header->visualIndex(logical) ? after : before).push_back(l);
+    }
+    const std::vector<int> &others = after.empty() ? before : after;
+    const std::vector<int> &untouched = after.empty() ? after : before;
+    if (others.empty()) {
+        updateFooter();
+        return;
+    }
+    int fixed = newSize;
+    long long share = 0;
+    for (int l : untouched)
+        fixed += m_header->sectionSize(l);
+    for (int l : others)
+        share += m_header->sectionSize(l);
+    const int minimum = m_header->minimumSectionSize();
+    int room = available - fixed;
+    m_fitting = true;
+    if (room < minimum * int(others.size())) {
+        // Too wide: the dragged column stops where the others reach their minimum.
+        const int excess = minimum * int(others.size()) - room;
+        m_header->resizeSection(logical, std::max(newSize - excess, minimum));
+        room = minimum * int(others.size());
+    }
+    long long running = 0;
+    int placed = 0;
+    for (int l : others) {
+        running += share > 0 ? m_header->sectionSize(l) : 1;
+        const long long whole = share > 0 ? share : (long long)others.size();
+        const int end = int(std::llround(double(running) * room / double(whole)));
+        m_header->resizeSection(l, std::max(end - placed, minimum));
+        placed = end;
+    }
+    m_fitting = false;
+    updateFooter();
+}
+
+void DataGrid::setSortMark(int column, SortMark mark)
+{
+    if (column < 0 || size_t(column) >= m_sortIndex.size())
+        return;
+    m_header->setSortMark(column, mark);
+    if (mark == SortMark::None) {
+        m_sortIndex[size_t(column)] = 0;
+    } else if (m_sortIndex[size_t(column)] == 0) {
+        // Marked columns are numbered in the order they were marked.
+        m_sortIndex[size_t(column)] = *std::max_element(m_sortIndex.begin(), m_sortIndex.end()) + 1;
+    }
+}
+
+SortMark DataGrid::sortMark(int column) const
+{
+    return m_header->sortMark(column);
+}
+
+void DataGrid::clearSortMarks()
+{
+    m_header->clearSortMarks();
+    std::fill(m_sortIndex.begin(), m_sortIndex.end(), 0);
+}
+
+void DataGrid::setRowHeight(int pixels)
+{
+    m_rowHeight = std::max(pixels, 0);
+    applyRowHeight();
+}
+
+void DataGrid::applyRowHeight()
+{
+    const int lines = std::max(m_rowLines, 1);
+    const int height = m_rowHeight > 0 ? m_rowHeight : lines * fontMetrics().height() + 6;
+    QHeaderView *rows = m_view->verticalHeader();
+    rows->setMinimumSectionSize(std::min(height, rows->minimumSectionSize()));
+    rows->setDefaultSectionSize(height);
+}
+
+int DataGrid::currentRow() const
+{
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void DataGrid::setCurrentRow(int row)
+{
+    if (!m_model || row < 0 || row >= m_model->rowCount())
+        return;
+    int column = 0;
+    while (column < m_model->columnCount() - 1 && m_header->isSectionHidden(column))
+        ++column;
+    const QModelIndex index = m_model->index(row, column);
+    m_view->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->scrollTo(index);
+}
+
+GridLayoutIni::GridLayout DataGrid::layout() const
+{
+    GridLayoutIni::GridLayout out;
+    out.rowHeight = m_rowHeight;
+    out.rowLines = m_rowLines;
+    if (!m_model)
+        return out;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        GridLayoutIni::ColumnLayout column;
+        column.field = m_model->column(c).field;
+        column.position = m_header->visualIndex(c);
+        column.width = columnWidth(c);
+        column.sortMark = int(sortMark(c));
+        column.visible = m_header->isSectionHidden(c) ? 0 : 1;
+        column.sortIndex = m_sortIndex[size_t(c)];
+        column.dropDownRows = m_dropDownRows[size_t(c)];
+        column.dropDownWidth = m_dropDownWidth[size_t(c)];
+        out.columns.push_back(column);
+    }
+    return out;
+}
+
+void DataGrid::applyLayout(const GridLayoutIni::GridLayout &layout)
+{
+    if (!m_model)
+        return;
+    // Widths go in as saved, and only then are scaled to the grid's width.
+    m_fitting = true;
+    // Target position, "moved" flag, logical. Where two columns claim one
+    // place, the one the layout moves there wins and the other gives way.
+    std::vector<std::tuple<int, int, int>> positions;
+    for (const GridLayoutIni::ColumnLayout &saved : layout.columns) {
+        const int c = column(saved.field);
+        if (c < 0)
+            continue;
+        const bool hide = saved.visible == 0;
+        if (hide && !m_header->isSectionHidden(c))
+            m_hiddenWidths[size_t(c)] = m_header->sectionSize(c);
+        m_header->setSectionHidden(c, hide);
+        if (saved.width > 0) {
+            const int width = std::max(saved.width, m_header->minimumSectionSize());
+            // A hidden section keeps the size for when it is shown again.
+            m_header->resizeSection(c, width);
+            m_hiddenWidths[size_t(c)] = width;
+        }
+        if (saved.sortMark >= 0 && saved.sortMark <= 2)
+            m_header->setSortMark(c, SortMark(saved.sortMark));
+        m_sortIndex[size_t(c)] = saved.sortIndex;
+        m_dropDownRows[size_t(c)] = saved.dropDownRows;
+        m_dropDownWidth[size_t(c)] = saved.dropDownWidth;
+        positions.emplace_back(saved.position, m_header->visualIndex(c) == saved.position ? 0 : 1, c);
+    }
+    std::stable_sort(positions.begin(), positions.end());
+    for (const auto &[position, moved, logical] : positions) {
+        const int target = std::clamp(position, 0, m_header->count() - 1);
+        m_header->moveSection(m_header->visualIndex(logical), target);
+    }
+    m_rowHeight = std::max(layout.rowHeight, 0);
+    m_rowLines = std::max(layout.rowLines, 0);
+    applyRowHeight();
+    m_fitting = false;
+    fitColumns();
+    m_header->viewport()->update();
+    updateFooter();
+}
+
+bool DataGrid::saveLayout(const QString &iniPath, const QString &section) const
+{
+    return GridLayoutIni::save(iniPath, section, layout());
+}
+
+bool DataGrid::restoreLayout(const QString &iniPath, const QString &section)
+{
+    GridLayoutIni::GridLayout current = layout();
+    if (!GridLayoutIni::restore(iniPath, section, current))
+        return false;
+    applyLayout(current);
+    return true;
+}
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize) {
+        fitColumns();
+        updateFooter();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void DataGrid::updateFooter()
+{
+    m_footer->update();
+}
+
+} // namespace quollin

@@ -1,0 +1,397 @@
+#include "widgets/GridModel.h"
+
+#include "core/NumberText.h"
+
+#include <QDate>
+#include <QDateTime>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace quollin {
+
+namespace {
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+double toNumber(const QVariant &value)
+{
+    if (value.isNull() || !value.isValid())
+        return kNoValue;
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        const auto parsed = NumberText::parseDecimal(value.toString());
+        return parsed ? *parsed : kNoValue;
+    }
+    case QMetaType::QByteArray: {
+        const auto parsed = NumberText::parseDecimal(QString::fromUtf8(value.toByteArray()));
+        return parsed ? *parsed : kNoValue;
+    }
+    default: {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        return ok ? number : kNoValue;
+    }
+    }
+}
+
+QString toText(const QVariant &value, GridKind kind)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    if (kind == GridKind::Date) {
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        if (value.typeId() == QMetaType::QDateTime)
+            return value.toDateTime().date().toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    return value.toString();
+}
+
+Qt::Alignment defaultAlignment(GridKind kind)
+{
+    switch (kind) {
+    case GridKind::Text:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case GridKind::Date:
+        return Qt::AlignCenter;
+    default:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    }
+}
+
+} // namespace
+
+bool isNumeric(GridKind kind)
+{
+    return kind == GridKind::Amount || kind == GridKind::Quantity || kind == GridKind::Plain;
+}
+
+// ---------------------------------------------------------------- GridRows
+
+GridRows::GridRows(const std::vector<GridColumn> &columns)
+    : m_numbers(columns.size()), m_texts(columns.size())
+{
+    m_numeric.reserve(columns.size());
+    for (const GridColumn &column : columns)
+        m_numeric.push_back(isNumeric(column.kind));
+}
+
+void GridRows::reserve(int rows)
+{
+    for (size_t c = 0; c < m_numeric.size(); ++c) {
+        if (m_numeric[c])
+            m_numbers[c].reserve(size_t(rows));
+        else
+            m_texts[c].reserve(size_t(rows));
+    }
+}
+
+int GridRows::addRow()
+{
+    for (size_t c = 0; c < m_numeric.size(); ++c) {
+        if (m_numeric[c])
+            m_numbers[c].push_back(kNoValue);
+        else
+            m_texts[c].emplace_back();
+    }
+    return m_rows++;
+}
+
+void GridRows::set(int row, int column, const QVariant &value)
+{
+    if (m_numeric[size_t(column)])
+        m_numbers[size_t(column)][size_t(row)] = toNumber(value);
+    else
+        // The kind only matters for dates, which come as text or as QDate.
+        m_texts[size_t(column)][size_t(row)] = toText(value, GridKind::Date);
+}
+
+void GridRows::setNumber(int row, int column, double value)
+{
+    if (m_numeric[size_t(column)])
+        m_numbers[size_t(column)][size_t(row)] = value;
+    else
+        m_texts[size_t(column)][size_t(row)] = NumberText::general(value);
+}
+
+void GridRows::setText(int row, int column, const QString &value)
+{
+    if (m_numeric[size_t(column)])
+        m_numbers[size_t(column)][size_t(row)] = toNumber(value);
+    else
+        m_texts[size_t(column)][size_t(row)] = value;
+}
+
+bool GridRows::isNull(int row, int column) const
+{
+    if (m_numeric[size_t(column)])
+        return std::isnan(m_numbers[size_t(column)][size_t(row)]);
+    return m_texts[size_t(column)][size_t(row)].isNull();
+}
+
+double GridRows::number(int row, int column) const
+{
+    if (m_numeric[size_t(column)]) {
+        const double value = m_numbers[size_t(column)][size_t(row)];
+        return std::isnan(value) ? 0.0 : value;
+    }
+    const auto parsed = NumberText::parseDecimal(m_texts[size_t(column)][size_t(row)]);
+    return parsed ? *parsed : 0.0;
+}
+
+QString GridRows::text(int row, int column) const
+{
+    if (m_numeric[size_t(column)]) {
+        const double value = m_numbers[size_t(column)][size_t(row)];
+        return std::isnan(value) ? QString() : NumberText::general(value);
+    }
+    return m_texts[size_t(column)][size_t(row)];
+}
+
+QVariant GridRows::value(int row, int column) const
+{
+    if (isNull(row, column))
+        return {};
+    if (m_numeric[size_t(column)])
+        return m_numbers[size_t(column)][size_t(row)];
+    return m_texts[size_t(column)][size_t(row)];
+}
+
+// ---------------------------------------------------------------- GridModel
+
+GridModel::GridModel(std::vector<GridColumn> columns, QObject *parent)
+    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_rows(m_columns),
+      m_sums(m_columns.size(), 0.0), m_textOrder(&GridModel::localeOrder)
+{
+}
+
+int GridModel::columnOf(const QString &field) const
+{
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        if (m_columns[c].field == field)
+            return int(c);
+    return -1;
+}
+
+void GridModel::setRows(GridRows rows)
+{
+    Q_ASSERT(rows.columnCount() == int(m_columns.size()));
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_order.resize(size_t(m_rows.rowCount()));
+    std::iota(m_order.begin(), m_order.end(), 0);
+    recomputeSums();
+    endResetModel();
+}
+
+void GridModel::clear()
+{
+    setRows(emptyRows());
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows.rowCount();
+}
+
+int GridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const int row = index.row();
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return displayText(row, column);
+    case Qt::TextAlignmentRole: {
+        const GridColumn &c = m_columns[size_t(column)];
+        return int(c.alignment ? c.alignment : defaultAlignment(c.kind));
+    }
+    case Qt::ForegroundRole:
+        if (isHighlighted(row))
+            return m_highlightColour;
+        return {};
+    case ValueRole:
+        return value(row, column);
+    default:
+        return {};
+    }
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(m_columns.size()))
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const GridColumn &c = m_columns[size_t(section)];
+    switch (role) {
+    case Qt::DisplayRole:
+        return c.title;
+    case GroupRole:
+        return c.group;
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    default:
+        return {};
+    }
+}
+
+bool GridModel::isNull(int row, int column) const
+{
+    return m_rows.isNull(m_order[size_t(row)], column);
+}
+
+double GridModel::number(int row, int column) const
+{
+    return m_rows.number(m_order[size_t(row)], column);
+}
+
+QVariant GridModel::value(int row, int column) const
+{
+    return m_rows.value(m_order[size_t(row)], column);
+}
+
+QVariant GridModel::value(int row, const QString &field) const
+{
+    const int column = columnOf(field);
+    return column < 0 ? QVariant() : value(row, column);
+}
+
+QString GridModel::displayText(int row, int column) const
+{
+    const int stored = m_order[size_t(row)];
+    if (m_rows.isNull(stored, column))
+        return {};
+    switch (m_columns[size_t(column)].kind) {
+    case GridKind::Amount:
+        return NumberText::amount(m_rows.number(stored, column));
+    case GridKind::Quantity:
+        return NumberText::quantity(m_rows.number(stored, column));
+    case GridKind::Plain:
+        return NumberText::general(m_rows.number(stored, column));
+    default:
+        return m_rows.m_texts[size_t(column)][size_t(stored)];
+    }
+}
+
+void GridModel::setValue(int row, int column, const QVariant &value)
+{
+    m_rows.set(m_order[size_t(row)], column, value);
+    recomputeSums();
+    emit dataChanged(index(row, column), index(row, column));
+    // The highlight may depend on this cell.
+    if (m_highlight)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+double GridModel::sum(int column) const
+{
+    return m_sums[size_t(column)];
+}
+
+void GridModel::recomputeSums()
+{
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        double total = 0.0;
+        if (m_rows.m_numeric[c])
+            for (double value : m_rows.m_numbers[c])
+                if (!std::isnan(value))
+                    total += value;
+        m_sums[c] = total;
+    }
+}
+
+void GridModel::setRowHighlight(RowPredicate predicate, QColor colour)
+{
+    m_highlight = std::move(predicate);
+    m_highlightColour = colour;
+    refreshHighlight();
+}
+
+bool GridModel::isHighlighted(int row) const
+{
+    return m_highlight && m_highlight(*this, row);
+}
+
+void GridModel::refreshHighlight()
+{
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+void GridModel::sortBy(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    // Always from load order, so that the result depends only on the column
+    // and the direction, never on earlier sorts.
+    std::vector<int> rows(m_order.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    const bool descending = order == Qt::DescendingOrder;
+    const size_t c = size_t(column);
+    if (m_rows.m_numeric[c]) {
+        const std::vector<double> &values = m_rows.m_numbers[c];
+        // Empty cells (NaN) are less than every number.
+        auto less = [&values](int a, int b) {
+            const double x = values[size_t(a)];
+            const double y = values[size_t(b)];
+            if (std::isnan(y))
+                return false;
+            return std::isnan(x) || x < y;
+        };
+        if (descending)
+            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+        else
+            std::stable_sort(rows.begin(), rows.end(), less);
+    } else {
+        const std::vector<QString> &values = m_rows.m_texts[c];
+        const TextOrder &compare = m_textOrder;
+        auto less = [&values, &compare](int a, int b) {
+            return compare(values[size_t(a)], values[size_t(b)]) < 0;
+        };
+        if (descending)
+            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+        else
+            std::stable_sort(rows.begin(), rows.end(), less);
+    }
+    reorder(std::move(rows));
+}
+
+void GridModel::sort(int column, Qt::SortOrder order)
+{
+    sortBy(column, order);
+}
+
+void GridModel::restoreLoadOrder()
+{
+    std::vector<int> rows(m_order.size());
+    std::iota(rows.begin(), rows.end(), 0);
+    reorder(std::move(rows));
+}
+
+void GridModel::reorder(std::vector<int> order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The current row and the selection follow their rows to the new places.
+    std::vector<int> displayOf(order.size());
+    for (size_t r = 0; r < order.size(); ++r)
+        displayOf[size_t(order[r])] = int(r);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex &i : before)
+        after.append(index(displayOf[size_t(m_order[size_t(i.row())])], i.column()));
+    m_order = std::move(order);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+} // namespace quollin

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <vector>
+
+namespace quollin {
+
+// How a grid column shows its values.
+enum class GridKind {
+    Text,     // left-aligned text
+    Amount,   // "#0.##", right-aligned
+    Quantity, // "#0.###", right-aligned
+    Date,     // yyyy-mm-dd text, centred
+    Plain,    // a number in the general format, right-aligned
+};
+
+// What the footer line shows under a column.
+enum class FooterKind { None, Sum, Text };
+
+struct GridColumn {
+    QString field;
+    QString title = {};
+    // Neighbouring columns with the same group share one upper title.
+    QString group = {};
+    GridKind kind = GridKind::Text;
+    FooterKind footer = FooterKind::None;
+    QString footerText = {};
+    // Empty: follow the kind (numbers right, dates centred, text left).
+    Qt::Alignment alignment = {};
+    // Empty: sums right, static texts centred.
+    Qt::Alignment footerAlignment = {};
+    // Starting width; when the grid fits its width, the columns keep these
+    // proportions.
+    int width = 64;
+};
+
+bool isNumeric(GridKind kind);
+
+// The rows of one result, held column by column: a double per cell for the
+// number kinds (NaN for no value), a string per cell for the others. Filled
+// once by the caller and handed to GridModel::setRows.
+class GridRows {
+public:
+    explicit GridRows(const std::vector<GridColumn> &columns);
+
+    void reserve(int rows);
+    // Appends a row with every cell empty and returns its index.
+    int addRow();
+    // Numbers take any numeric value or text; text that does not read as a
+    // number leaves the cell empty. Dates take QDate or text.
+    void set(int row, int column, const QVariant &value);
+    void setNumber(int row, int column, double value);
+    void setText(int row, int column, const QString &value);
+
+    int rowCount() const { return m_rows; }
+    int columnCount() const { return int(m_numeric.size()); }
+    bool isNull(int row, int column) const;
+    double number(int row, int column) const;
+    QString text(int row, int column) const;
+    QVariant value(int row, int column) const;
+
+private:
+    friend class GridModel;
+    std::vector<bool> m_numeric;
+    // Only the vector matching the column's kind is filled.
+    std::vector<std::vector<double>> m_numbers;
+    std::vector<std::vector<QString>> m_texts;
+    int m_rows = 0;
+};
+
+// The model behind every grid: read-only rows with formatted display, a
+// per-row text colour and in-memory sorting that keeps equal rows in the
+// order they were loaded. Row numbers in the public calls are display rows.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // headerData roles for the two-level header.
+    static constexpr int GroupRole = Qt::UserRole + 1;
+    // data role giving the stored value (double, QString or null).
+    static constexpr int ValueRole = Qt::UserRole + 2;
+
+    using RowPredicate = std::function<bool(const GridModel &model, int row)>;
+    using TextOrder = std::function<int(const QString &a, const QString &b)>;
+
+    explicit GridModel(std::vector<GridColumn> columns, QObject *parent = nullptr);
+
+    const std::vector<GridColumn> &columns() const { return m_columns; }
+    const GridColumn &column(int column) const { return m_columns[size_t(column)]; }
+    // -1 for an unknown field.
+    int columnOf(const QString &field) const;
+
+    GridRows emptyRows() const { return GridRows(m_columns); }
+    // Replaces every row in one reset; the rows return to load order.
+    void setRows(GridRows rows);
+    void clear();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    bool isNull(int row, int column) const;
+    // 0 for an empty cell.
+    double number(int row, int column) const;
+    QVariant value(int row, int column) const;
+    QVariant value(int row, const QString &field) const;
+    // The text the cell shows.
+    QString displayText(int row, int column) const;
+    // Changes one cell, as when a row is updated in place.
+    void setValue(int row, int column, const QVariant &value);
+
+    // Sum of a number column over all rows; empty cells count as nothing.
+    double sum(int column) const;
+
+    // Rows for which the predicate holds are drawn in the given colour.
+    void setRowHighlight(RowPredicate predicate, QColor colour = Qt::red);
+    bool isHighlighted(int row) const;
+    // Tells the views to ask again, after the predicate's inputs changed.
+    void refreshHighlight();
+
+    // Text comparison for sorting; locale-aware unless set.
+    void setTextOrder(TextOrder order) { m_textOrder = std::move(order); }
+    static int plainOrder(const QString &a, const QString &b) { return QString::compare(a, b); }
+    static int localeOrder(const QString &a, const QString &b) { return QString::localeAwareCompare(a, b); }
+
+    // Reorders the rows held. Empty cells come first ascending, last
+    // descending; equal rows stay in load order.
+    void sortBy(int column, Qt::SortOrder order);
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // Back to the order the rows were loaded in.
+    void restoreLoadOrder();
+    // Where a display row stood when it was loaded.
+    int loadIndex(int row) const { return m_order[size_t(row)]; }
+
+private:
+    void recomputeSums();
+    void reorder(std::vector<int> order);
+
+    std::vector<GridColumn> m_columns;
+    GridRows m_rows;
+    std::vector<int> m_order; // display row -> stored row
+    std::vector<double> m_sums;
+    RowPredicate m_highlight;
+    QColor m_highlightColour = Qt::red;
+    TextOrder m_textOrder;
+};
+
+} // namespace quollin
