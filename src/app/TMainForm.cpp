@@ -9,6 +9,9 @@
 #include "core/OperatorLog.h"
 #include "core/Prompter.h"
 #include "core/SettingsStore.h"
+#include "goods/GoodsList.h"
+#include "goods/GoodsStore.h"
+#include "widgets/DataGrid.h"
 #include "operators/OperatorAccounts.h"
 #include "operators/Tchangepassfm.h"
 #include "operators/Tloginfm.h"
@@ -21,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -61,7 +65,8 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
       m_settings(settings),
       m_prompter(prompter),
       m_accounts(std::make_unique<OperatorAccounts>(db)),
-      m_log(std::make_unique<OperatorLog>(db))
+      m_log(std::make_unique<OperatorLog>(db)),
+      m_goodsStore(std::make_unique<GoodsStore>(db))
 {
     setObjectName(QStringLiteral("TMainForm"));
     setWindowTitle(QStringLiteral("Quollin进销存 %1").arg(QCoreApplication::applicationVersion()));
@@ -115,24 +120,27 @@ void TMainForm::buildLayout()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    // Where the goods list stands.
-    m_goodsArea = new QWidget(central);
-    m_goodsArea->setObjectName(QStringLiteral("goodsArea"));
-    m_goodsArea->setAutoFillBackground(true);
-    m_goodsArea->setBackgroundRole(QPalette::Base);
+    // The goods list across the top, its search area in the bottom panel.
+    m_goods = new GoodsList(*m_goodsStore, m_settings, m_prompter, central);
+    m_goodsArea = m_goods->grid();
     column->addWidget(m_goodsArea);
 
     m_bottomPanel = new QWidget(central);
     m_bottomPanel->setObjectName(QStringLiteral("bottomPanel"));
     auto *bottom = new QHBoxLayout(m_bottomPanel);
-    bottom->setContentsMargins(8, 8, 8, 8);
+    bottom->setContentsMargins(6, 4, 6, 4);
+    m_goods->searchArea()->setParent(m_bottomPanel);
+    bottom->addWidget(m_goods->searchArea(), 1);
+    auto *right = new QVBoxLayout;
+    m_goods->alarmArea()->setParent(m_bottomPanel);
     m_toolbar = new QWidget(m_bottomPanel);
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
     auto *buttons = new QHBoxLayout(m_toolbar);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(4);
-    bottom->addWidget(m_toolbar);
-    bottom->addStretch(1);
+    right->addWidget(m_toolbar);
+    right->addWidget(m_goods->alarmArea(), 0, Qt::AlignRight);
+    bottom->addLayout(right);
     column->addWidget(m_bottomPanel, 1);
     setCentralWidget(central);
 
@@ -220,7 +228,9 @@ void TMainForm::restoreSettings()
 {
     if (!m_settings.exists())
         return;
-    const auto values = m_settings.read({QStringLiteral("skin"), QStringLiteral("danhao"), QStringLiteral("riqi")});
+    const auto values = m_settings.read(
+        {QStringLiteral("skin"), QStringLiteral("number"), QStringLiteral("danhao"), QStringLiteral("riqi")});
+    m_goods->setAlarmLevelText(values.value(QStringLiteral("number")));
     const QString skin = values.value(QStringLiteral("skin"));
     if (Skins::isValid(skin)) {
         const int index = Skins::indexOf(skin);
@@ -272,9 +282,10 @@ void TMainForm::signInFinished()
     const QString name = m_login->operatorName();
     const QString n0 = m_settings.read(QStringLiteral("n0"));
     if (n0 == QLatin1String("no"))
-        m_hidesZeroStock = true;
+        m_goods->setZeroStock(ZeroStock::Hidden);
     else if (n0 == QLatin1String("yes"))
-        m_hidesZeroStock = false;
+        m_goods->setZeroStock(ZeroStock::Shown);
+    m_goods->refreshAll();
 
     activateWindow();
     m_statusPanels[1]->setText(QStringLiteral("操作员：") + name);
@@ -291,6 +302,12 @@ void TMainForm::applyRestrictions()
 {
     m_passwordAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::ChangePassword));
     m_userAdminAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::UserAdministration));
+    using Column = OperatorRestrictions::Column;
+    for (auto [column, field] : {std::pair{Column::PurchasePrice, "1"}, {Column::PurchaseAmount, "3"},
+                                 {Column::StockValue, "8"}}) {
+        if (!m_restrictions.maySee(column))
+            m_goods->grid()->hideColumn(QLatin1String(field));
+    }
 }
 
 bool TMainForm::allowed(OperatorRestrictions::Command command)

@@ -17,6 +17,8 @@ namespace quollin {
 
 class Database;
 class DateBoxKeeper;
+class GoodsList;
+class GoodsStore;
 class HintPopup;
 class OperatorAccounts;
 class OperatorLog;
@@ -42,10 +44,8 @@ public:
     // Loaded from the settings at show; the sale panel owns them.
     QString lastSaleDate() const { return m_lastSaleDate; }
     int nextSlipSerial() const { return m_nextSlipSerial; }
-    // The goods list's zero-stock choice read at sign-in: true hides goods
-    // without stock.
-    bool hidesZeroStock() const { return m_hidesZeroStock; }
 
+    GoodsList *goodsList() const { return m_goods; }
     Tloginfm *signInWindow() const { return m_login; }
     Tchhform *helpWindow() const { return m_help; }
     SuccessNotice *successNotice() const { return m_notice; }
@@ -98,6 +98,8 @@ private:
     Prompter &m_prompter;
     std::unique_ptr<OperatorAccounts> m_accounts;
     std::unique_ptr<OperatorLog> m_log;
+    std::unique_ptr<GoodsStore> m_goodsStore;
+    GoodsList *m_goods = nullptr;
     OperatorRestrictions m_restrictions;
 
     Tloginfm *m_login;
@@ -124,7 +126,6 @@ private:
     bool m_shownOnce = false;
     QString m_lastSaleDate;
     int m_nextSlipSerial = 1;
-    bool m_hidesZeroStock = false;
 };
 
 } // namespace quollin

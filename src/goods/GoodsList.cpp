@@ -59,6 +59,9 @@ std::vector<GridColumn> goodsColumns()
         col("g", note, QStringLiteral("供货商"), GridKind::Text),
         col("z", note, QStringLiteral("备 注"), GridKind::Text),
     };
+    // Starting shares of the width: names and codes need the room.
+    for (auto [index, width] : {std::pair{0, 96}, {1, 80}, {2, 104}, {12, 80}, {13, 80}})
+        columns[size_t(index)].width = width;
     columns[0].footerText = QStringLiteral("总计");
     columns[0].footerAlignment = Qt::AlignCenter;
     return columns;

@@ -3,6 +3,8 @@
 #include "core/Database.h"
 #include "core/SettingsStore.h"
 #include "core/ShopDatabase.h"
+#include "goods/GoodsList.h"
+#include "widgets/DataGrid.h"
 #include "operators/OperatorAccounts.h"
 #include "operators/Tloginfm.h"
 #include "operators/Tchangepassfm.h"
@@ -148,6 +150,10 @@ private slots:
         QCOMPARE(run.form->statusText(1), QStringLiteral("操作员：张三"));
         QVERIFY(!run.settingsAction(QStringLiteral("用户管理"))->isVisible());
         QVERIFY(!run.settingsAction(QStringLiteral("修改密码"))->isVisible());
+        DataGrid *goods = run.form->goodsList()->grid();
+        for (const char *field : {"1", "3", "8"})
+            QVERIFY2(!goods->isColumnVisible(QLatin1String(field)), field);
+        QVERIFY(goods->isColumnVisible(QStringLiteral("2")));
 
         // Reached some other way, the commands still refuse.
         run.form->openUserAdministration();
@@ -305,7 +311,7 @@ private slots:
         run.form->show();
         QCOMPARE(run.form->size(), QSize(1031, 636));
         QVERIFY(run.form->windowTitle().startsWith(QStringLiteral("Quollin进销存 ")));
-        auto *goods = run.form->findChild<QWidget *>(QStringLiteral("goodsArea"));
+        auto *goods = run.form->findChild<QWidget *>(QStringLiteral("goodsGrid"));
         QVERIFY(goods);
         QCOMPARE(goods->height(), 636 - 196);
         for (const char *caption : {"设 置", "技术支持"}) {

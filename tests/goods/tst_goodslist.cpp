@@ -1,0 +1,133 @@
+#include "core/SettingsStore.h"
+#include "core/ShopDatabase.h"
+#include "goods/GoodsList.h"
+#include "goods/GoodsStore.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnvironment.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridModel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace quollin;
+using quollin::test::ScriptedPrompter;
+using quollin::test::TestEnvironment;
+
+namespace {
+
+struct Shop {
+    TestEnvironment env;
+    std::unique_ptr<Database> db = ShopDatabase::open(env.databasePath());
+    GoodsStore store{*db};
+    SettingsStore settings{env.settingsPath()};
+    ScriptedPrompter prompter;
+    QWidget window;
+    GoodsList list{store, settings, prompter, &window};
+
+    void add(const char *name, const char *category, const char *quantity, const char *supplier = "甲商行")
+    {
+        StockInBoxes b;
+        b.name = QString::fromUtf8(name);
+        b.code = QStringLiteral("69%1").arg(list.rowCount());
+        b.category = QString::fromUtf8(category);
+        b.date = QStringLiteral("2026-12-01");
+        b.purchasePrice = QStringLiteral("2");
+        b.quantity = QString::fromUtf8(quantity);
+        b.salePrice = QStringLiteral("3");
+        b.supplier = QString::fromUtf8(supplier);
+        QVERIFY(store.addStockIn(b).ok());
+    }
+    QStringList names() const
+    {
+        QStringList out;
+        for (int row = 0; row < list.rowCount(); ++row)
+            out << list.record(row).name;
+        return out;
+    }
+};
+
+} // namespace
+
+class GoodsListTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void liveSearchAndRefresh()
+    {
+        Shop shop;
+        shop.add("可口可乐", "饮料", "10");
+        shop.add("饼干", "零食", "4");
+        shop.add("百分之100%果汁", "饮料", "6");
+        shop.list.refreshAll();
+        QCOMPARE(shop.list.rowCount(), 3);
+        QCOMPARE(shop.list.grid()->currentRow(), 2); // the cursor on the last row
+        QCOMPARE(shop.list.grid()->footer()->text(4), QStringLiteral("20"));
+
+        QTest::keyClicks(shop.list.nameBox(), QStringLiteral("kl")); // initials anywhere in e
+        QCOMPARE(shop.names(), QStringList{QStringLiteral("可口可乐")});
+        shop.list.nameBox()->clear();
+        QCOMPARE(shop.list.rowCount(), 3);
+        shop.list.categoryBox()->setEditText(QStringLiteral("饮料"));
+        QCOMPARE(shop.list.rowCount(), 2);
+
+        // "全部记录" empties the drop-down boxes but not the text boxes.
+        shop.list.remarksBox()->setText(QStringLiteral("x"));
+        shop.list.refreshAll();
+        QCOMPARE(shop.list.categoryBox()->currentText(), QString());
+        QCOMPARE(shop.list.supplierBox()->currentText(), QString());
+        QCOMPARE(shop.list.remarksBox()->text(), QStringLiteral("x"));
+        QCOMPARE(shop.list.categoryBox()->count(), 2);
+        QCOMPARE(shop.list.rowCount(), 3);
+
+        shop.list.clearConditions();
+        QCOMPARE(shop.list.remarksBox()->text(), QString());
+        QVERIFY(!shop.list.dateTick()->isChecked());
+    }
+
+    void zeroStockAlarmAndSortMarks()
+    {
+        Shop shop;
+        shop.add("甲", "饮料", "0");
+        shop.add("乙", "饮料", "5");
+        shop.add("丙", "饮料", "7");
+        shop.list.refreshAll();
+        QCOMPARE(shop.list.rowCount(), 3);
+
+        shop.list.zeroStockTick()->click();
+        QCOMPARE(shop.list.zeroStock(), ZeroStock::Hidden);
+        QCOMPARE(shop.settings.read(QStringLiteral("n0")), QStringLiteral("no"));
+        QCOMPARE(shop.list.rowCount(), 2);
+        shop.list.zeroStockTick()->click();
+        QCOMPARE(shop.settings.read(QStringLiteral("n0")), QStringLiteral("yes"));
+        QCOMPARE(shop.list.rowCount(), 3);
+
+        // Level 5 paints stock 0 and 5 red, not 7; emptying the box stores "0".
+        GridModel *model = shop.list.grid()->model();
+        QVERIFY(model->isHighlighted(0));
+        QVERIFY(model->isHighlighted(1));
+        QVERIFY(!model->isHighlighted(2));
+        shop.list.alarmBox()->selectAll();
+        QTest::keyClick(shop.list.alarmBox(), Qt::Key_Backspace);
+        QCOMPARE(shop.list.alarmBox()->text(), QStringLiteral("0"));
+        QCOMPARE(shop.settings.read(QStringLiteral("number")), QStringLiteral("0"));
+        QVERIFY(model->isHighlighted(0));
+        QVERIFY(!model->isHighlighted(1));
+
+        // Two clicks on the purchase quantity title: descending, then ascending;
+        // the mark lags one step behind.
+        const int quantity = model->columnOf(QStringLiteral("2"));
+        emit shop.list.grid()->titleClicked(quantity);
+        QCOMPARE(shop.names(), (QStringList{QStringLiteral("丙"), QStringLiteral("乙"), QStringLiteral("甲")}));
+        QCOMPARE(shop.list.grid()->sortMark(quantity), SortMark::Ascending);
+        emit shop.list.grid()->titleClicked(quantity);
+        QCOMPARE(shop.names(), (QStringList{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")}));
+        QCOMPARE(shop.list.grid()->sortMark(quantity), SortMark::Descending);
+        QCOMPARE(shop.list.record(0).name, QStringLiteral("甲")); // rows follow the order shown
+    }
+};
+
+QTEST_MAIN(GoodsListTest)
+#include "tst_goodslist.moc"
