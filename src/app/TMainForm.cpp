@@ -9,8 +9,10 @@
 #include "core/OperatorLog.h"
 #include "core/Prompter.h"
 #include "core/SettingsStore.h"
+#include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
+#include "goods/StockInPanel.h"
 #include "widgets/DataGrid.h"
 #include "operators/OperatorAccounts.h"
 #include "operators/Tchangepassfm.h"
@@ -24,6 +26,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -88,6 +92,7 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
     buildLayout();
     m_notice = new SuccessNotice(centralWidget());
     m_keeper = new DateBoxKeeper(this);
+    m_keeper->watch(m_stockIn->dateBox());
     m_keeper->start();
 
     setFixedSize(kClientWidth, kClientHeight);
@@ -172,6 +177,9 @@ void TMainForm::buildLayout()
     support->addAction(QStringLiteral("官方网站"), this, &TMainForm::openWebSite);
     support->addAction(QStringLiteral("关于..."), this, &TMainForm::showAbout);
 
+    m_newStockInButton = addToolButton(QStringLiteral("新建入库"), style()->standardIcon(QStyle::SP_FileDialogNewFolder),
+                                       QStringLiteral("登记新到的商品"));
+    connect(m_newStockInButton, &QToolButton::clicked, this, &TMainForm::newStockIn);
     QToolButton *settingsButton = addToolButton(QStringLiteral("设 置"), style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                                                 QStringLiteral("密码、用户、界面换肤和小工具"));
     settingsButton->setMenu(m_settingsMenu);
@@ -180,6 +188,42 @@ void TMainForm::buildLayout()
                                                QStringLiteral("使用帮助、软件升级和关于"));
     supportButton->setMenu(support);
     supportButton->setPopupMode(QToolButton::InstantPopup);
+
+    // The stock-in panel floats over the goods list.
+    m_stockIn = new StockInPanel(*m_goodsStore, m_prompter, central);
+    m_stockIn->move(560, 20);
+    connect(m_stockIn, &StockInPanel::saved, this, [this](const QString &notice) {
+        m_goods->refreshAll();
+        showSuccess(notice);
+    });
+    connect(m_goods, &GoodsList::dropDownsRefilled, m_stockIn, &StockInPanel::setDropDowns);
+    connect(m_goods->grid(), &DataGrid::titleClicked, m_stockIn, &QWidget::hide);
+    connect(m_goods, &GoodsList::rowClicked, this, [this](qint64 id) {
+        if (const auto row = m_goodsStore->find(id))
+            m_stockIn->prefill(*row);
+    });
+
+    // The goods list's context menu.
+    auto *goodsMenu = new QMenu(m_goods->grid());
+    goodsMenu->setObjectName(QStringLiteral("goodsMenu"));
+    m_goodsMenuGuarded << goodsMenu->addAction(QStringLiteral("新建入库"), this, &TMainForm::newStockIn)
+                       << goodsMenu->addAction(QStringLiteral("修 改"), this, &TMainForm::changeGoods)
+                       << goodsMenu->addAction(QStringLiteral("删 除"), this, &TMainForm::deleteGoods);
+    goodsMenu->addAction(QStringLiteral("全部记录"), m_goods, &GoodsList::refreshAll);
+    goodsMenu->addSeparator();
+    m_goodsColumns = new ColumnMemory(m_goods->grid(), m_settings, goodsColumnSwitches(), QStringLiteral("morvel"),
+                                      layoutIniPath(), this);
+    goodsMenu->addMenu(m_goodsColumns->buildMenu(goodsMenu))->setText(QStringLiteral("隐藏列"));
+    QAction *readWidths = goodsMenu->addAction(QStringLiteral("读取列宽"), this, [this] { m_goodsColumns->restoreWidths(); });
+    readWidths->setVisible(false);
+    goodsMenu->addAction(QStringLiteral("保存当前列宽"), this, [this] {
+        if (!m_goodsColumns->saveWidths())
+            m_prompter.information(QStringLiteral("列宽没能保存到：") + layoutIniPath());
+    });
+    goodsMenu->addSeparator();
+    m_goods->grid()->view()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_goods->grid()->view(), &QWidget::customContextMenuRequested, this,
+            [this, goodsMenu](const QPoint &at) { goodsMenu->popup(m_goods->grid()->view()->viewport()->mapToGlobal(at)); });
 
     // Status bar: hint, operator, today, the maker's address.
     const int widths[4] = {350, 200, 200, 0};
@@ -193,6 +237,11 @@ void TMainForm::buildLayout()
     statusBar()->setSizeGripEnabled(false);
     m_statusPanels[1]->setText(QStringLiteral("操作员："));
     m_statusPanels[3]->setText(ExternalTools::webSite().toString());
+}
+
+QString TMainForm::layoutIniPath() const
+{
+    return QFileInfo(m_settings.location()).dir().filePath(QStringLiteral("qljxc.ini"));
 }
 
 QString TMainForm::statusText(int panel) const
@@ -217,6 +266,7 @@ void TMainForm::showEvent(QShowEvent *event)
     tips.setColor(QPalette::ToolTipBase, QColor(255, 194, 134));
     tips.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tips);
+    m_goodsColumns->applySaved();
     restoreSettings();
     m_statusPanels[2]->setText(QStringLiteral("今天：") + DateText::today());
     // Activation asks for the sign-in; without a window manager there may be
@@ -291,6 +341,7 @@ void TMainForm::signInFinished()
     m_statusPanels[1]->setText(QStringLiteral("操作员：") + name);
     m_restrictions = OperatorRestrictions(name);
     applyRestrictions();
+    m_goodsColumns->restoreWidths();
     try {
         m_signInLogId = m_log->recordSignIn(name, QDateTime::currentDateTime());
     } catch (const DbError &e) {
@@ -301,13 +352,13 @@ void TMainForm::signInFinished()
 void TMainForm::applyRestrictions()
 {
     m_passwordAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::ChangePassword));
+    const bool changesGoods = m_restrictions.mayRun(OperatorRestrictions::Command::NewStockIn);
+    m_newStockInButton->setVisible(changesGoods);
+    for (QAction *action : std::as_const(m_goodsMenuGuarded))
+        action->setVisible(changesGoods);
     m_userAdminAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::UserAdministration));
-    using Column = OperatorRestrictions::Column;
-    for (auto [column, field] : {std::pair{Column::PurchasePrice, "1"}, {Column::PurchaseAmount, "3"},
-                                 {Column::StockValue, "8"}}) {
-        if (!m_restrictions.maySee(column))
-            m_goods->grid()->hideColumn(QLatin1String(field));
-    }
+    m_goodsColumns->setMayShow(goodsColumnsMayShow(m_restrictions));
+    m_goodsColumns->applyRestrictions(m_restrictions);
 }
 
 bool TMainForm::allowed(OperatorRestrictions::Command command)
@@ -332,6 +383,51 @@ void TMainForm::closeEvent(QCloseEvent *event)
 }
 
 void TMainForm::showSuccess(const QString &text) { m_notice->trigger(text); }
+
+void TMainForm::newStockIn()
+{
+    if (!allowed(OperatorRestrictions::Command::NewStockIn))
+        return;
+    m_stockIn->openForNew();
+}
+
+void TMainForm::changeGoods()
+{
+    if (!allowed(OperatorRestrictions::Command::ChangeGoods))
+        return;
+    const qint64 id = m_goods->currentGoodsId();
+    const auto row = id ? m_goodsStore->find(id) : std::nullopt;
+    if (!row) {
+        m_prompter.information(QStringLiteral("没有选中的商品记录！"));
+        return;
+    }
+    m_stockIn->openForChange(*row);
+}
+
+void TMainForm::deleteGoods()
+{
+    if (!allowed(OperatorRestrictions::Command::DeleteGoods))
+        return;
+    const qint64 id = m_goods->currentGoodsId();
+    if (id == 0) {
+        m_prompter.information(QStringLiteral("没有选中的商品记录！"));
+        return;
+    }
+    if (!m_prompter.confirm(QStringLiteral("你真的要删除选中资料吗？")))
+        return;
+    try {
+        if (!m_goodsStore->remove(id)) {
+            m_prompter.information(QStringLiteral("这条商品记录已不存在。"));
+            m_goods->refreshAll();
+            return;
+        }
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    m_goods->dropRow(id);
+    showSuccess(QStringLiteral("删除数据成功..."));
+}
 
 void TMainForm::openUserAdministration()
 {

@@ -19,6 +19,8 @@ class Database;
 class DateBoxKeeper;
 class GoodsList;
 class GoodsStore;
+class ColumnMemory;
+class StockInPanel;
 class HintPopup;
 class OperatorAccounts;
 class OperatorLog;
@@ -46,6 +48,10 @@ public:
     int nextSlipSerial() const { return m_nextSlipSerial; }
 
     GoodsList *goodsList() const { return m_goods; }
+    StockInPanel *stockInPanel() const { return m_stockIn; }
+    ColumnMemory *goodsColumns() const { return m_goodsColumns; }
+    // The saved column layouts, beside the settings.
+    QString layoutIniPath() const;
     Tloginfm *signInWindow() const { return m_login; }
     Tchhform *helpWindow() const { return m_help; }
     SuccessNotice *successNotice() const { return m_notice; }
@@ -67,6 +73,9 @@ signals:
 
 public slots:
     void requestSignIn();
+    void newStockIn();
+    void changeGoods();
+    void deleteGoods();
     void openUserAdministration();
     void openPasswordChange();
     void chooseSkin(int index);
@@ -100,6 +109,10 @@ private:
     std::unique_ptr<OperatorLog> m_log;
     std::unique_ptr<GoodsStore> m_goodsStore;
     GoodsList *m_goods = nullptr;
+    StockInPanel *m_stockIn = nullptr;
+    ColumnMemory *m_goodsColumns = nullptr;
+    QToolButton *m_newStockInButton = nullptr;
+    QList<QAction *> m_goodsMenuGuarded;
     OperatorRestrictions m_restrictions;
 
     Tloginfm *m_login;

@@ -208,6 +208,16 @@ void GoodsList::setAlarmLevelText(const QString &text)
     m_model->refreshHighlight();
 }
 
+void GoodsList::dropRow(qint64 goodsId)
+{
+    const int current = m_grid->currentRow();
+    std::vector<GoodsRecord> rows = m_rows;
+    std::erase_if(rows, [goodsId](const GoodsRecord &r) { return r.id == goodsId; });
+    show(std::move(rows), false);
+    if (rowCount() > 0)
+        m_grid->setCurrentRow(qMin(current, rowCount() - 1));
+}
+
 void GoodsList::setZeroStock(ZeroStock zeroStock)
 {
     m_zeroStock = zeroStock;

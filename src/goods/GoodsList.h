@@ -44,6 +44,8 @@ public:
     const GoodsRecord &record(int row) const;
     // The ID of the selected row, 0 when none.
     qint64 currentGoodsId() const;
+    // Drops a deleted row from the rows shown, without reading again.
+    void dropRow(qint64 goodsId);
     // Puts the level read at show into the alarm box.
     void setAlarmLevelText(const QString &text);
 

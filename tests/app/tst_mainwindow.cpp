@@ -3,7 +3,10 @@
 #include "core/Database.h"
 #include "core/SettingsStore.h"
 #include "core/ShopDatabase.h"
+#include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
+#include "goods/GoodsStore.h"
+#include "goods/StockInPanel.h"
 #include "widgets/DataGrid.h"
 #include "operators/OperatorAccounts.h"
 #include "operators/Tloginfm.h"
@@ -158,9 +161,77 @@ private slots:
         // Reached some other way, the commands still refuse.
         run.form->openUserAdministration();
         run.form->openPasswordChange();
+        run.form->newStockIn();
+        run.form->deleteGoods();
         QVERIFY(!run.form->userAdministrationWindow());
         QVERIFY(!run.form->passwordWindow());
-        QCOMPARE(run.prompter.texts(), QStringList(2, QStringLiteral("当前操作员无权使用此功能！")));
+        QVERIFY(!run.form->stockInPanel()->isVisible());
+        QCOMPARE(run.prompter.texts(), QStringList(4, QStringLiteral("当前操作员无权使用此功能！")));
+    }
+
+    void stockInSaveAndDeleteThroughTheMainWindow()
+    {
+        TestEnvironment env;
+        Run run(env);
+        QVERIFY(run.showAndWaitForSignIn());
+        run.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+        QTRY_VERIFY(run.form->signInLogId() != 0);
+        GoodsList *goods = run.form->goodsList();
+        run.form->deleteGoods(); // empty list
+        QCOMPARE(run.prompter.lastText(), QStringLiteral("没有选中的商品记录！"));
+
+        run.form->newStockIn();
+        StockInPanel *panel = run.form->stockInPanel();
+        QVERIFY(panel->isVisible());
+        panel->nameBox()->setEditText(QStringLiteral("可乐"));
+        panel->codeBox()->setEditText(QStringLiteral("6901"));
+        panel->categoryBox()->setEditText(QStringLiteral("饮料"));
+        panel->purchasePriceBox()->setText(QStringLiteral("2"));
+        panel->quantityBox()->setText(QStringLiteral("6"));
+        panel->salePriceBox()->setText(QStringLiteral("3"));
+        panel->newButton()->click();
+        QCOMPARE(goods->rowCount(), 1);
+        QVERIFY(run.form->successNotice()->isVisible());
+        QCOMPARE(run.form->successNotice()->text(), QStringLiteral("数据入库成功..."));
+        QCOMPARE(panel->nameBox()->currentText(), QString()); // the refreshed lists empty the boxes
+        QCOMPARE(panel->nameBox()->count(), 1);
+
+        run.form->deleteGoods(); // declined
+        QCOMPARE(run.prompter.lastText(), QStringLiteral("你真的要删除选中资料吗？"));
+        QCOMPARE(goods->rowCount(), 1);
+        run.prompter.queueAnswer(true);
+        run.form->deleteGoods();
+        QCOMPARE(goods->rowCount(), 0);
+        QCOMPARE(run.form->successNotice()->text(), QStringLiteral("删除数据成功..."));
+        QVERIFY(GoodsStore(*run.db).list(ZeroStock::Shown).empty());
+        run.form->hide();
+    }
+
+    void columnSwitchesAtShowAndLayoutAtSignIn()
+    {
+        TestEnvironment env;
+        {
+            Run first(env);
+            QVERIFY(first.showAndWaitForSignIn());
+            first.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+            QTRY_VERIFY(first.form->signInLogId() != 0);
+            DataGrid *grid = first.form->goodsList()->grid();
+            grid->hideColumn(QStringLiteral("z"));
+            QVERIFY(first.form->goodsColumns()->saveWidths());
+            QVERIFY(QFile::exists(first.form->layoutIniPath()));
+            QCOMPARE(QFileInfo(first.form->layoutIniPath()).fileName(), QStringLiteral("qljxc.ini"));
+            first.form->close();
+        }
+        SettingsStore(env.settingsPath()).write(QStringLiteral("rukuyin3"), QStringLiteral("yes"));
+        Run second(env);
+        QVERIFY(second.showAndWaitForSignIn());
+        DataGrid *grid = second.form->goodsList()->grid();
+        QVERIFY(!grid->isColumnVisible(QStringLiteral("day1"))); // applied at show
+        QVERIFY(grid->isColumnVisible(QStringLiteral("z")));
+        second.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+        QTRY_VERIFY(second.form->signInLogId() != 0);
+        QVERIFY(!grid->isColumnVisible(QStringLiteral("z"))); // the saved layout, read at sign-in
+        second.form->hide();
     }
 
     void refusedSignIns()

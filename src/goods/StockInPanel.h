@@ -1,0 +1,85 @@
+#pragma once
+
+#include "goods/GoodsRecord.h"
+#include "goods/GoodsStore.h"
+
+#include <QFrame>
+#include <QPoint>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace quollin {
+
+class Prompter;
+
+// The floating stock-in panel over the goods list: records a new stock-in, or
+// changes the goods row it was filled from. The checks and derived amounts are
+// GoodsStore's; the panel reads its boxes and reports.
+class StockInPanel : public QFrame {
+    Q_OBJECT
+public:
+    enum class Mode { New, Change };
+
+    StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *parent);
+
+    Mode mode() const { return m_mode; }
+    bool changeEnabled() const;
+    // The row a change writes to: the one the panel was filled from.
+    qint64 changeTarget() const { return m_target; }
+
+    void openForNew();
+    void openForChange(const GoodsRecord &row);
+    void prefill(const GoodsRecord &row);
+    void setDropDowns(const GoodsDropDowns &lists);
+    void clearValues();
+
+    QComboBox *nameBox() const { return m_name; }
+    QComboBox *specificationBox() const { return m_specification; }
+    QComboBox *codeBox() const { return m_code; }
+    QComboBox *categoryBox() const { return m_category; }
+    QLineEdit *dateBox() const { return m_date; }
+    QLineEdit *purchasePriceBox() const { return m_price; }
+    QLineEdit *quantityBox() const { return m_quantity; }
+    QLineEdit *salePriceBox() const { return m_salePrice; }
+    QComboBox *supplierBox() const { return m_supplier; }
+    QLineEdit *remarksBox() const { return m_remarks; }
+    QPushButton *newButton() const { return m_newButton; }
+    QPushButton *changeButton() const { return m_changeButton; }
+
+signals:
+    // A stock-in was written; the text is the notice to show.
+    void saved(const QString &notice, Mode mode);
+
+public slots:
+    void saveNew();
+    void saveChange();
+    void closePanel();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    StockInBoxes boxes() const;
+    void setMode(Mode mode);
+    bool report(const StockInCheck &check);
+    QWidget *widgetFor(StockInBox box) const;
+
+    GoodsStore &m_store;
+    Prompter &m_prompter;
+    Mode m_mode = Mode::New;
+    qint64 m_target = 0;
+    QString m_sold = QStringLiteral("0");
+    QString m_salesAmount = QStringLiteral("0");
+    QPoint m_dragOffset;
+
+    QComboBox *m_name, *m_specification, *m_code, *m_category, *m_supplier;
+    QLineEdit *m_date, *m_price, *m_quantity, *m_salePrice, *m_remarks;
+    QPushButton *m_newButton, *m_changeButton;
+    QList<QWidget *> m_enterOrder;
+};
+
+} // namespace quollin
