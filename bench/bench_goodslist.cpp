@@ -42,9 +42,11 @@ QTemporaryDir &folder()
     return dir;
 }
 
+// Emptied before the application goes, so no widget outlives it.
+std::map<int, std::unique_ptr<Shop>> shops;
+
 Shop &shop(int rows)
 {
-    static std::map<int, std::unique_ptr<Shop>> shops;
     auto &s = shops[rows];
     if (!s) {
         s = std::make_unique<Shop>();
@@ -143,5 +145,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    shops.clear();
     return 0;
 }

@@ -67,13 +67,10 @@ std::vector<GridColumn> goodsColumns()
     return columns;
 }
 
-void setNumber(GridRows &rows, int row, int column, const std::optional<double> &value)
-{
-    if (value)
-        rows.setNumber(row, column, *value);
-    else
-        rows.set(row, column, QVariant());
-}
+// Where each grid column's field stands in a row of table data as the goods
+// statements select it (ID, a..g, 1..8, z, day1).
+constexpr int kStoredColumn[] = {1, 2, 3, 4, 9, 8, 10, 12, 11, 13, 14, 15, 17, 7, 16};
+constexpr int kStoredId = 0;
 
 QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
                      QWidget *parent)
@@ -116,10 +113,11 @@ GoodsList::GoodsList(GoodsStore &store, SettingsStore &settings, Prompter &promp
             model.isNull(row, stock) ? std::nullopt : std::optional<double>(model.number(row, stock));
         return StockAlarm::isRed(StockAlarm::parseLevel(m_alarm->text()), value);
     });
+    Q_ASSERT(m_model->columnCount() == int(std::size(kStoredColumn)));
     m_grid->setModel(m_model);
     connect(m_grid, &DataGrid::titleClicked, this, &GoodsList::titleClicked);
-    connect(m_grid, &DataGrid::rowClicked, this, [this](int row) { emit rowClicked(record(row).id); });
-    connect(m_grid, &DataGrid::rowDoubleClicked, this, [this](int row) { emit rowDoubleClicked(record(row).id); });
+    connect(m_grid, &DataGrid::rowClicked, this, [this](int row) { emit rowClicked(goodsId(row)); });
+    connect(m_grid, &DataGrid::rowDoubleClicked, this, [this](int row) { emit rowDoubleClicked(goodsId(row)); });
     buildSearchArea(parent);
 }
 
@@ -193,12 +191,14 @@ void GoodsList::buildSearchArea(QWidget *parent)
 
 int GoodsList::rowCount() const { return m_model->rowCount(); }
 
-const GoodsRecord &GoodsList::record(int row) const { return m_rows[size_t(m_model->loadIndex(row))]; }
+qint64 GoodsList::goodsId(int row) const { return m_ids[size_t(m_model->loadIndex(row))]; }
+
+GoodsRecord GoodsList::record(int row) const { return m_store.find(goodsId(row)).value_or(GoodsRecord{}); }
 
 qint64 GoodsList::currentGoodsId() const
 {
     const int row = m_grid->currentRow();
-    return row >= 0 && row < rowCount() ? record(row).id : 0;
+    return row >= 0 && row < rowCount() ? goodsId(row) : 0;
 }
 
 void GoodsList::setAlarmLevelText(const QString &text)
@@ -208,12 +208,12 @@ void GoodsList::setAlarmLevelText(const QString &text)
     m_model->refreshHighlight();
 }
 
-void GoodsList::dropRow(qint64 goodsId)
+void GoodsList::dropRow(qint64)
 {
+    // The row is gone from the file: the same statement again shows the rest
+    // in the same order, with the cursor where it was.
     const int current = m_grid->currentRow();
-    std::vector<GoodsRecord> rows = m_rows;
-    std::erase_if(rows, [goodsId](const GoodsRecord &r) { return r.id == goodsId; });
-    show(std::move(rows), false);
+    show(m_lastQuery, false);
     if (rowCount() > 0)
         m_grid->setCurrentRow(qMin(current, rowCount() - 1));
 }
@@ -224,33 +224,36 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
     m_zeroTick->setChecked(zeroStock == ZeroStock::Hidden);
 }
 
-void GoodsList::show(std::vector<GoodsRecord> rows, bool toLastRow)
+void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
-    m_rows = std::move(rows);
+    m_lastQuery = query;
     GridRows grid = m_model->emptyRows();
-    grid.reserve(int(m_rows.size()));
-    for (const GoodsRecord &r : m_rows) {
-        const int row = grid.addRow();
-        grid.setText(row, 0, r.name);
-        grid.setText(row, 1, r.specification);
-        grid.setText(row, 2, r.code);
-        grid.setText(row, 3, r.category);
-        setNumber(grid, row, 4, r.quantity);
-        setNumber(grid, row, 5, r.purchasePrice);
-        setNumber(grid, row, 6, r.purchaseAmount);
-        setNumber(grid, row, 7, r.soldQuantity);
-        setNumber(grid, row, 8, r.salePrice);
-        setNumber(grid, row, 9, r.salesAmount);
-        setNumber(grid, row, 10, r.stockQuantity);
-        setNumber(grid, row, 11, r.stockValue);
-        grid.setText(row, 12, r.day1);
-        grid.setText(row, 13, r.supplier);
-        grid.setText(row, 14, r.remarks);
+    std::vector<qint64> ids;
+    try {
+        // Straight from the engine into the grid's cells: nothing is held twice.
+        m_store.scan(query, [&](const Statement &s) {
+            const int row = grid.addRow();
+            ids.push_back(s.integer(kStoredId));
+            for (int column = 0; column < int(std::size(kStoredColumn)); ++column) {
+                const int stored = kStoredColumn[column];
+                if (isNumeric(m_model->column(column).kind)) {
+                    if (!s.isNull(stored))
+                        grid.setNumber(row, column, s.real(stored));
+                } else {
+                    grid.setText(row, column, s.text(stored));
+                }
+            }
+        });
+    } catch (const DbError &) {
+        m_ids.clear();
+        m_model->clear();
+        throw;
     }
+    m_ids = std::move(ids);
     m_model->setRows(std::move(grid));
     m_grid->clearSortMarks();
-    if (!m_rows.empty())
-        m_grid->setCurrentRow(toLastRow ? int(m_rows.size()) - 1 : 0);
+    if (!m_ids.empty())
+        m_grid->setCurrentRow(toLastRow ? int(m_ids.size()) - 1 : 0);
 }
 
 void GoodsList::refreshAll()
@@ -265,9 +268,8 @@ void GoodsList::refreshAll()
         m_supplier->addItems(lists.suppliers);
         m_supplier->setCurrentIndex(-1);
         emit dropDownsRefilled(lists);
-        show(m_store.list(m_zeroStock), true);
+        show(GoodsQuery::list(m_zeroStock), true);
     } catch (const DbError &e) {
-        show({}, false);
         m_prompter.information(e.message());
     }
 }
@@ -291,9 +293,8 @@ void GoodsList::query()
 {
     emit rowsChanging();
     try {
-        show(m_store.search(m_zeroStock, searchFromBoxes()), false);
+        show(GoodsQuery::condition(m_zeroStock, searchFromBoxes()), false);
     } catch (const DbError &e) {
-        show({}, false);
         m_prompter.information(e.message());
     }
 }

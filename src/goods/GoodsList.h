@@ -41,7 +41,9 @@ public:
     void setZeroStock(ZeroStock zeroStock);
     // The rows shown, in the order shown.
     int rowCount() const;
-    const GoodsRecord &record(int row) const;
+    qint64 goodsId(int row) const;
+    // The row as stored now (read again by its ID).
+    GoodsRecord record(int row) const;
     // The ID of the selected row, 0 when none.
     qint64 currentGoodsId() const;
     // Drops a deleted row from the rows shown, without reading again.
@@ -78,7 +80,7 @@ private slots:
     void alarmEdited(const QString &text);
 
 private:
-    void show(std::vector<GoodsRecord> rows, bool toLastRow);
+    void show(const BoundQuery &query, bool toLastRow);
     void buildSearchArea(QWidget *parent);
     GoodsSearch searchFromBoxes() const;
 
@@ -89,7 +91,8 @@ private:
 
     DataGrid *m_grid;
     GridModel *m_model;
-    std::vector<GoodsRecord> m_rows; // in load order; the model may show them sorted
+    std::vector<qint64> m_ids; // in load order; the model may show the rows sorted
+    BoundQuery m_lastQuery;
 
     QGroupBox *m_search = nullptr;
     QComboBox *m_category = nullptr;

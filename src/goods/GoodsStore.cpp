@@ -176,6 +176,15 @@ std::vector<GoodsRecord> GoodsStore::load(const BoundQuery &query, qsizetype exp
     return rows;
 }
 
+void GoodsStore::scan(const BoundQuery &query, const std::function<void(const Statement &)> &row)
+{
+    Statement s = m_db.prepare(query.sql);
+    for (const auto &[name, value] : query.values)
+        s.bind(name.constData(), value);
+    while (s.next())
+        row(s);
+}
+
 std::vector<GoodsRecord> GoodsStore::list(ZeroStock zeroStock)
 {
     // The table's row count bounds the list; counting is cheap beside reading.

@@ -6,12 +6,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace quollin {
 
 class Database;
+class Statement;
 
 // The texts of the stock-in panel, as typed. soldQuantity and salesAmount are
 // the panel's hidden values: "0" after clearing, the row's own after "修 改".
@@ -57,6 +59,10 @@ public:
     explicit GoodsStore(Database &db) : m_db(db) {}
 
     std::vector<GoodsRecord> load(const BoundQuery &query, qsizetype expectedRows = 0);
+    // Runs the query and hands each row to `row` as it stands in the engine,
+    // columns in the stored order of table data (ID first): for the goods
+    // list, which fills its grid without building records.
+    void scan(const BoundQuery &query, const std::function<void(const Statement &)> &row);
     std::vector<GoodsRecord> list(ZeroStock zeroStock);
     std::vector<GoodsRecord> search(ZeroStock zeroStock, const GoodsSearch &search);
     std::optional<GoodsRecord> find(qint64 id);

@@ -1,4 +1,5 @@
 #include "core/Database.h"
+#include "core/DistinctValues.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsStore.h"
@@ -165,6 +166,26 @@ private slots:
         const GoodsDropDowns lists = store.dropDowns();
         QCOMPARE(lists.names, (QStringList{"blank", "imported", "late", "owed", "soldout"}));
         QCOMPARE(lists.categories, QStringList{QStringLiteral("五金")});
+    }
+
+    void dropDownsMatchTheEnginesDistinctOrder()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        Statement insert = db->prepare(QStringLiteral("INSERT INTO data (a, b, c, d, g) VALUES (:v, :v, :v, :v, :v)"));
+        for (const QVariant &v : {QVariant(QStringLiteral("可乐")), QVariant(), QVariant(QString()), QVariant(QStringLiteral("b")),
+                                  QVariant(QStringLiteral("B")), QVariant(QStringLiteral("可乐")), QVariant(QStringLiteral("\U0001F600")),
+                                  QVariant(QStringLiteral("\uFF21")), QVariant(QStringLiteral("饼干"))}) {
+            insert.reset();
+            insert.bind(":v", v).exec();
+        }
+        const GoodsDropDowns lists = GoodsStore(*db).dropDowns();
+        const std::pair<const QStringList *, const char *> columns[] = {
+            {&lists.names, "a"}, {&lists.specifications, "b"}, {&lists.codes, "c"}, {&lists.categories, "d"},
+            {&lists.suppliers, "g"}};
+        for (auto [list, column] : columns)
+            QCOMPARE(*list, DistinctValues(*db, QLatin1String(column), QStringLiteral("data")));
+        QCOMPARE(lists.names.size(), 8); // null and empty text are two entries, as the engine lists them
     }
 
     void searchTextIsMatchedLiterally_data()
