@@ -1,0 +1,174 @@
+#include "sales/SaleTransaction.h"
+
+#include "core/Database.h"
+#include "core/DateText.h"
+#include "core/NumberText.h"
+#include "core/PinyinInitials.h"
+
+#include <QDate>
+#include <QVariant>
+
+namespace quollin {
+
+namespace {
+
+using NumberText::parseDecimal;
+
+// Refusals travel as exceptions inside the command so that the transaction
+// rolls back on the way out, whatever step refused.
+struct Refusal {
+    explicit Refusal(QString m, std::optional<double> s = std::nullopt) : message(std::move(m)), stock(s) {}
+    QString message;
+    std::optional<double> stock;
+};
+
+// A number box: empty gives the "must be entered" words, anything else that
+// is no number gives the "not a number" words.
+double boxNumber(const QString &text, const QString &caption)
+{
+    if (text.trimmed().isEmpty())
+        throw Refusal{caption + QStringLiteral("必须输入！")};
+    const std::optional<double> v = parseDecimal(text);
+    if (!v)
+        throw Refusal{caption + QStringLiteral("“") + text.trimmed() + QStringLiteral("”不是有效的数字")};
+    return *v;
+}
+
+// A numeric column of the goods row. Older files may hold text or nothing in
+// these columns; a sale must not compute on such a value.
+double storedNumber(const Statement &row, const char *column, const QString &caption)
+{
+    const QVariant v = row.value(column);
+    std::optional<double> n;
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
+        n = v.toDouble();
+    else if (v.typeId() == QMetaType::QString)
+        n = parseDecimal(v.toString());
+    if (!n)
+        throw Refusal{QStringLiteral("该商品的") + caption + QStringLiteral("不是有效的数字，不能销售")};
+    return *n;
+}
+
+// What a number box would hold: the general text read back, as the stored
+// values have always been written.
+double asBoxText(double value)
+{
+    return parseDecimal(NumberText::general(value)).value_or(value);
+}
+
+} // namespace
+
+SaleResult confirmSale(Database &db, const SaleInput &in)
+{
+    SaleResult result;
+    try {
+        // The quantity is read first: its zero check comes before everything
+        // else, as the operator knows it.
+        const double q = boxNumber(in.quantity, QStringLiteral("销售数量"));
+        if (q == 0)
+            throw Refusal{QStringLiteral("销售数量不能为0")};
+
+        Transaction tx(db);
+
+        Statement row = db.prepare(QStringLiteral(
+            "SELECT a,b,c,d,\"1\",\"5\",\"6\",\"7\",day1 FROM data WHERE ID=:id"));
+        row.bind(":id", in.goodsId);
+        if (!row.next())
+            throw Refusal{QStringLiteral("该商品记录已不存在（可能已被删除），不能销售")};
+
+        const double s = storedNumber(row, "7", QStringLiteral("库存数量"));
+        if (q > s)
+            throw Refusal{QStringLiteral("库存不足"), s};
+
+        const double c = storedNumber(row, "1", QStringLiteral("进货单价"));
+        const double sold = storedNumber(row, "5", QStringLiteral("已售数量"));
+        const double salesAmount = storedNumber(row, "6", QStringLiteral("销售金额"));
+        const double p = boxNumber(in.price, QStringLiteral("实际销售价"));
+        const double arrears = boxNumber(in.arrears, QStringLiteral("欠款金额"));
+
+        // An empty date box shows its mask "    -  -  ".
+        QString dateText = in.saleDate;
+        dateText.remove(QLatin1Char('-'));
+        if (dateText.trimmed().isEmpty())
+            throw Refusal{QStringLiteral("销售日期必须输入")};
+        const QDate saleDate = DateText::parseDate(in.saleDate);
+        if (!saleDate.isValid())
+            throw Refusal{QStringLiteral("销售日期“") + in.saleDate.trimmed() + QStringLiteral("”不是有效的日期")};
+        const QDate stockInDate = row.isNull("day1") ? QDate() : DateText::parseDate(row.text("day1"));
+        if (!stockInDate.isValid())
+            throw Refusal{QStringLiteral("该商品没有有效的入库日期，不能销售")};
+
+        const QString name = row.text("a").trimmed();
+        const QString model = row.text("b").trimmed();
+        const QString code = row.text("c").trimmed();
+        const QString category = row.text("d").trimmed();
+        row.reset();
+
+        result.amount = asBoxText(p * q);
+        result.newSoldQuantity = asBoxText(sold + q);
+        result.newSalesAmount = asBoxText(salesAmount + p * q);
+        result.newStockQuantity = NumberText::roundHalfAwayFromZero(s - q, 2);
+        // From the exact difference, not the two-decimal stock.
+        result.newStockValue = asBoxText((s - q) * c);
+        result.profit = NumberText::roundHalfAwayFromZero((p - c) * q, 2);
+
+        Statement update = db.prepare(QStringLiteral(
+            "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE ID=:id"));
+        update.bind(":n5", result.newSoldQuantity)
+            .bind(":n6", result.newSalesAmount)
+            .bind(":n7", result.newStockQuantity)
+            .bind(":n8", result.newStockValue)
+            .bind(":id", in.goodsId);
+        update.exec();
+
+        Statement insert = db.prepare(QStringLiteral(
+            "INSERT INTO data1 (a,b,c,d,e,f,g,h,i,j,z,\"1\",\"2\",\"3\",\"4\",a5,\"6\",day1,day2,goods_id) "
+            "VALUES (:a,:b,:c,:d,:e,:f,:g,:h,:i,:j,:z,:n1,:n2,:n3,:n4,:a5,:n6,:day1,:day2,:gid)"));
+        insert.bind(":a", name)
+            .bind(":b", model)
+            .bind(":c", code)
+            .bind(":d", category)
+            .bind(":e", PinyinInitials(name))
+            .bind(":f", PinyinInitials(model))
+            .bind(":g", in.customer.trimmed())
+            .bind(":h", in.address.trimmed())
+            .bind(":i", in.phone.trimmed())
+            .bind(":j", in.remark.trimmed())
+            .bind(":z", in.slipNumber.trimmed())
+            .bind(":n1", asBoxText(c))
+            .bind(":n2", p)
+            .bind(":n3", q)
+            .bind(":n4", result.amount)
+            .bind(":a5", result.profit)
+            .bind(":n6", arrears)
+            .bind(":day1", DateText::date(saleDate))
+            .bind(":day2", DateText::date(stockInDate))
+            .bind(":gid", in.goodsId);
+        insert.exec();
+        result.lineId = db.lastInsertId();
+
+        tx.commit();
+        result.ok = true;
+    } catch (const Refusal &r) {
+        result = SaleResult{};
+        result.message = r.message;
+        result.stockQuantity = r.stock;
+    } catch (const DbError &e) {
+        result = SaleResult{};
+        result.message = e.message();
+    }
+    return result;
+}
+
+std::optional<QString> toggleReturnSign(const QString &quantityText)
+{
+    const std::optional<double> v = parseDecimal(quantityText);
+    if (!v)
+        return std::nullopt;
+    QString digits = quantityText.trimmed();
+    if (digits.startsWith(QLatin1Char('-')) || digits.startsWith(QLatin1Char('+')))
+        digits.remove(0, 1);
+    return *v > 0 ? QLatin1Char('-') + digits : digits;
+}
+
+} // namespace quollin

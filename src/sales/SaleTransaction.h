@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+namespace quollin {
+
+class Database;
+
+// What the sale panel holds when the operator confirms, as the boxes' texts.
+struct SaleInput {
+    qint64 goodsId = 0;
+    QString price;
+    QString quantity;
+    QString arrears;
+    QString saleDate;   // yyyy-mm-dd
+    QString slipNumber;
+    QString customer;
+    QString address;
+    QString phone;
+    QString remark;
+};
+
+struct SaleResult {
+    bool ok = false;
+    // Empty on success; otherwise the words for the operator.
+    QString message;
+    // Set when the refusal was "库存不足": the panel puts this stock into its
+    // quantity box.
+    std::optional<double> stockQuantity;
+    qint64 lineId = 0;
+    // The goods row's values after the sale, and the line's amount and profit.
+    double newSoldQuantity = 0;
+    double newSalesAmount = 0;
+    double newStockQuantity = 0;
+    double newStockValue = 0;
+    double amount = 0;
+    double profit = 0;
+};
+
+// Deducts the sale from goods row goodsId and appends its sale line, both in
+// one transaction or neither. The goods row is read inside that transaction,
+// so the stock check and the new values rest on what the file holds now, not
+// on what the panel showed when it opened. Every refusal happens before the
+// first write. A database failure returns its message with nothing written.
+SaleResult confirmSale(Database &db, const SaleInput &in);
+
+// The "退" button: a positive quantity becomes negative and a negative or zero
+// one loses its sign, keeping the digits as typed (2.5 → -2.5, -3 → 3).
+// Refused (no value) for a text that is no number.
+std::optional<QString> toggleReturnSign(const QString &quantityText);
+
+} // namespace quollin
