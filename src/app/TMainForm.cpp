@@ -13,6 +13,9 @@
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockInPanel.h"
+#include "sales/SalePanel.h"
+#include "sales/SlipBook.h"
+#include "sales/SlipPanel.h"
 #include "widgets/DataGrid.h"
 #include "operators/OperatorAccounts.h"
 #include "operators/Tchangepassfm.h"
@@ -31,6 +34,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QStatusBar>
@@ -70,7 +74,8 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
       m_prompter(prompter),
       m_accounts(std::make_unique<OperatorAccounts>(db)),
       m_log(std::make_unique<OperatorLog>(db)),
-      m_goodsStore(std::make_unique<GoodsStore>(db))
+      m_goodsStore(std::make_unique<GoodsStore>(db)),
+      m_slipBook(std::make_unique<SlipBook>(db))
 {
     setObjectName(QStringLiteral("TMainForm"));
     setWindowTitle(QStringLiteral("Quollin进销存 %1").arg(QCoreApplication::applicationVersion()));
@@ -93,6 +98,7 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
     m_notice = new SuccessNotice(centralWidget());
     m_keeper = new DateBoxKeeper(this);
     m_keeper->watch(m_stockIn->dateBox());
+    m_keeper->watch(m_sale->dateBox());
     m_keeper->start();
 
     setFixedSize(kClientWidth, kClientHeight);
@@ -180,6 +186,9 @@ void TMainForm::buildLayout()
     m_newStockInButton = addToolButton(QStringLiteral("新建入库"), style()->standardIcon(QStyle::SP_FileDialogNewFolder),
                                        QStringLiteral("登记新到的商品"));
     connect(m_newStockInButton, &QToolButton::clicked, this, &TMainForm::newStockIn);
+    m_slipButton = addToolButton(QStringLiteral("单据打印"), style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                 QStringLiteral("显示或隐藏当前销售单"));
+    connect(m_slipButton, &QToolButton::clicked, this, &TMainForm::toggleSlipPanel);
     QToolButton *settingsButton = addToolButton(QStringLiteral("设 置"), style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                                                 QStringLiteral("密码、用户、界面换肤和小工具"));
     settingsButton->setMenu(m_settingsMenu);
@@ -198,7 +207,39 @@ void TMainForm::buildLayout()
     });
     connect(m_goods, &GoodsList::dropDownsRefilled, m_stockIn, &StockInPanel::setDropDowns);
     connect(m_goods->grid(), &DataGrid::titleClicked, m_stockIn, &QWidget::hide);
+
+    // The sale panel and the slip panel float over the goods list too.
+    m_sale = new SalePanel(m_db, m_settings, m_prompter, central);
+    m_sale->move(330, 6);
+    m_slip = new SlipPanel(*m_slipBook, m_prompter, central);
+    m_slip->move(20, 150);
+    connect(m_sale, &SalePanel::opened, this,
+            [this](const GoodsRecord &row) { m_stockIn->allowChangeOf(row.id, row.remarks); });
+    connect(m_sale, &SalePanel::closed, m_stockIn, &StockInPanel::disableChange);
+    connect(m_sale, &SalePanel::sold, this, [this](const SaleResult &, qint64 goodsId) {
+        // Only the sold row changed: it is read again in place, which keeps
+        // the operator's place in a long list.
+        m_goods->refreshRow(goodsId);
+        showSuccess(QStringLiteral("销售数据保存成功..."));
+    });
+    connect(m_sale, &SalePanel::soldByKeyboard, m_goods, [this] { m_goods->refreshAll(); });
+    connect(m_sale, &SalePanel::slipChanged, m_slip, &SlipPanel::showSlip);
+    connect(m_sale, &SalePanel::previewRequested, this, &TMainForm::toggleSlipPanel);
+    connect(m_slip, &SlipPanel::nextRequested, m_sale, &SalePanel::nextSlip);
+    connect(m_slip, &SlipPanel::previousRequested, m_sale, &SalePanel::previousSlip);
+    // While the sale panel is open, its row is the list's current row: any
+    // move or new read of the list closes it.
+    connect(m_goods, &GoodsList::rowsChanging, m_sale, &QWidget::hide);
+    connect(m_goods->grid(), &DataGrid::currentRowChanged, this, [this](int row) {
+        if (m_sale->isVisible() && (row < 0 || m_goods->goodsId(row) != m_sale->goodsId()))
+            m_sale->hide();
+    });
+    connect(m_goods, &GoodsList::rowDoubleClicked, this, &TMainForm::openSale);
     connect(m_goods, &GoodsList::rowClicked, this, [this](qint64 id) {
+        if (id != m_lastClickedRow) {
+            m_lastClickedRow = id;
+            m_sale->closePanel();
+        }
         if (const auto row = m_goodsStore->find(id))
             m_stockIn->prefill(*row);
     });
@@ -221,6 +262,7 @@ void TMainForm::buildLayout()
             m_prompter.information(QStringLiteral("列宽没能保存到：") + layoutIniPath());
     });
     goodsMenu->addSeparator();
+    goodsMenu->addAction(QStringLiteral("销售单(小票)打印"), this, &TMainForm::toggleSlipPanel);
     m_goods->grid()->view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_goods->grid()->view(), &QWidget::customContextMenuRequested, this,
             [this, goodsMenu](const QPoint &at) { goodsMenu->popup(m_goods->grid()->view()->viewport()->mapToGlobal(at)); });
@@ -288,13 +330,7 @@ void TMainForm::restoreSettings()
         if (QAction *action = m_skinGroup->actions().value(index))
             action->setChecked(true);
     }
-    bool whole = false;
-    const int serial = values.value(QStringLiteral("danhao")).trimmed().toInt(&whole);
-    // A serial that is not a whole number counts as absent.
-    m_nextSlipSerial = whole ? serial + 1 : 1;
-    const QString riqi = values.value(QStringLiteral("riqi"));
-    if (!riqi.isEmpty())
-        m_lastSaleDate = riqi;
+    m_sale->setSerial(SlipSerial::fromStored(values.value(QStringLiteral("danhao")), values.value(QStringLiteral("riqi"))));
 }
 
 bool TMainForm::event(QEvent *event)
@@ -336,6 +372,7 @@ void TMainForm::signInFinished()
     else if (n0 == QLatin1String("yes"))
         m_goods->setZeroStock(ZeroStock::Shown);
     m_goods->refreshAll();
+    m_sale->refillCustomers();
 
     activateWindow();
     m_statusPanels[1]->setText(QStringLiteral("操作员：") + name);
@@ -357,6 +394,7 @@ void TMainForm::applyRestrictions()
     for (QAction *action : std::as_const(m_goodsMenuGuarded))
         action->setVisible(changesGoods);
     m_userAdminAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::UserAdministration));
+    m_sale->setDateEditable(m_restrictions.mayRun(OperatorRestrictions::Command::EditSaleDate));
     m_goodsColumns->setMayShow(goodsColumnsMayShow(m_restrictions));
     m_goodsColumns->applyRestrictions(m_restrictions);
 }
@@ -378,6 +416,8 @@ void TMainForm::closeEvent(QCloseEvent *event)
             m_prompter.information(e.message());
         }
     }
+    // The sale date of this run, against which the next run judges a new day.
+    m_settings.write(QStringLiteral("riqi"), m_sale->dateBox()->text());
     m_help->close();
     event->accept();
 }
@@ -388,6 +428,8 @@ void TMainForm::newStockIn()
 {
     if (!allowed(OperatorRestrictions::Command::NewStockIn))
         return;
+    m_slip->hide();
+    m_sale->hide();
     m_stockIn->openForNew();
 }
 
@@ -401,6 +443,7 @@ void TMainForm::changeGoods()
         m_prompter.information(QStringLiteral("没有选中的商品记录！"));
         return;
     }
+    m_sale->hide();
     m_stockIn->openForChange(*row);
 }
 
@@ -413,6 +456,7 @@ void TMainForm::deleteGoods()
         m_prompter.information(QStringLiteral("没有选中的商品记录！"));
         return;
     }
+    m_sale->hide();
     if (!m_prompter.confirm(QStringLiteral("你真的要删除选中资料吗？")))
         return;
     try {
@@ -428,6 +472,19 @@ void TMainForm::deleteGoods()
     m_goods->dropRow(id);
     showSuccess(QStringLiteral("删除数据成功..."));
 }
+
+void TMainForm::openSale(qint64 goodsId)
+{
+    // The row as stored now, not as the list read it.
+    const auto row = goodsId ? m_goodsStore->find(goodsId) : std::nullopt;
+    if (!row) {
+        m_sale->open(GoodsRecord{});
+        return;
+    }
+    m_sale->open(*row);
+}
+
+void TMainForm::toggleSlipPanel() { m_slip->toggle(); }
 
 void TMainForm::openUserAdministration()
 {

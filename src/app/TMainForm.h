@@ -21,6 +21,9 @@ class GoodsList;
 class GoodsStore;
 class ColumnMemory;
 class StockInPanel;
+class SalePanel;
+class SlipBook;
+class SlipPanel;
 class HintPopup;
 class OperatorAccounts;
 class OperatorLog;
@@ -43,9 +46,8 @@ public:
 
     qint64 signInLogId() const { return m_signInLogId; }
     const OperatorRestrictions &restrictions() const { return m_restrictions; }
-    // Loaded from the settings at show; the sale panel owns them.
-    QString lastSaleDate() const { return m_lastSaleDate; }
-    int nextSlipSerial() const { return m_nextSlipSerial; }
+    SalePanel *salePanel() const { return m_sale; }
+    SlipPanel *slipPanel() const { return m_slip; }
 
     GoodsList *goodsList() const { return m_goods; }
     StockInPanel *stockInPanel() const { return m_stockIn; }
@@ -76,6 +78,8 @@ public slots:
     void newStockIn();
     void changeGoods();
     void deleteGoods();
+    void openSale(qint64 goodsId);
+    void toggleSlipPanel();
     void openUserAdministration();
     void openPasswordChange();
     void chooseSkin(int index);
@@ -111,6 +115,11 @@ private:
     GoodsList *m_goods = nullptr;
     StockInPanel *m_stockIn = nullptr;
     ColumnMemory *m_goodsColumns = nullptr;
+    std::unique_ptr<SlipBook> m_slipBook;
+    SalePanel *m_sale = nullptr;
+    SlipPanel *m_slip = nullptr;
+    QToolButton *m_slipButton = nullptr;
+    int m_lastClickedRow = -1;
     QToolButton *m_newStockInButton = nullptr;
     QList<QAction *> m_goodsMenuGuarded;
     OperatorRestrictions m_restrictions;
@@ -137,8 +146,6 @@ private:
     qint64 m_signInLogId = 0;
     bool m_signInPending = false;
     bool m_shownOnce = false;
-    QString m_lastSaleDate;
-    int m_nextSlipSerial = 1;
 };
 
 } // namespace quollin

@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+
 namespace quollin {
 
 namespace {
@@ -216,6 +218,46 @@ void GoodsList::dropRow(qint64)
     show(m_lastQuery, false);
     if (rowCount() > 0)
         m_grid->setCurrentRow(qMin(current, rowCount() - 1));
+}
+
+int GoodsList::rowOf(qint64 goodsId) const
+{
+    const auto at = std::find(m_ids.begin(), m_ids.end(), goodsId);
+    if (at == m_ids.end())
+        return -1;
+    const int loaded = int(at - m_ids.begin());
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_model->loadIndex(row) == loaded)
+            return row;
+    }
+    return -1;
+}
+
+void GoodsList::refreshRow(qint64 goodsId)
+{
+    const int row = rowOf(goodsId);
+    if (row < 0)
+        return;
+    bool found = false;
+    try {
+        m_store.scan(GoodsQuery::oneRow(m_lastQuery, goodsId), [&](const Statement &s) {
+            found = true;
+            QVariantList values;
+            for (int column = 0; column < int(std::size(kStoredColumn)); ++column) {
+                const int stored = kStoredColumn[column];
+                if (isNumeric(m_model->column(column).kind))
+                    values << (s.isNull(stored) ? QVariant() : QVariant(s.real(stored)));
+                else
+                    values << s.text(stored);
+            }
+            m_model->setRowValues(row, values);
+        });
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    if (!found)
+        dropRow(goodsId);
 }
 
 void GoodsList::setZeroStock(ZeroStock zeroStock)

@@ -48,6 +48,12 @@ public:
     qint64 currentGoodsId() const;
     // Drops a deleted row from the rows shown, without reading again.
     void dropRow(qint64 goodsId);
+    // Reads one changed row again: it keeps its place with its new values, or
+    // leaves the list when the list's conditions no longer take it. The
+    // cursor stays where it is.
+    void refreshRow(qint64 goodsId);
+    // The display row of a goods row; -1 when it is not listed.
+    int rowOf(qint64 goodsId) const;
     // Puts the level read at show into the alarm box.
     void setAlarmLevelText(const QString &text);
 

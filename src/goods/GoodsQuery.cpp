@@ -43,6 +43,19 @@ BoundQuery list(ZeroStock zeroStock)
     return {sql, {}};
 }
 
+BoundQuery oneRow(const BoundQuery &query, qint64 id)
+{
+    // Our own statements: the order, when there is one, ends them.
+    BoundQuery one = query;
+    const qsizetype order = one.sql.lastIndexOf(QStringLiteral(" ORDER BY "));
+    if (order >= 0)
+        one.sql.truncate(order);
+    one.sql += one.sql.contains(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ");
+    one.sql += q("ID") + QStringLiteral("=:one_row_id");
+    one.values.append({QByteArray(":one_row_id"), id});
+    return one;
+}
+
 QString containsPattern(const QString &text)
 {
     QString escaped;

@@ -57,6 +57,10 @@ BoundQuery list(ZeroStock zeroStock);
 // Rows come in the order they were entered.
 BoundQuery condition(ZeroStock zeroStock, const GoodsSearch &search);
 
+// The same query narrowed to one row, in no particular order: whether the row
+// with this ID still belongs to the rows the query lists, and its values.
+BoundQuery oneRow(const BoundQuery &query, qint64 id);
+
 // One keystroke of the live initials search of the name (e) or of the
 // specification (f) box, the other boxes being empty.
 enum class InitialsOf { Name, Specification };

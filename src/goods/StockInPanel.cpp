@@ -112,6 +112,15 @@ void StockInPanel::setMode(Mode mode)
     m_changeButton->setVisible(mode == Mode::Change);
 }
 
+void StockInPanel::allowChangeOf(qint64 goodsId, const QString &remark)
+{
+    m_target = goodsId;
+    m_changeButton->setEnabled(true);
+    m_remarks->setText(remark);
+}
+
+void StockInPanel::disableChange() { m_changeButton->setEnabled(false); }
+
 void StockInPanel::openForNew()
 {
     clearValues();

@@ -29,6 +29,10 @@ public:
     // The row a change writes to: the one the panel was filled from.
     qint64 changeTarget() const { return m_target; }
 
+    // The sale panel opened for this row: "修改入库" may now change it, and
+    // the remark box shows the row's remark.
+    void allowChangeOf(qint64 goodsId, const QString &remark);
+    void disableChange();
     void openForNew();
     void openForChange(const GoodsRecord &row);
     void prefill(const GoodsRecord &row);

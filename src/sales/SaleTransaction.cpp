@@ -17,20 +17,26 @@ using NumberText::parseDecimal;
 // Refusals travel as exceptions inside the command so that the transaction
 // rolls back on the way out, whatever step refused.
 struct Refusal {
-    explicit Refusal(QString m, std::optional<double> s = std::nullopt) : message(std::move(m)), stock(s) {}
+    Refusal(SaleRefusal k, QString m, SaleBox b = SaleBox::None, std::optional<double> s = std::nullopt)
+        : kind(k), box(b), message(std::move(m)), stock(s)
+    {
+    }
+    SaleRefusal kind;
+    SaleBox box;
     QString message;
     std::optional<double> stock;
 };
 
 // A number box: empty gives the "must be entered" words, anything else that
 // is no number gives the "not a number" words.
-double boxNumber(const QString &text, const QString &caption)
+double boxNumber(const QString &text, const QString &caption, SaleBox box)
 {
     if (text.trimmed().isEmpty())
-        throw Refusal{caption + QStringLiteral("必须输入！")};
+        throw Refusal{SaleRefusal::MissingValue, caption + QStringLiteral("必须输入！"), box};
     const std::optional<double> v = parseDecimal(text);
     if (!v)
-        throw Refusal{caption + QStringLiteral("“") + text.trimmed() + QStringLiteral("”不是有效的数字")};
+        throw Refusal{SaleRefusal::NotANumber,
+                      caption + QStringLiteral("“") + text.trimmed() + QStringLiteral("”不是有效的数字"), box};
     return *v;
 }
 
@@ -45,7 +51,7 @@ double storedNumber(const Statement &row, const char *column, const QString &cap
     else if (v.typeId() == QMetaType::QString)
         n = parseDecimal(v.toString());
     if (!n)
-        throw Refusal{QStringLiteral("该商品的") + caption + QStringLiteral("不是有效的数字，不能销售")};
+        throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品的") + caption + QStringLiteral("不是有效的数字，不能销售")};
     return *n;
 }
 
@@ -64,9 +70,9 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
     try {
         // The quantity is read first: its zero check comes before everything
         // else, as the operator knows it.
-        const double q = boxNumber(in.quantity, QStringLiteral("销售数量"));
+        const double q = boxNumber(in.quantity, QStringLiteral("销售数量"), SaleBox::Quantity);
         if (q == 0)
-            throw Refusal{QStringLiteral("销售数量不能为0")};
+            throw Refusal{SaleRefusal::ZeroQuantity, QStringLiteral("销售数量不能为0"), SaleBox::Quantity};
 
         Transaction tx(db);
 
@@ -74,29 +80,29 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
             "SELECT a,b,c,d,\"1\",\"5\",\"6\",\"7\",day1 FROM data WHERE ID=:id"));
         row.bind(":id", in.goodsId);
         if (!row.next())
-            throw Refusal{QStringLiteral("该商品记录已不存在（可能已被删除），不能销售")};
+            throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品记录已不存在（可能已被删除），不能销售")};
 
         const double s = storedNumber(row, "7", QStringLiteral("库存数量"));
         if (q > s)
-            throw Refusal{QStringLiteral("库存不足"), s};
+            throw Refusal{SaleRefusal::OutOfStock, QStringLiteral("库存不足"), SaleBox::Quantity, s};
 
         const double c = storedNumber(row, "1", QStringLiteral("进货单价"));
         const double sold = storedNumber(row, "5", QStringLiteral("已售数量"));
         const double salesAmount = storedNumber(row, "6", QStringLiteral("销售金额"));
-        const double p = boxNumber(in.price, QStringLiteral("实际销售价"));
-        const double arrears = boxNumber(in.arrears, QStringLiteral("欠款金额"));
+        const double p = boxNumber(in.price, QStringLiteral("实际销售价"), SaleBox::Price);
+        const double arrears = boxNumber(in.arrears, QStringLiteral("欠款金额"), SaleBox::Arrears);
 
         // An empty date box shows its mask "    -  -  ".
         QString dateText = in.saleDate;
         dateText.remove(QLatin1Char('-'));
         if (dateText.trimmed().isEmpty())
-            throw Refusal{QStringLiteral("销售日期必须输入")};
+            throw Refusal{SaleRefusal::MissingValue, QStringLiteral("销售日期必须输入"), SaleBox::Date};
         const QDate saleDate = DateText::parseDate(in.saleDate);
         if (!saleDate.isValid())
-            throw Refusal{QStringLiteral("销售日期“") + in.saleDate.trimmed() + QStringLiteral("”不是有效的日期")};
+            throw Refusal{SaleRefusal::BadDate, QStringLiteral("销售日期“") + in.saleDate.trimmed() + QStringLiteral("”不是有效的日期"), SaleBox::Date};
         const QDate stockInDate = row.isNull("day1") ? QDate() : DateText::parseDate(row.text("day1"));
         if (!stockInDate.isValid())
-            throw Refusal{QStringLiteral("该商品没有有效的入库日期，不能销售")};
+            throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品没有有效的入库日期，不能销售")};
 
         const QString name = row.text("a").trimmed();
         const QString model = row.text("b").trimmed();
@@ -151,10 +157,13 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         result.ok = true;
     } catch (const Refusal &r) {
         result = SaleResult{};
+        result.refusal = r.kind;
+        result.box = r.box;
         result.message = r.message;
         result.stockQuantity = r.stock;
     } catch (const DbError &e) {
         result = SaleResult{};
+        result.refusal = SaleRefusal::Database;
         result.message = e.message();
     }
     return result;

@@ -23,8 +23,18 @@ struct SaleInput {
     QString remark;
 };
 
+// Why a sale was refused, so that the panel reacts as the operator expects:
+// a missing value puts the focus on its box, zero and short stock still run
+// the closing steps.
+enum class SaleRefusal { None, ZeroQuantity, OutOfStock, MissingValue, NotANumber, BadDate, GoodsRow, Database };
+
+// The box a refusal is about.
+enum class SaleBox { None, Price, Quantity, Arrears, Date };
+
 struct SaleResult {
     bool ok = false;
+    SaleRefusal refusal = SaleRefusal::None;
+    SaleBox box = SaleBox::None;
     // Empty on success; otherwise the words for the operator.
     QString message;
     // Set when the refusal was "库存不足": the panel puts this stock into its

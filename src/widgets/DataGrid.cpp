@@ -322,6 +322,7 @@ void DataGrid::setModel(GridModel *model)
         connect(model, &QAbstractItemModel::layoutChanged, this, &DataGrid::updateFooter),
         connect(model, &QAbstractItemModel::rowsInserted, this, &DataGrid::updateFooter),
         connect(model, &QAbstractItemModel::rowsRemoved, this, &DataGrid::updateFooter),
+        connect(model, &QAbstractItemModel::headerDataChanged, this, &DataGrid::updateFooter),
         connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex &current) { emit currentRowChanged(current.isValid() ? current.row() : -1); }),
     };

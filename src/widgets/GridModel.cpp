@@ -292,6 +292,21 @@ void GridModel::setValue(int row, int column, const QVariant &value)
         emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ForegroundRole});
 }
 
+void GridModel::setRowValues(int row, const QVariantList &values)
+{
+    const int stored = m_order[size_t(row)];
+    for (int column = 0; column < columnCount() && column < values.size(); ++column)
+        m_rows.set(stored, column, values.at(column));
+    recomputeSums();
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void GridModel::setFooterText(int column, const QString &text)
+{
+    m_columns[size_t(column)].footerText = text;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
 double GridModel::sum(int column) const
 {
     return m_sums[size_t(column)];

@@ -114,6 +114,10 @@ public:
     QString displayText(int row, int column) const;
     // Changes one cell, as when a row is updated in place.
     void setValue(int row, int column, const QVariant &value);
+    // Changes every cell of a row at once (one value a column, in column order).
+    void setRowValues(int row, const QVariantList &values);
+    // The fixed footer text under a column, for texts that follow the data.
+    void setFooterText(int column, const QString &text);
 
     // Sum of a number column over all rows; empty cells count as nothing.
     double sum(int column) const;

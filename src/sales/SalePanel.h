@@ -1,0 +1,127 @@
+#pragma once
+
+#include "goods/GoodsRecord.h"
+#include "sales/SaleTransaction.h"
+#include "sales/SlipBook.h"
+#include "sales/SlipSerial.h"
+
+#include <QFrame>
+#include <QPoint>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace quollin {
+
+class Database;
+class Prompter;
+class SettingsStore;
+
+// The floating sale panel of the main window: sells the goods row it was
+// opened from, one row a confirmation, under the slip number in its box. The
+// sale itself is confirmSale's; the panel reads its boxes, keeps the slip
+// number and the customer boxes, and reports.
+class SalePanel : public QFrame {
+    Q_OBJECT
+public:
+    SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent);
+
+    // The goods row the panel was opened from; 0 when none.
+    qint64 goodsId() const { return m_row.id; }
+    const GoodsRecord &goodsRow() const { return m_row; }
+
+    SlipSerial &serial() { return m_serial; }
+    void setSerial(const SlipSerial &serial) { m_serial = serial; }
+    // Only the super administrator may sell on another day than today.
+    void setDateEditable(bool editable);
+
+    QLabel *nameLabel() const { return m_name; }
+    QLabel *specificationLabel() const { return m_specification; }
+    QLabel *codeLabel() const { return m_code; }
+    QLabel *categoryLabel() const { return m_category; }
+    QLabel *suggestedPriceLabel() const { return m_suggested; }
+    QLineEdit *priceBox() const { return m_price; }
+    QLineEdit *discountBox() const { return m_discount; }
+    QLineEdit *quantityBox() const { return m_quantity; }
+    QLineEdit *stockBox() const { return m_stock; }
+    QLineEdit *amountBox() const { return m_amount; }
+    QLineEdit *arrearsBox() const { return m_arrears; }
+    QLineEdit *dateBox() const { return m_date; }
+    QLineEdit *slipNumberBox() const { return m_slipNumber; }
+    QComboBox *customerBox() const { return m_customer; }
+    QLineEdit *addressBox() const { return m_address; }
+    QLineEdit *phoneBox() const { return m_phone; }
+    QLineEdit *remarkBox() const { return m_remark; }
+    QPushButton *confirmButton() const { return m_confirm; }
+    QPushButton *keyboardConfirmButton() const { return m_keyboardConfirm; }
+    QToolButton *returnButton() const { return m_return; }
+
+signals:
+    // The panel opened for a row: the stock-in panel may now change it.
+    void opened(const GoodsRecord &row);
+    // Closed by its close mark.
+    void closed();
+    // A sale was saved by the picture button, or by the keyboard confirmation.
+    void sold(const SaleResult &result, qint64 goodsId);
+    void soldByKeyboard(const SaleResult &result, qint64 goodsId);
+    // The slip panel should list this slip.
+    void slipChanged(const QString &slipNumber, const QString &customer);
+    void previewRequested();
+
+public slots:
+    // A double click on a goods row.
+    void open(const GoodsRecord &row);
+    void confirm();
+    void confirmByKeyboard();
+    void toggleReturn();
+    // Quantity 1, arrears 0, price emptied; the rest stays.
+    void clearValues();
+    // The close mark: hide and clear.
+    void closePanel();
+    void nextSlip();
+    void previousSlip();
+    void buildSlipNumber();
+    // Lists every known customer in the customer box and empties its text.
+    void refillCustomers();
+    // Lists the lines of the slip in the box (through slipChanged).
+    void refreshSlip();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    SaleInput input() const;
+    void recalculate();
+    void discountChanged();
+    void slipNumberEdited();
+    void customerEdited();
+    // What runs after a sale or a zero or short-stock refusal.
+    void closingSteps();
+    // Shows a refusal; true when the closing steps still run.
+    bool report(const SaleResult &result);
+    QWidget *boxFor(SaleBox box) const;
+    void addCustomer(const QString &name);
+
+    Database &m_db;
+    SettingsStore &m_settings;
+    Prompter &m_prompter;
+    SlipBook m_book;
+    SlipSerial m_serial;
+    GoodsRecord m_row;
+    QPoint m_dragOffset;
+
+    QLabel *m_name, *m_specification, *m_code, *m_category, *m_suggested;
+    QLineEdit *m_price, *m_discount, *m_quantity, *m_stock, *m_amount, *m_arrears, *m_date, *m_slipNumber;
+    QComboBox *m_customer;
+    QLineEdit *m_address, *m_phone, *m_remark;
+    QToolButton *m_return, *m_plus, *m_minus, *m_close;
+    QPushButton *m_confirm, *m_preview, *m_keyboardConfirm;
+    QList<QWidget *> m_enterOrder;
+};
+
+} // namespace quollin

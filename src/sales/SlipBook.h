@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace quollin {
+
+class Database;
+class Statement;
+
+// The customer fields a sale line carries.
+struct SlipCustomer {
+    QString name;    // g
+    QString address; // h
+    QString phone;   // i
+    QString remark;  // j
+};
+
+// The slips and customers as the sale lines in table data1 give them: a slip
+// is the set of lines with one number in z, a customer is a distinct g.
+class SlipBook {
+public:
+    explicit SlipBook(Database &db) : m_db(db) {}
+
+    // The customer of a known slip: the first of its distinct customer rows.
+    // None for a number without lines.
+    std::optional<SlipCustomer> customerOfSlip(const QString &slipNumber);
+    // Address and phone of a known customer (name, remark left empty): the
+    // first of the distinct pairs used with that name.
+    std::optional<SlipCustomer> addressOf(const QString &customerName);
+    // The names of all customers, as the customer drop-down lists them.
+    QStringList customers();
+
+    // The lines of exactly this slip, in the order they were sold, with the
+    // columns a, b, 3 (quantity), 2 (price), 4 (amount).
+    void scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line);
+    // The slip's total amount, returns counted with their sign.
+    double total(const QString &slipNumber);
+
+private:
+    Database &m_db;
+};
+
+} // namespace quollin

@@ -1,0 +1,153 @@
+#include "sales/SlipPanel.h"
+
+#include "core/Database.h"
+#include "core/NumberText.h"
+#include "core/Prompter.h"
+#include "sales/SlipBook.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridModel.h"
+#include "widgets/NamedWidgets.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace quollin {
+
+namespace {
+
+constexpr int kWidth = 561;
+constexpr int kHeight = 281;
+
+std::vector<GridColumn> lineColumns()
+{
+    auto col = [](const char *field, const QString &title, GridKind kind, FooterKind footer, int width) {
+        GridColumn c;
+        c.field = QLatin1String(field);
+        c.title = title;
+        c.kind = kind;
+        c.footer = footer;
+        c.width = width;
+        return c;
+    };
+    std::vector<GridColumn> columns{
+        col("a", QStringLiteral("商品名称"), GridKind::Text, FooterKind::Text, 130),
+        col("b", QStringLiteral("规格型号"), GridKind::Text, FooterKind::Text, 110),
+        col("3", QStringLiteral("数量"), GridKind::Quantity, FooterKind::Sum, 60),
+        col("2", QStringLiteral("单价"), GridKind::Plain, FooterKind::None, 60),
+        col("4", QStringLiteral("金额"), GridKind::Amount, FooterKind::Sum, 70),
+    };
+    columns[0].footerText = QStringLiteral("销售单号：");
+    return columns;
+}
+
+} // namespace
+
+SlipPanel::SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent)
+    : QFrame(parent), m_book(book), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("slipPanel"));
+    setAccessibleName(QStringLiteral("销售单"));
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Raised);
+    setAutoFillBackground(true);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 2, 8, 8);
+    column->setSpacing(4);
+
+    auto *top = new QHBoxLayout;
+    QPushButton *previous = NamedButton(QStringLiteral("上一单"), "slipPrevious", this);
+    QPushButton *next = NamedButton(QStringLiteral("下一单"), "slipNext", this);
+    m_caption = new QLabel(QStringLiteral("客户名称："), this);
+    m_caption->setObjectName(QStringLiteral("slipCustomer"));
+    auto *close = new QToolButton(this);
+    close->setText(QStringLiteral("×"));
+    close->setAccessibleName(QStringLiteral("关闭"));
+    close->setAutoRaise(true);
+    top->addWidget(previous);
+    top->addWidget(next);
+    top->addSpacing(12);
+    top->addWidget(m_caption, 1);
+    top->addWidget(close);
+    column->addLayout(top);
+    connect(previous, &QPushButton::clicked, this, &SlipPanel::previousRequested);
+    connect(next, &QPushButton::clicked, this, &SlipPanel::nextRequested);
+    connect(close, &QToolButton::clicked, this, &QWidget::hide);
+
+    m_grid = new DataGrid(this);
+    m_grid->setObjectName(QStringLiteral("slipGrid"));
+    m_grid->setGridName(QStringLiteral("销售单明细"));
+    m_model = new GridModel(lineColumns(), this);
+    m_grid->setModel(m_model);
+    column->addWidget(m_grid, 1);
+
+    auto *tender = new QHBoxLayout;
+    auto *totalLabel = new QLabel(QStringLiteral("合计："), this);
+    m_total = Named(new QLineEdit(QStringLiteral("0"), this), QStringLiteral("合计："), "slipTotal");
+    m_total->setReadOnly(true);
+    m_total->setMaximumWidth(120);
+    totalLabel->setBuddy(m_total);
+    tender->addStretch(1);
+    tender->addWidget(totalLabel);
+    tender->addWidget(m_total);
+    column->addLayout(tender);
+
+    setFixedSize(kWidth, kHeight);
+    hide();
+}
+
+void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
+{
+    m_number = slipNumber.trimmed();
+    m_caption->setText(QStringLiteral("客户名称：") + customer);
+    GridRows rows = m_model->emptyRows();
+    try {
+        m_book.scanLines(m_number, [&rows](const Statement &s) {
+            const int row = rows.addRow();
+            rows.setText(row, 0, s.text(0));
+            rows.setText(row, 1, s.text(1));
+            for (int column = 2; column < 5; ++column) {
+                if (!s.isNull(column))
+                    rows.setNumber(row, column, s.real(column));
+            }
+        });
+    } catch (const DbError &e) {
+        m_model->clear();
+        m_total->setText(QStringLiteral("0"));
+        m_prompter.information(e.message());
+        return;
+    }
+    m_model->setFooterText(1, m_number);
+    m_model->setRows(std::move(rows));
+    // The total is the footer's own sum, returns counted with their sign.
+    m_total->setText(NumberText::general(m_model->sum(4)));
+}
+
+void SlipPanel::toggle()
+{
+    setVisible(!isVisible());
+    if (isVisible())
+        raise();
+}
+
+void SlipPanel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragOffset = event->position().toPoint();
+    QFrame::mousePressEvent(event);
+}
+
+void SlipPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        move(mapToParent(event->position().toPoint() - m_dragOffset));
+    QFrame::mouseMoveEvent(event);
+}
+
+} // namespace quollin

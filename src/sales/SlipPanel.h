@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QFrame>
+#include <QPoint>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace quollin {
+
+class DataGrid;
+class GridModel;
+class Prompter;
+class SlipBook;
+
+// The floating slip panel: the lines of the slip whose number the sale panel
+// holds, their total, and the customer they are for.
+class SlipPanel : public QFrame {
+    Q_OBJECT
+public:
+    SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent);
+
+    DataGrid *grid() const { return m_grid; }
+    GridModel *model() const { return m_model; }
+    QLineEdit *totalBox() const { return m_total; }
+    QLabel *customerCaption() const { return m_caption; }
+    QString slipNumber() const { return m_number; }
+
+signals:
+    void previousRequested();
+    void nextRequested();
+
+public slots:
+    // Lists the lines of exactly this slip.
+    void showSlip(const QString &slipNumber, const QString &customer);
+    void toggle();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    SlipBook &m_book;
+    Prompter &m_prompter;
+    QString m_number;
+    QPoint m_dragOffset;
+    DataGrid *m_grid;
+    GridModel *m_model;
+    QLabel *m_caption;
+    QLineEdit *m_total;
+};
+
+} // namespace quollin

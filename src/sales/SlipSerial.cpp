@@ -1,0 +1,36 @@
+#include "sales/SlipSerial.h"
+
+#include "core/DateText.h"
+#include "sales/SlipNumber.h"
+
+namespace quollin {
+
+SlipSerial SlipSerial::fromStored(const QString &lastSerial, const QString &lastSaleDate)
+{
+    SlipSerial s;
+    bool whole = false;
+    const int stored = lastSerial.trimmed().toInt(&whole);
+    s.m_serial = whole && stored >= 0 && stored < INT_MAX ? stored + 1 : 1;
+    s.m_lastSaleDate = lastSaleDate.trimmed();
+    return s;
+}
+
+bool SlipSerial::restartForDay(const QDate &today)
+{
+    const QString day = DateText::date(today);
+    if (day == m_lastSaleDate)
+        return false;
+    m_serial = 1;
+    m_lastSaleDate = day;
+    return true;
+}
+
+void SlipSerial::previous()
+{
+    if (m_serial > 0)
+        --m_serial;
+}
+
+QString SlipSerial::number(const QDate &today) const { return SlipNumber(today, m_serial); }
+
+} // namespace quollin

@@ -1,0 +1,427 @@
+#include "app/TMainForm.h"
+#include "core/Database.h"
+#include "core/DateText.h"
+#include "core/SettingsStore.h"
+#include "core/ShopDatabase.h"
+#include "goods/GoodsList.h"
+#include "goods/GoodsStore.h"
+#include "goods/StockInPanel.h"
+#include "operators/OperatorAccounts.h"
+#include "operators/Tloginfm.h"
+#include "sales/SalePanel.h"
+#include "sales/SlipPanel.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestEnvironment.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridModel.h"
+#include "widgets/PasswordBox.h"
+#include "widgets/SuccessNotice.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace quollin;
+using quollin::test::ScriptedPrompter;
+using quollin::test::TestEnvironment;
+
+namespace {
+
+QString today() { return DateText::today(); }
+QString todaySlip(int serial) { return QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QString::asprintf("%.3d", serial); }
+
+// One start of the program over a test's own files, signed in.
+struct Shop {
+    TestEnvironment env;
+    std::unique_ptr<Database> db = ShopDatabase::open(env.databasePath());
+    SettingsStore settings{env.settingsPath()};
+    ScriptedPrompter prompter;
+    std::unique_ptr<TMainForm> form;
+    GoodsStore store{*db};
+
+    void start(const QString &name = QStringLiteral("超级管理员"))
+    {
+        form = std::make_unique<TMainForm>(*db, settings, prompter);
+        form->show();
+        form->requestSignIn();
+        Tloginfm *login = form->signInWindow();
+        QVERIFY(QTest::qWaitFor([&] { return login->isVisible(); }));
+        login->nameBox()->setEditText(name);
+        login->passwordBox()->clear();
+        QTest::keyClicks(login->passwordBox(), QStringLiteral("582"));
+        login->signInButton()->click();
+        QVERIFY(QTest::qWaitFor([&] { return form->signInLogId() != 0; }));
+    }
+
+    qint64 addGoods(const QString &name, double purchase, double price, double sold, double salesAmount, double stock,
+                    double stockValue)
+    {
+        GoodsRecord r;
+        r.name = name;
+        r.specification = QStringLiteral("500ml");
+        r.code = QStringLiteral("690") + name;
+        r.category = QStringLiteral("饮料");
+        r.purchasePrice = purchase;
+        r.quantity = sold + stock;
+        r.purchaseAmount = purchase * (sold + stock);
+        r.salePrice = price;
+        r.soldQuantity = sold;
+        r.salesAmount = salesAmount;
+        r.stockQuantity = stock;
+        r.stockValue = stockValue;
+        r.remarks = QStringLiteral("货架A");
+        r.day1 = QStringLiteral("2024-03-01");
+        return store.insert(r);
+    }
+
+    SalePanel *sale() const { return form->salePanel(); }
+    SlipPanel *slip() const { return form->slipPanel(); }
+
+    void open(qint64 id)
+    {
+        form->goodsList()->refreshAll();
+        form->goodsList()->grid()->setCurrentRow(form->goodsList()->rowOf(id));
+        form->openSale(id);
+        QVERIFY(sale()->isVisible());
+    }
+
+    void typeInto(QLineEdit *box, const QString &text)
+    {
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, text);
+    }
+
+    QStringList lines(const QString &columns = QStringLiteral("z,\"2\",\"3\",\"4\",a5,g,day1"))
+    {
+        Statement s = db->prepare(QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM data1 ORDER BY \"ID\""));
+        QStringList out;
+        while (s.next()) {
+            QStringList fields;
+            for (int i = 0; i < s.columnCount(); ++i)
+                fields << s.text(i);
+            out << fields.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+
+    void addLine(const QString &slip, double amount, const QString &customer = QString(),
+                 const QString &address = QString(), const QString &phone = QString(), const QString &remark = QString())
+    {
+        Statement s = db->prepare(QStringLiteral(
+            "INSERT INTO data1 (a,b,z,\"3\",\"2\",\"4\",g,h,i,j,day1) VALUES ('旧货','',:z,1,:n,:n,:g,:h,:i,:j,'2024-03-05')"));
+        s.bind(":z", slip).bind(":n", amount).bind(":g", customer).bind(":h", address).bind(":i", phone).bind(":j", remark);
+        s.exec();
+    }
+};
+
+} // namespace
+
+class SalePanelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The worked example: goods bought at 3.5, sold at 8, 10 sold and 5 in
+    // stock; 2 more sold.
+    void saleDeductsTheRowAndAppendsTheLine()
+    {
+        Shop shop;
+        shop.settings.write(QStringLiteral("danhao"), QStringLiteral("6"));
+        shop.settings.write(QStringLiteral("riqi"), today());
+        const qint64 id = shop.addGoods(QStringLiteral("可乐"), 3.5, 8, 10, 80, 5, 17.5);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        QCOMPARE(p->nameLabel()->text(), QStringLiteral("可乐"));
+        QCOMPARE(p->suggestedPriceLabel()->text(), QStringLiteral("8"));
+        QCOMPARE(p->priceBox()->text(), QStringLiteral("8"));
+        QCOMPARE(p->stockBox()->text(), QStringLiteral("5"));
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("1"));
+        QCOMPARE(p->amountBox()->text(), QStringLiteral("8"));
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(7));
+        QVERIFY(shop.form->stockInPanel()->changeEnabled()); // the opened row may be changed
+        QCOMPARE(shop.form->stockInPanel()->remarksBox()->text(), QStringLiteral("货架A"));
+
+        shop.typeInto(p->quantityBox(), QStringLiteral("2"));
+        QCOMPARE(p->amountBox()->text(), QStringLiteral("16"));
+        p->customerBox()->setEditText(QStringLiteral("张三"));
+        p->addressBox()->setText(QStringLiteral("北京路1号"));
+        p->confirmButton()->click();
+
+        QCOMPARE(shop.lines(), QStringList{todaySlip(7) + QStringLiteral("|8.0|2.0|16.0|9.0|张三|") + today()});
+        const GoodsRecord row = *shop.store.find(id);
+        QCOMPARE(*row.soldQuantity, 12.0);
+        QCOMPARE(*row.salesAmount, 96.0);
+        QCOMPARE(*row.stockQuantity, 3.0);
+        QCOMPARE(*row.stockValue, 10.5);
+        QVERIFY(!p->isVisible());
+        QCOMPARE(shop.form->successNotice()->text(), QStringLiteral("销售数据保存成功..."));
+        // The list shows the sold row's new stock in place.
+        GoodsList *goods = shop.form->goodsList();
+        const int listed = goods->rowOf(id);
+        QCOMPARE(goods->grid()->model()->value(listed, QStringLiteral("7")).toDouble(), 3.0);
+        QCOMPARE(goods->grid()->model()->sum(goods->grid()->model()->columnOf(QStringLiteral("5"))), 12.0);
+        // Cleared for the next sale; the customer stays for the slip's next line.
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("1"));
+        QCOMPARE(p->arrearsBox()->text(), QStringLiteral("0"));
+        QCOMPARE(p->priceBox()->text(), QString());
+        QCOMPARE(p->customerBox()->currentText(), QStringLiteral("张三"));
+        QVERIFY(p->customerBox()->findText(QStringLiteral("张三")) >= 0);
+        QCOMPARE(shop.settings.read(QStringLiteral("danhao")), QStringLiteral("7"));
+        QCOMPARE(shop.slip()->model()->rowCount(), 1);
+        QCOMPARE(shop.slip()->totalBox()->text(), QStringLiteral("16"));
+    }
+
+    void discountReturnAndRounding()
+    {
+        Shop shop;
+        const qint64 cola = shop.addGoods(QStringLiteral("橙汁"), 12, 20, 0, 0, 10, 120);
+        const qint64 tea = shop.addGoods(QStringLiteral("绿茶"), 3.5, 8, 0, 0, 10, 35);
+        shop.start();
+        shop.open(cola);
+        SalePanel *p = shop.sale();
+        shop.typeInto(p->discountBox(), QStringLiteral("85"));
+        QCOMPARE(p->priceBox()->text(), QStringLiteral("17"));
+        shop.typeInto(p->quantityBox(), QStringLiteral("3.333"));
+        p->confirmButton()->click();
+        const GoodsRecord sold = *shop.store.find(cola);
+        QCOMPARE(*sold.stockQuantity, 6.67);              // two decimals
+        QCOMPARE(*sold.stockValue, 6.667 * 12);           // from the exact difference
+        QCOMPARE(p->discountBox()->text(), QStringLiteral("85")); // kept for the next sale
+
+        // A return of 2: "退" makes the quantity negative, a second click undoes it.
+        shop.typeInto(p->discountBox(), QStringLiteral("100"));
+        shop.open(tea);
+        shop.typeInto(p->quantityBox(), QStringLiteral("2"));
+        p->returnButton()->click();
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("-2"));
+        p->returnButton()->click();
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("2"));
+        p->returnButton()->click();
+        QCOMPARE(p->amountBox()->text(), QStringLiteral("-16"));
+        p->confirmButton()->click();
+        const GoodsRecord back = *shop.store.find(tea);
+        QCOMPARE(*back.stockQuantity, 12.0);
+        QCOMPARE(*back.soldQuantity, -2.0);
+        QCOMPARE(*back.salesAmount, -16.0);
+        QCOMPARE(shop.lines(QStringLiteral("\"3\",\"4\",a5")).last(), QStringLiteral("-2.0|-16.0|-9.0"));
+    }
+
+    // Zero and short stock: nothing written, the closing steps run, and the
+    // customer typed for this sale stays in its box.
+    void refusalsWriteNothingAndKeepTheCustomer()
+    {
+        Shop shop;
+        const qint64 id = shop.addGoods(QStringLiteral("雪碧"), 2, 3, 0, 0, 4, 8);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        p->customerBox()->setEditText(QStringLiteral("李四"));
+
+        shop.typeInto(p->quantityBox(), QStringLiteral("0"));
+        p->confirmButton()->click();
+        QCOMPARE(shop.prompter.lastText(), QStringLiteral("销售数量不能为0"));
+        QCOMPARE(p->customerBox()->currentText(), QStringLiteral("李四"));
+        QCOMPARE(shop.settings.read(QStringLiteral("danhao")), QStringLiteral("1"));
+
+        shop.typeInto(p->quantityBox(), QStringLiteral("5"));
+        p->confirmButton()->click();
+        QCOMPARE(shop.prompter.lastText(), QStringLiteral("库存不足"));
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("4"));
+        QCOMPARE(p->customerBox()->currentText(), QStringLiteral("李四"));
+
+        // Texts the key filter lets through but that are no numbers, and
+        // empty boxes: refused by name, focus on the box, panel open.
+        const struct {
+            QLineEdit *box;
+            QString text;
+            QString message;
+        } cases[] = {
+            {p->priceBox(), QString(), QStringLiteral("实际销售价必须输入！")},
+            {p->priceBox(), QStringLiteral("."), QStringLiteral("实际销售价“.”不是有效的数字")},
+            {p->arrearsBox(), QStringLiteral("1.2.3"), QStringLiteral("欠款金额“1.2.3”不是有效的数字")},
+            {p->arrearsBox(), QString(), QStringLiteral("欠款金额必须输入！")},
+            {p->quantityBox(), QString(), QStringLiteral("销售数量必须输入！")},
+        };
+        for (const auto &c : cases) {
+            p->priceBox()->setText(QStringLiteral("3"));
+            p->quantityBox()->setText(QStringLiteral("1"));
+            p->arrearsBox()->setText(QStringLiteral("0"));
+            c.box->setText(c.text);
+            p->confirmButton()->click();
+            QCOMPARE(shop.prompter.lastText(), c.message);
+            QCOMPARE(shop.prompter.shown.last().kind, ScriptedPrompter::Kind::Warning);
+            QVERIFY(p->isVisible());
+            QVERIFY(c.box->hasFocus() || !QApplication::focusWidget());
+        }
+        QVERIFY(shop.lines().isEmpty());
+        QCOMPARE(*shop.store.find(id)->stockQuantity, 4.0);
+        // Letters never reach a number box from the keyboard.
+        shop.typeInto(p->priceBox(), QStringLiteral("1a-2.5"));
+        QCOMPARE(p->priceBox()->text(), QStringLiteral("12.5"));
+    }
+
+    void slipNumbersFollowTheSerial()
+    {
+        Shop shop;
+        shop.settings.write(QStringLiteral("danhao"), QStringLiteral("998"));
+        shop.settings.write(QStringLiteral("riqi"), today());
+        const qint64 id = shop.addGoods(QStringLiteral("面包"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(999));
+        p->nextSlip();
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(1000));
+        QCOMPARE(p->slipNumberBox()->text().size(), 12);
+        p->serial() = SlipSerial::fromStored(QStringLiteral("0"), today());
+        p->previousSlip();
+        p->previousSlip();
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(0));
+    }
+
+    // The serial restarts at 1 for the first opening of a new day only; a
+    // damaged stored serial counts as absent.
+    void serialRestartsOncePerDay()
+    {
+        Shop shop;
+        shop.settings.write(QStringLiteral("danhao"), QStringLiteral("41"));
+        shop.settings.write(QStringLiteral("riqi"), DateText::date(QDate::currentDate().addDays(-1)));
+        const qint64 id = shop.addGoods(QStringLiteral("牛奶"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(1));
+        p->nextSlip();
+        p->closePanel();
+        shop.open(id);
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(2));
+
+        QCOMPARE(SlipSerial::fromStored(QStringLiteral("abc"), QString()).serial(), 1);
+        QCOMPARE(SlipSerial::fromStored(QStringLiteral("2.5"), QString()).serial(), 1);
+        QCOMPARE(SlipSerial::fromStored(QString(), QString()).serial(), 1);
+    }
+
+    void backdatedSaleKeepsTodaysSlipNumber()
+    {
+        Shop shop;
+        shop.settings.write(QStringLiteral("riqi"), today());
+        const qint64 id = shop.addGoods(QStringLiteral("蛋糕"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        QVERIFY(!p->dateBox()->isReadOnly());
+        const QString yesterday = DateText::date(QDate::currentDate().addDays(-1));
+        p->dateBox()->setText(yesterday);
+        p->confirmButton()->click();
+        QCOMPARE(shop.lines(QStringLiteral("z,day1")), QStringList{todaySlip(1) + QLatin1Char('|') + yesterday});
+        shop.form->close();
+        // The sale date of the run is remembered for the next start.
+        QCOMPARE(shop.settings.read(QStringLiteral("riqi")), yesterday);
+    }
+
+    void ordinaryOperatorCannotChangeTheSaleDate()
+    {
+        Shop shop;
+        OperatorAccounts(*shop.db).addUser(QStringLiteral("王五"));
+        const qint64 id = shop.addGoods(QStringLiteral("饼干"), 2, 3, 0, 0, 50, 100);
+        shop.start(QStringLiteral("王五"));
+        shop.open(id);
+        QVERIFY(shop.sale()->dateBox()->isReadOnly());
+    }
+
+    // A known slip number fills the customer boxes from its lines and lists
+    // exactly that slip; the total counts returns with their sign.
+    void knownSlipAndCustomers()
+    {
+        Shop shop;
+        const QString slip100 = QStringLiteral("20240305100");
+        shop.addLine(slip100, 16, QStringLiteral("赵六"), QStringLiteral("南京路2号"), QStringLiteral("139"), QStringLiteral("老客户"));
+        shop.addLine(slip100, -8, QStringLiteral("赵六"), QStringLiteral("南京路2号"), QStringLiteral("139"), QStringLiteral("老客户"));
+        shop.addLine(QStringLiteral("202403051000"), 99, QStringLiteral("孙七"));
+        shop.addLine(QStringLiteral("202403051009"), 99, QStringLiteral("孙七"));
+        // One customer with two addresses: the first of the distinct pairs.
+        shop.addLine(QStringLiteral("20240306001"), 1, QStringLiteral("周八"), QStringLiteral("西路9号"), QStringLiteral("222"));
+        shop.addLine(QStringLiteral("20240306002"), 1, QStringLiteral("周八"), QStringLiteral("东路1号"), QStringLiteral("111"));
+        const qint64 id = shop.addGoods(QStringLiteral("酸奶"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        QCOMPARE(p->customerBox()->count(), 3);
+
+        shop.typeInto(p->slipNumberBox(), slip100);
+        QCOMPARE(p->customerBox()->currentText(), QStringLiteral("赵六"));
+        QCOMPARE(p->addressBox()->text(), QStringLiteral("南京路2号"));
+        QCOMPARE(p->phoneBox()->text(), QStringLiteral("139"));
+        QCOMPARE(p->remarkBox()->text(), QStringLiteral("老客户"));
+        QCOMPARE(shop.slip()->model()->rowCount(), 2); // not the lines of serials 1000-1009
+        QCOMPARE(shop.slip()->totalBox()->text(), QStringLiteral("8"));
+        QCOMPARE(shop.slip()->customerCaption()->text(), QStringLiteral("客户名称：赵六"));
+        QCOMPARE(shop.slip()->grid()->footer()->text(1), slip100);
+        QCOMPARE(shop.slip()->grid()->footer()->text(0), QStringLiteral("销售单号："));
+
+        shop.typeInto(p->slipNumberBox(), QStringLiteral("20991231001"));
+        QCOMPARE(p->customerBox()->currentText(), QString());
+        QCOMPARE(p->addressBox()->text(), QString());
+        QCOMPARE(p->remarkBox()->text(), QString());
+        QCOMPARE(shop.slip()->model()->rowCount(), 0);
+        QCOMPARE(shop.slip()->totalBox()->text(), QStringLiteral("0"));
+
+        p->customerBox()->setEditText(QStringLiteral("周八"));
+        QCOMPARE(p->addressBox()->text(), QStringLiteral("东路1号"));
+        QCOMPARE(p->phoneBox()->text(), QStringLiteral("111"));
+        p->customerBox()->setEditText(QStringLiteral("新客户"));
+        QCOMPARE(p->addressBox()->text(), QString());
+
+        // After "+" the customer box is empty even for a known number.
+        p->serial() = SlipSerial::fromStored(QStringLiteral("1"), QString());
+        shop.typeInto(p->slipNumberBox(), todaySlip(1));
+        p->nextSlip();
+        QCOMPARE(p->customerBox()->currentText(), QString());
+    }
+
+    // Whatever moves or re-reads the list closes the sale panel, so it never
+    // sells a row other than the current one.
+    void panelClosesWhenTheListMoves()
+    {
+        Shop shop;
+        const qint64 a = shop.addGoods(QStringLiteral("苹果"), 2, 3, 0, 0, 50, 100);
+        const qint64 b = shop.addGoods(QStringLiteral("香蕉"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        GoodsList *goods = shop.form->goodsList();
+        shop.open(a);
+        goods->grid()->setCurrentRow(goods->rowOf(b));
+        QVERIFY(!shop.sale()->isVisible());
+        shop.open(a);
+        QTest::keyClicks(goods->nameBox(), QStringLiteral("x"));
+        QVERIFY(!shop.sale()->isVisible());
+        goods->nameBox()->clear();
+        shop.open(a);
+        shop.form->newStockIn();
+        QVERIFY(!shop.sale()->isVisible());
+    }
+
+    void keyboardConfirmationRereadsTheWholeList()
+    {
+        Shop shop;
+        const qint64 id = shop.addGoods(QStringLiteral("咖啡"), 5, 9, 0, 0, 6, 30);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        shop.typeInto(p->quantityBox(), QStringLiteral("2"));
+        p->keyboardConfirmButton()->setFocus();
+        QTest::keyClick(p->keyboardConfirmButton(), Qt::Key_Return);
+        QCOMPARE(shop.prompter.lastText(), QStringLiteral("销售数据成功！"));
+        QCOMPARE(*shop.store.find(id)->stockQuantity, 4.0);
+        QVERIFY(!p->isVisible());
+        // The refresh is "全部记录": the cursor stands on the last row.
+        QCOMPARE(shop.form->goodsList()->grid()->currentRow(), shop.form->goodsList()->rowCount() - 1);
+        QCOMPARE(shop.settings.read(QStringLiteral("danhao")), QString()); // not stored by this path
+    }
+};
+
+QTEST_MAIN(SalePanelTest)
+#include "tst_salepanel.moc"
