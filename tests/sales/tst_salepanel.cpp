@@ -194,6 +194,8 @@ private slots:
         SalePanel *p = shop.sale();
         shop.typeInto(p->discountBox(), QStringLiteral("85"));
         QCOMPARE(p->priceBox()->text(), QStringLiteral("17"));
+        shop.typeInto(p->quantityBox(), QStringLiteral("3"));
+        QCOMPARE(p->amountBox()->text(), QStringLiteral("51"));
         shop.typeInto(p->quantityBox(), QStringLiteral("3.333"));
         p->confirmButton()->click();
         const GoodsRecord sold = *shop.store.find(cola);
