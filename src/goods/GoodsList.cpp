@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+
 namespace quollin {
 
 namespace {
@@ -208,14 +210,20 @@ void GoodsList::setAlarmLevelText(const QString &text)
     m_model->refreshHighlight();
 }
 
-void GoodsList::dropRow(qint64)
+void GoodsList::dropRow(qint64 goodsId)
 {
-    // The row is gone from the file: the same statement again shows the rest
-    // in the same order, with the cursor where it was.
-    const int current = m_grid->currentRow();
-    show(m_lastQuery, false);
+    // The rest stay as they are, read and sorted: only the deleted row goes.
+    const auto at = std::find(m_ids.begin(), m_ids.end(), goodsId);
+    if (at == m_ids.end())
+        return;
+    const int loadIndex = int(at - m_ids.begin());
+    const int row = m_model->displayRowOf(loadIndex);
+    m_ids.erase(at);
+    m_model->removeDisplayRow(row);
+    // The cursor stands on the row that took the deleted one's place, or on
+    // the new last row.
     if (rowCount() > 0)
-        m_grid->setCurrentRow(qMin(current, rowCount() - 1));
+        m_grid->setCurrentRow(qMin(row, rowCount() - 1));
 }
 
 void GoodsList::setZeroStock(ZeroStock zeroStock)
@@ -226,7 +234,6 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
 
 void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
-    m_lastQuery = query;
     GridRows grid = m_model->emptyRows();
     std::vector<qint64> ids;
     try {

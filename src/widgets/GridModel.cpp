@@ -125,6 +125,17 @@ void GridRows::setText(int row, int column, const QString &value)
         m_texts[size_t(column)][size_t(row)] = value;
 }
 
+void GridRows::removeRow(int row)
+{
+    for (size_t c = 0; c < m_numeric.size(); ++c) {
+        if (m_numeric[c])
+            m_numbers[c].erase(m_numbers[c].begin() + row);
+        else
+            m_texts[c].erase(m_texts[c].begin() + row);
+    }
+    --m_rows;
+}
+
 bool GridRows::isNull(int row, int column) const
 {
     if (m_numeric[size_t(column)])
@@ -290,6 +301,28 @@ void GridModel::setValue(int row, int column, const QVariant &value)
     // The highlight may depend on this cell.
     if (m_highlight)
         emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+void GridModel::removeDisplayRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    const int stored = m_order[size_t(row)];
+    beginRemoveRows({}, row, row);
+    m_rows.removeRow(stored);
+    m_order.erase(m_order.begin() + row);
+    // The stored rows after it moved up by one.
+    for (int &r : m_order)
+        if (r > stored)
+            --r;
+    recomputeSums();
+    endRemoveRows();
+}
+
+int GridModel::displayRowOf(int loadIndex) const
+{
+    const auto at = std::find(m_order.begin(), m_order.end(), loadIndex);
+    return at == m_order.end() ? -1 : int(at - m_order.begin());
 }
 
 double GridModel::sum(int column) const

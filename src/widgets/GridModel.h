@@ -63,6 +63,8 @@ public:
     double number(int row, int column) const;
     QString text(int row, int column) const;
     QVariant value(int row, int column) const;
+    // Takes out one stored row; the rows after it move up by one.
+    void removeRow(int row);
 
 private:
     friend class GridModel;
@@ -114,6 +116,11 @@ public:
     QString displayText(int row, int column) const;
     // Changes one cell, as when a row is updated in place.
     void setValue(int row, int column, const QVariant &value);
+    // Takes out one display row, as when it was deleted from the file: the
+    // others keep their order, shown and loaded, and the sums follow.
+    void removeDisplayRow(int row);
+    // The display row of a row by its place in load order; -1 when none.
+    int displayRowOf(int loadIndex) const;
 
     // Sum of a number column over all rows; empty cells count as nothing.
     double sum(int column) const;
