@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
+  libqt6opengl6-dev
   libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev
   fonts-noto-cjk
 )

@@ -210,14 +210,20 @@ void GoodsList::setAlarmLevelText(const QString &text)
     m_model->refreshHighlight();
 }
 
-void GoodsList::dropRow(qint64)
+void GoodsList::dropRow(qint64 goodsId)
 {
-    // The row is gone from the file: the same statement again shows the rest
-    // in the same order, with the cursor where it was.
-    const int current = m_grid->currentRow();
-    show(m_lastQuery, false);
+    // The rest stay as they are, read and sorted: only the deleted row goes.
+    const auto at = std::find(m_ids.begin(), m_ids.end(), goodsId);
+    if (at == m_ids.end())
+        return;
+    const int loadIndex = int(at - m_ids.begin());
+    const int row = m_model->displayRowOf(loadIndex);
+    m_ids.erase(at);
+    m_model->removeDisplayRow(row);
+    // The cursor stands on the row that took the deleted one's place, or on
+    // the new last row.
     if (rowCount() > 0)
-        m_grid->setCurrentRow(qMin(current, rowCount() - 1));
+        m_grid->setCurrentRow(qMin(row, rowCount() - 1));
 }
 
 int GoodsList::rowOf(qint64 goodsId) const
@@ -226,11 +232,7 @@ int GoodsList::rowOf(qint64 goodsId) const
     if (at == m_ids.end())
         return -1;
     const int loaded = int(at - m_ids.begin());
-    for (int row = 0; row < rowCount(); ++row) {
-        if (m_model->loadIndex(row) == loaded)
-            return row;
-    }
-    return -1;
+    return m_model->displayRowOf(loaded);
 }
 
 void GoodsList::refreshRow(qint64 goodsId)
@@ -268,6 +270,7 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
 
 void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
+    // Kept so that one changed row can be judged by the same conditions.
     m_lastQuery = query;
     GridRows grid = m_model->emptyRows();
     std::vector<qint64> ids;

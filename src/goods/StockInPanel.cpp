@@ -4,9 +4,12 @@
 #include "core/DateText.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
+#include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
+#include "widgets/SpinLineEdit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -16,6 +19,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
+
+#include <tuple>
 
 namespace quollin {
 
@@ -60,14 +65,24 @@ StockInPanel::StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *paren
         ++row;
         return box;
     };
-    auto text = [&](const QString &caption, const char *objectName) {
+    auto place = [&](const QString &caption, const char *objectName, auto *box) {
         auto *label = new QLabel(caption, this);
-        auto *box = Named(new QLineEdit(this), caption, objectName);
+        Named(box, caption, objectName);
         label->setBuddy(box);
         grid->addWidget(label, row, 0);
         grid->addWidget(box, row, 1, 1, 3);
         ++row;
-        return box;
+        return std::pair{label, box};
+    };
+    auto text = [&](const QString &caption, const char *objectName) {
+        return place(caption, objectName, new QLineEdit(this)).second;
+    };
+    // Whole numbers 0 to 100 by 1 on the arrows; typing is free within the
+    // key filter below.
+    auto spin = [&](const QString &caption, const char *objectName) {
+        auto *box = new SpinLineEdit(this);
+        box->setSpin(0, 100, 1);
+        return place(caption, objectName, box);
     };
     m_name = choice(QStringLiteral("商品名称："), "stockInName");
     m_name->setToolTip(QStringLiteral("直接点击已经输入好的记录，自动填充内容"));
@@ -77,14 +92,24 @@ StockInPanel::StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *paren
     m_date = text(QStringLiteral("入库日期："), "stockInDate");
     m_date->setInputMask(DateBoxKeeper::dateMask());
     m_date->setText(DateText::today());
-    m_price = text(QStringLiteral("进货单价："), "stockInPrice");
-    m_quantity = text(QStringLiteral(" 数 量："), "stockInQuantity");
-    m_salePrice = text(QStringLiteral("销售单价："), "stockInSalePrice");
+    std::tie(m_priceLabel, m_price) = spin(QStringLiteral("进货单价："), "stockInPrice");
+    m_quantity = spin(QStringLiteral(" 数 量："), "stockInQuantity").second;
+    m_salePrice = spin(QStringLiteral("销售单价："), "stockInSalePrice").second;
     // Digits and the point only; the strict reader still refuses "1.2.3".
     for (QLineEdit *box : {m_price, m_quantity, m_salePrice})
         box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), box));
     m_supplier = choice(QStringLiteral("供货商："), "stockInSupplier");
     m_remarks = text(QStringLiteral("备 注："), "stockInRemarks");
+
+    // Lets the operator enter goods while a customer looks at the screen.
+    // Starts unticked every time; it is not remembered.
+    const QString hideCaption = QStringLiteral("隐藏进货单价和利润");
+    m_hidePurchase = Named(new QCheckBox(hideCaption, this), hideCaption, "stockInHidePurchase");
+    grid->addWidget(m_hidePurchase, row++, 1, 1, 3);
+    connect(m_hidePurchase, &QCheckBox::toggled, this, [this](bool hidden) {
+        m_priceLabel->setVisible(!hidden);
+        m_price->setVisible(!hidden);
+    });
 
     m_newButton = NamedButton(QStringLiteral("新建入库"), "stockInNew", this);
     m_changeButton = NamedButton(QStringLiteral("修改入库"), "stockInChange", this);
@@ -174,12 +199,8 @@ void StockInPanel::setDropDowns(const GoodsDropDowns &lists)
     const std::pair<QComboBox *, const QStringList *> boxes[] = {
         {m_name, &lists.names},         {m_specification, &lists.specifications}, {m_code, &lists.codes},
         {m_category, &lists.categories}, {m_supplier, &lists.suppliers}};
-    for (auto [box, values] : boxes) {
-        box->clear();
-        box->addItems(*values);
-        box->setCurrentIndex(-1);
-        box->clearEditText();
-    }
+    for (auto [box, values] : boxes)
+        setChoices(box, *values);
 }
 
 void StockInPanel::clearValues()
@@ -283,7 +304,11 @@ bool StockInPanel::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         const qsizetype at = m_enterOrder.indexOf(static_cast<QWidget *>(watched));
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && at >= 0 && at + 1 < m_enterOrder.size()) {
-            QWidget *next = m_enterOrder.at(at + 1);
+            qsizetype to = at + 1;
+            // A hidden purchase price is passed over.
+            while (m_enterOrder.at(to)->isHidden() && to + 1 < m_enterOrder.size())
+                ++to;
+            QWidget *next = m_enterOrder.at(to);
             if (next == m_newButton && m_mode == Mode::Change)
                 next = m_changeButton;
             next->setFocus();

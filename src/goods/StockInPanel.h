@@ -6,7 +6,9 @@
 #include <QFrame>
 #include <QPoint>
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -48,6 +50,8 @@ public:
     QLineEdit *quantityBox() const { return m_quantity; }
     QLineEdit *salePriceBox() const { return m_salePrice; }
     QComboBox *supplierBox() const { return m_supplier; }
+    QLabel *purchasePriceLabel() const { return m_priceLabel; }
+    QCheckBox *hidePurchaseTick() const { return m_hidePurchase; }
     QLineEdit *remarksBox() const { return m_remarks; }
     QPushButton *newButton() const { return m_newButton; }
     QPushButton *changeButton() const { return m_changeButton; }
@@ -82,6 +86,8 @@ private:
 
     QComboBox *m_name, *m_specification, *m_code, *m_category, *m_supplier;
     QLineEdit *m_date, *m_price, *m_quantity, *m_salePrice, *m_remarks;
+    QLabel *m_priceLabel;
+    QCheckBox *m_hidePurchase;
     QPushButton *m_newButton, *m_changeButton;
     QList<QWidget *> m_enterOrder;
 };

@@ -125,6 +125,17 @@ void GridRows::setText(int row, int column, const QString &value)
         m_texts[size_t(column)][size_t(row)] = value;
 }
 
+void GridRows::removeRow(int row)
+{
+    for (size_t c = 0; c < m_numeric.size(); ++c) {
+        if (m_numeric[c])
+            m_numbers[c].erase(m_numbers[c].begin() + row);
+        else
+            m_texts[c].erase(m_texts[c].begin() + row);
+    }
+    --m_rows;
+}
+
 bool GridRows::isNull(int row, int column) const
 {
     if (m_numeric[size_t(column)])
@@ -305,6 +316,28 @@ void GridModel::setFooterText(int column, const QString &text)
 {
     m_columns[size_t(column)].footerText = text;
     emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void GridModel::removeDisplayRow(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    const int stored = m_order[size_t(row)];
+    beginRemoveRows({}, row, row);
+    m_rows.removeRow(stored);
+    m_order.erase(m_order.begin() + row);
+    // The stored rows after it moved up by one.
+    for (int &r : m_order)
+        if (r > stored)
+            --r;
+    recomputeSums();
+    endRemoveRows();
+}
+
+int GridModel::displayRowOf(int loadIndex) const
+{
+    const auto at = std::find(m_order.begin(), m_order.end(), loadIndex);
+    return at == m_order.end() ? -1 : int(at - m_order.begin());
 }
 
 double GridModel::sum(int column) const

@@ -63,6 +63,8 @@ public:
     double number(int row, int column) const;
     QString text(int row, int column) const;
     QVariant value(int row, int column) const;
+    // Takes out one stored row; the rows after it move up by one.
+    void removeRow(int row);
 
 private:
     friend class GridModel;
@@ -118,6 +120,11 @@ public:
     void setRowValues(int row, const QVariantList &values);
     // The fixed footer text under a column, for texts that follow the data.
     void setFooterText(int column, const QString &text);
+    // Takes out one display row, as when it was deleted from the file: the
+    // others keep their order, shown and loaded, and the sums follow.
+    void removeDisplayRow(int row);
+    // The display row of a row by its place in load order; -1 when none.
+    int displayRowOf(int loadIndex) const;
 
     // Sum of a number column over all rows; empty cells count as nothing.
     double sum(int column) const;

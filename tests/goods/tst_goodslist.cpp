@@ -127,6 +127,41 @@ private slots:
         QCOMPARE(shop.list.grid()->sortMark(quantity), SortMark::Descending);
         QCOMPARE(shop.list.record(0).name, QStringLiteral("甲")); // rows follow the order shown
     }
+
+    void deletedRowIsDroppedWithoutReading()
+    {
+        Shop shop;
+        shop.add("甲", "饮料", "1");
+        shop.add("乙", "饮料", "4");
+        shop.add("丙", "饮料", "2");
+        shop.add("丁", "饮料", "3");
+        shop.list.refreshAll();
+        // Sorted by purchase quantity, descending: 乙 丁 丙 甲.
+        const int quantity = shop.list.grid()->model()->columnOf(QStringLiteral("2"));
+        emit shop.list.grid()->titleClicked(quantity);
+        QCOMPARE(shop.names(), (QStringList{"乙", "丁", "丙", "甲"}));
+        // A row stored meanwhile must not appear: the list is not read again.
+        shop.add("戊", "饮料", "9");
+
+        shop.list.grid()->setCurrentRow(1);
+        const qint64 id = shop.list.currentGoodsId();
+        QVERIFY(shop.store.remove(id));
+        shop.list.dropRow(id);
+        QCOMPARE(shop.names(), (QStringList{"乙", "丙", "甲"}));
+        QCOMPARE(shop.list.grid()->currentRow(), 1); // on 丙, which took its place
+        QCOMPARE(shop.list.grid()->footer()->text(4), QStringLiteral("7"));
+        QCOMPARE(shop.list.grid()->sortMark(quantity), SortMark::Ascending);
+
+        // The last row goes: the cursor moves to the new last row.
+        shop.list.grid()->setCurrentRow(2);
+        const qint64 last = shop.list.currentGoodsId();
+        QVERIFY(shop.store.remove(last));
+        shop.list.dropRow(last);
+        QCOMPARE(shop.names(), (QStringList{"乙", "丙"}));
+        QCOMPARE(shop.list.grid()->currentRow(), 1);
+        shop.list.dropRow(last); // already gone: nothing changes
+        QCOMPARE(shop.list.rowCount(), 2);
+    }
 };
 
 QTEST_MAIN(GoodsListTest)

@@ -4,7 +4,11 @@
 #include "support/ScriptedPrompter.h"
 #include "support/TestEnvironment.h"
 
+#include "widgets/SpinLineEdit.h"
+
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -137,6 +141,46 @@ private slots:
         QCOMPARE(rows.at(1).remarks, QStringLiteral("整箱"));
         QCOMPARE(rows.at(1).code, QStringLiteral("692"));
         QCOMPARE(*f.store.find(first.id), first);
+    }
+
+    void numericBoxesSpinAndPurchasePriceCanBeHidden()
+    {
+        Fixture f;
+        f.panel.openForNew();
+        for (QLineEdit *box : {f.panel.purchasePriceBox(), f.panel.quantityBox(), f.panel.salePriceBox()}) {
+            auto *spin = qobject_cast<SpinLineEdit *>(box);
+            QVERIFY2(spin, qPrintable(box->accessibleName()));
+            QCOMPARE(spin->spinMinimum(), 0);
+            QCOMPARE(spin->spinMaximum(), 100);
+            QCOMPARE(spin->spinStep(), 1);
+        }
+        f.panel.quantityBox()->setText(QStringLiteral("99"));
+        QTest::keyClick(f.panel.quantityBox(), Qt::Key_Up);
+        QTest::keyClick(f.panel.quantityBox(), Qt::Key_Up);
+        QCOMPARE(f.panel.quantityBox()->text(), QStringLiteral("100"));
+
+        QCheckBox *tick = f.panel.hidePurchaseTick();
+        QCOMPARE(tick->accessibleName(), QStringLiteral("隐藏进货单价和利润"));
+        QVERIFY(!tick->isChecked());
+        QVERIFY(!f.panel.purchasePriceBox()->isHidden());
+        tick->click();
+        QVERIFY(f.panel.purchasePriceBox()->isHidden());
+        QVERIFY(f.panel.purchasePriceLabel()->isHidden());
+        QVERIFY(!f.panel.quantityBox()->isHidden());
+        // Enter passes over the hidden price on its way to the quantity.
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        f.panel.dateBox()->setFocus();
+        QTest::keyClick(f.panel.dateBox(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.panel.quantityBox());
+        tick->click();
+        QVERIFY(!f.panel.purchasePriceBox()->isHidden());
+        QVERIFY(!f.panel.purchasePriceLabel()->isHidden());
+
+        // Not remembered: a new panel starts unticked.
+        StockInPanel another(f.store, f.prompter, &f.window);
+        QVERIFY(!another.hidePurchaseTick()->isChecked());
+        QVERIFY(!another.purchasePriceBox()->isHidden());
     }
 };
 

@@ -232,6 +232,45 @@ private slots:
         QCOMPARE(namesInOrder(model), QStringList({"a1", "b", "a2", "c", "a3", "d"}));
     }
 
+    void removedRowLeavesSortedAndLoadOrderAndSums()
+    {
+        GridModel model(goodsColumns());
+        DataGrid grid;
+        grid.setModel(&model);
+        model.setRows(goodsRows(model, {{"a", 3, 1, 1}, {"b", 1, 1, 2}, {"c", 4, 1, 4}, {"d", 2, 1, 8}}));
+        model.sortBy(4, Qt::DescendingOrder); // c a d b
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+        QCOMPARE(model.displayRowOf(0), 1); // "a" was loaded first, shows second
+        model.removeDisplayRow(1);
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(removed.first().at(1).toInt(), 1);
+        QCOMPARE(reset.count(), 0);
+        QCOMPARE(namesInOrder(model), QStringList({"c", "d", "b"}));
+        QCOMPARE(grid.footer()->text(4), QStringLiteral("7"));
+        QCOMPARE(grid.footer()->text(10), QStringLiteral("14"));
+        // Load order is the old one without the row, and the stored cells moved
+        // with their rows.
+        QCOMPARE(model.loadIndex(0), 1);
+        QCOMPARE(model.displayRowOf(0), 2);
+        QCOMPARE(model.displayRowOf(3), -1);
+        QCOMPARE(model.number(1, 10), 8.0);
+        model.restoreLoadOrder();
+        QCOMPARE(namesInOrder(model), QStringList({"b", "c", "d"}));
+        model.sortBy(10, Qt::AscendingOrder);
+        QCOMPARE(namesInOrder(model), QStringList({"b", "c", "d"}));
+
+        model.removeDisplayRow(3); // no such row: nothing happens
+        model.removeDisplayRow(-1);
+        QCOMPARE(removed.count(), 1);
+        for (int i = 0; i < 3; ++i)
+            model.removeDisplayRow(0);
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(grid.footer()->text(4), QStringLiteral("0"));
+        QCOMPARE(grid.currentRow(), -1);
+    }
+
     void textSortIsStableAndFollowsTheGridsRule()
     {
         std::vector<GridColumn> columns = {{"a", "名称"}, {"z", "备注"}};
