@@ -97,8 +97,8 @@ private:
 
     DataGrid *m_grid;
     GridModel *m_model;
-    std::vector<qint64> m_ids;
-    BoundQuery m_lastQuery; // in load order; the model may show the rows sorted
+    std::vector<qint64> m_ids; // in load order; the model may show the rows sorted
+    BoundQuery m_lastQuery;
 
     QGroupBox *m_search = nullptr;
     QComboBox *m_category = nullptr;

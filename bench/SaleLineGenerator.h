@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace quollin {
+
+class Database;
+
+// Appends plausible sale lines to table data1 for the goods rows already in
+// table data: slips of one to six lines numbered like 20240305001, a few
+// thousand regular customers (with address and phone) besides walk-in sales,
+// dates over three years in order, some returns and some arrears. The goods
+// rows themselves are left as they are. The same seed gives the same lines.
+void generateSaleLines(Database &db, int lines, quint32 seed);
+
+} // namespace quollin

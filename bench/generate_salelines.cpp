@@ -1,0 +1,125 @@
+#include "SaleLineGenerator.h"
+
+#include "core/Database.h"
+#include "core/NumberText.h"
+
+#include <QDate>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <vector>
+
+namespace quollin {
+
+namespace {
+
+const QStringList kSurnames = {"王", "李", "张", "刘", "陈", "杨", "黄", "赵", "吴", "周",
+                               "徐", "孙", "马", "朱", "胡", "郭", "何", "高", "林", "罗"};
+const QStringList kGiven = {"伟", "芳", "娜", "敏", "静", "丽", "强", "磊", "军", "洋", "勇", "艳",
+                            "杰", "娟", "涛", "明", "超", "秀英", "霞", "平", "刚", "桂英"};
+const QStringList kShops = {"便利店", "超市", "小卖部", "餐馆", "食堂", "批发部"};
+const QStringList kDistricts = {"城关镇", "东城区", "西城区", "南湖街道", "北山乡", "新华路", "建设路", "人民路"};
+
+struct Customer {
+    QString name, address, phone, remark;
+};
+
+struct GoodsRow {
+    qint64 id;
+    QString a, b, c, d, e, f, day1;
+    double purchase, suggested;
+};
+
+std::vector<Customer> makeCustomers(QRandomGenerator &random)
+{
+    // Person names (surname × given name) and shop names (place × kind):
+    // 20 × 22 + 20 × 22 × 6 gives about three thousand distinct customers.
+    std::vector<Customer> out;
+    for (const QString &s : kSurnames)
+        for (const QString &g : kGiven) {
+            out.push_back({s + g, {}, {}, {}});
+            for (const QString &shop : kShops)
+                out.push_back({s + g + shop, {}, {}, {}});
+        }
+    for (Customer &c : out) {
+        c.address = kDistricts.at(int(random.bounded(quint32(kDistricts.size()))))
+                    + QStringLiteral("%1号").arg(random.bounded(1, 300));
+        c.phone = QStringLiteral("13%1").arg(random.bounded(1000000000), 9, 10, QLatin1Char('0'));
+        if (random.bounded(8) == 0)
+            c.remark = QStringLiteral("月结");
+    }
+    return out;
+}
+
+std::vector<GoodsRow> readGoods(Database &db)
+{
+    std::vector<GoodsRow> out;
+    Statement s = db.prepare(QStringLiteral("SELECT ID,a,b,c,d,e,f,\"1\",\"4\",day1 FROM data"));
+    while (s.next())
+        out.push_back({s.integer(0), s.text(1), s.text(2), s.text(3), s.text(4), s.text(5), s.text(6),
+                       s.text(9), s.real(7), s.real(8)});
+    return out;
+}
+
+double asText(double v) { return NumberText::parseDecimal(NumberText::general(v)).value_or(v); }
+
+} // namespace
+
+void generateSaleLines(Database &db, int lines, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    const std::vector<GoodsRow> goods = readGoods(db);
+    if (goods.empty())
+        throw DbError(QStringLiteral("no goods rows to sell"));
+    const std::vector<Customer> customers = makeCustomers(random);
+    const Customer walkIn;
+
+    Transaction transaction(db);
+    Statement insert = db.prepare(QStringLiteral(
+        "INSERT INTO data1 (a,b,c,d,e,f,g,h,i,j,z,\"1\",\"2\",\"3\",\"4\",a5,\"6\",day1,day2,goods_id) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+
+    const QDate first(2022, 1, 1);
+    const int days = 3 * 365;
+    int written = 0;
+    QDate currentDay;
+    int serial = 0;
+    while (written < lines) {
+        // Lines are spread evenly over the days, in date order as a shop
+        // enters them.
+        const QDate day = first.addDays(qint64(written) * days / lines);
+        if (day != currentDay) {
+            currentDay = day;
+            serial = 0;
+        }
+        ++serial;
+        const QString slip = day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("%1").arg(serial, 3, 10, QLatin1Char('0'));
+        const QString dayText = day.toString(Qt::ISODate);
+        // A fifth of the slips are walk-in customers without a name.
+        const Customer &customer = random.bounded(5) == 0
+                                       ? walkIn
+                                       : customers[random.bounded(quint32(customers.size()))];
+        const bool onAccount = random.bounded(20) == 0;
+        const int slipLines = int(random.bounded(1, 7));
+        for (int n = 0; n < slipLines && written < lines; ++n, ++written) {
+            const GoodsRow &g = goods[random.bounded(quint32(goods.size()))];
+            double q = double(random.bounded(1, 11));
+            if (random.bounded(30) == 0)
+                q = -q; // a return
+            // Mostly the suggested price, sometimes a discount.
+            const int discount = random.bounded(4) == 0 ? int(random.bounded(80, 100)) : 100;
+            const double p = asText(g.suggested * discount / 100);
+            const double amount = asText(p * q);
+            const double profit = NumberText::roundHalfAwayFromZero((p - g.purchase) * q, 2);
+            insert.bind(1, g.a).bind(2, g.b).bind(3, g.c).bind(4, g.d).bind(5, g.e).bind(6, g.f);
+            insert.bind(7, customer.name).bind(8, customer.address).bind(9, customer.phone).bind(10, customer.remark);
+            insert.bind(11, slip).bind(12, g.purchase).bind(13, p).bind(14, q).bind(15, amount).bind(16, profit);
+            insert.bind(17, onAccount ? amount : 0.0).bind(18, dayText).bind(19, g.day1).bind(20, g.id);
+            insert.exec();
+            insert.reset();
+        }
+    }
+    transaction.commit();
+}
+
+} // namespace quollin
