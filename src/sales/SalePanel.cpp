@@ -8,6 +8,7 @@
 #include "core/SettingsStore.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
+#include "widgets/SpinLineEdit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -101,13 +102,20 @@ SalePanel::SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, 
 
     m_price = box(QStringLiteral("实际销售价："), "salePrice", 1);
     m_price->setToolTip(QStringLiteral("利用回车Enter键和Tab键进行切换"));
-    m_discount = Named(new QLineEdit(QStringLiteral("100"), this), QStringLiteral("折"), "saleDiscount");
-    m_discount->setMaximumWidth(48);
+    auto *discount = Named(new SpinLineEdit(this), QStringLiteral("折"), "saleDiscount");
+    discount->setSpin(0, 100, 5);
+    discount->setText(QStringLiteral("100"));
+    m_discount = discount;
+    m_discount->setMaximumWidth(60);
     grid->addWidget(m_discount, row, 2);
     grid->addWidget(new QLabel(QStringLiteral("折"), this), row++, 3);
 
-    m_quantity = box(QStringLiteral("销售数量："), "saleQuantity", 2);
-    m_quantity->setText(QStringLiteral("1"));
+    auto *quantity = Named(new SpinLineEdit(this), QStringLiteral("销售数量："), "saleQuantity");
+    quantity->setSpin(0, 9999, 1);
+    quantity->setText(QStringLiteral("1"));
+    m_quantity = quantity;
+    caption(QStringLiteral("销售数量："), m_quantity);
+    grid->addWidget(m_quantity, row, 1, 1, 2);
     m_return = new QToolButton(this);
     m_return->setText(QStringLiteral("退"));
     m_return->setAccessibleName(QStringLiteral("退"));

@@ -192,6 +192,9 @@ private slots:
         shop.start();
         shop.open(cola);
         SalePanel *p = shop.sale();
+        QTest::keyClick(p->discountBox(), Qt::Key_Down); // the spin steps the discount by 5
+        QCOMPARE(p->discountBox()->text(), QStringLiteral("95"));
+        QCOMPARE(p->priceBox()->text(), QStringLiteral("19"));
         shop.typeInto(p->discountBox(), QStringLiteral("85"));
         QCOMPARE(p->priceBox()->text(), QStringLiteral("17"));
         shop.typeInto(p->quantityBox(), QStringLiteral("3"));
