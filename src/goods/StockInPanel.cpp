@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QToolButton>
@@ -31,12 +30,9 @@ QString numberText(const std::optional<double> &value) { return value ? NumberTe
 } // namespace
 
 StockInPanel::StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *parent)
-    : QFrame(parent), m_store(store), m_prompter(prompter)
+    : FloatingPanel(parent), m_store(store), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("stockInPanel"));
-    setFrameShape(QFrame::StyledPanel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
     setToolTip(QStringLiteral("利用回车Enter键和Tab键进行切换"));
     setAccessibleName(QStringLiteral("商品入库"));
 
@@ -315,22 +311,7 @@ bool StockInPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    return QFrame::eventFilter(watched, event);
-}
-
-// The panel is dragged by its background.
-void StockInPanel::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragOffset = event->position().toPoint();
-    QFrame::mousePressEvent(event);
-}
-
-void StockInPanel::mouseMoveEvent(QMouseEvent *event)
-{
-    if (event->buttons() & Qt::LeftButton)
-        move(mapToParent(event->position().toPoint() - m_dragOffset));
-    QFrame::mouseMoveEvent(event);
+    return FloatingPanel::eventFilter(watched, event);
 }
 
 } // namespace quollin

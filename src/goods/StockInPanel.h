@@ -3,8 +3,7 @@
 #include "goods/GoodsRecord.h"
 #include "goods/GoodsStore.h"
 
-#include <QFrame>
-#include <QPoint>
+#include "widgets/FloatingPanel.h"
 
 class QCheckBox;
 class QComboBox;
@@ -19,7 +18,7 @@ class Prompter;
 // The floating stock-in panel over the goods list: records a new stock-in, or
 // changes the goods row it was filled from. The checks and derived amounts are
 // GoodsStore's; the panel reads its boxes and reports.
-class StockInPanel : public QFrame {
+class StockInPanel : public FloatingPanel {
     Q_OBJECT
 public:
     enum class Mode { New, Change };
@@ -66,8 +65,6 @@ public slots:
     void closePanel();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -82,7 +79,6 @@ private:
     qint64 m_target = 0;
     QString m_sold = QStringLiteral("0");
     QString m_salesAmount = QStringLiteral("0");
-    QPoint m_dragOffset;
 
     QComboBox *m_name, *m_specification, *m_code, *m_category, *m_supplier;
     QLineEdit *m_date, *m_price, *m_quantity, *m_salePrice, *m_remarks;

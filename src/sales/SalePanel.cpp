@@ -16,7 +16,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -52,13 +51,10 @@ bool isNumberBoxKey(const QKeyEvent *key)
 } // namespace
 
 SalePanel::SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent)
-    : QFrame(parent), m_db(db), m_settings(settings), m_prompter(prompter), m_book(db)
+    : FloatingPanel(parent), m_db(db), m_settings(settings), m_prompter(prompter), m_book(db)
 {
     setObjectName(QStringLiteral("salePanel"));
     setAccessibleName(QStringLiteral("商品销售"));
-    setFrameShape(QFrame::StyledPanel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(10, 2, 10, 8);
@@ -481,21 +477,7 @@ bool SalePanel::eventFilter(QObject *watched, QEvent *event)
             }
         }
     }
-    return QFrame::eventFilter(watched, event);
-}
-
-void SalePanel::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragOffset = event->position().toPoint();
-    QFrame::mousePressEvent(event);
-}
-
-void SalePanel::mouseMoveEvent(QMouseEvent *event)
-{
-    if (event->buttons() & Qt::LeftButton)
-        move(mapToParent(event->position().toPoint() - m_dragOffset));
-    QFrame::mouseMoveEvent(event);
+    return FloatingPanel::eventFilter(watched, event);
 }
 
 } // namespace quollin

@@ -5,8 +5,7 @@
 #include "sales/SlipBook.h"
 #include "sales/SlipSerial.h"
 
-#include <QFrame>
-#include <QPoint>
+#include "widgets/FloatingPanel.h"
 
 class QComboBox;
 class QLabel;
@@ -24,7 +23,7 @@ class SettingsStore;
 // opened from, one row a confirmation, under the slip number in its box. The
 // sale itself is confirmSale's; the panel reads its boxes, keeps the slip
 // number and the customer boxes, and reports.
-class SalePanel : public QFrame {
+class SalePanel : public FloatingPanel {
     Q_OBJECT
 public:
     SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent);
@@ -90,8 +89,6 @@ public slots:
     void refreshSlip();
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -113,7 +110,6 @@ private:
     SlipBook m_book;
     SlipSerial m_serial;
     GoodsRecord m_row;
-    QPoint m_dragOffset;
 
     QLabel *m_name, *m_specification, *m_code, *m_category, *m_suggested;
     QLineEdit *m_price, *m_discount, *m_quantity, *m_stock, *m_amount, *m_arrears, *m_date, *m_slipNumber;

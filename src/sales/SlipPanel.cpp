@@ -12,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -49,13 +48,10 @@ std::vector<GridColumn> lineColumns()
 } // namespace
 
 SlipPanel::SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent)
-    : QFrame(parent), m_book(book), m_prompter(prompter)
+    : FloatingPanel(parent), m_book(book), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("slipPanel"));
     setAccessibleName(QStringLiteral("销售单"));
-    setFrameShape(QFrame::StyledPanel);
-    setFrameShadow(QFrame::Raised);
-    setAutoFillBackground(true);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(8, 2, 8, 8);
@@ -134,20 +130,6 @@ void SlipPanel::toggle()
     setVisible(!isVisible());
     if (isVisible())
         raise();
-}
-
-void SlipPanel::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragOffset = event->position().toPoint();
-    QFrame::mousePressEvent(event);
-}
-
-void SlipPanel::mouseMoveEvent(QMouseEvent *event)
-{
-    if (event->buttons() & Qt::LeftButton)
-        move(mapToParent(event->position().toPoint() - m_dragOffset));
-    QFrame::mouseMoveEvent(event);
 }
 
 } // namespace quollin

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QFrame>
-#include <QPoint>
+#include "widgets/FloatingPanel.h"
 
 class QLabel;
 class QLineEdit;
@@ -16,7 +15,7 @@ class SlipBook;
 
 // The floating slip panel: the lines of the slip whose number the sale panel
 // holds, their total, and the customer they are for.
-class SlipPanel : public QFrame {
+class SlipPanel : public FloatingPanel {
     Q_OBJECT
 public:
     SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent);
@@ -36,15 +35,10 @@ public slots:
     void showSlip(const QString &slipNumber, const QString &customer);
     void toggle();
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     SlipBook &m_book;
     Prompter &m_prompter;
     QString m_number;
-    QPoint m_dragOffset;
     DataGrid *m_grid;
     GridModel *m_model;
     QLabel *m_caption;
