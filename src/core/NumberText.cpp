@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -82,7 +83,11 @@ QString rounded(double value, int decimals, bool keepZeros)
         while (d.fraction.endsWith(QLatin1Char('0')))
             d.fraction.chop(1);
     }
-    const bool zero = !QString(d.integer + d.fraction).contains(QRegularExpression(QStringLiteral("[1-9]")));
+    // A plain scan: this runs for every amount a sale stores, and building a
+    // regular expression each time cost more than the rest of the formatting.
+    const auto nonZero = [](QChar c) { return c >= QLatin1Char('1') && c <= QLatin1Char('9'); };
+    const bool zero = std::none_of(d.integer.cbegin(), d.integer.cend(), nonZero)
+                      && std::none_of(d.fraction.cbegin(), d.fraction.cend(), nonZero);
     QString out = (value < 0 && !zero) ? QStringLiteral("-") : QString();
     out += d.integer;
     if (!d.fraction.isEmpty())
