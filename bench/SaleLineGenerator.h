@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace quollin {
@@ -12,5 +13,10 @@ class Database;
 // dates over three years in order, some returns and some arrears. The goods
 // rows themselves are left as they are. The same seed gives the same lines.
 void generateSaleLines(Database &db, int lines, quint32 seed);
+
+// Builds a new shop file at path with the given numbers of goods rows and
+// sale lines (fixed seeds), its log emptied, ready to be opened as the
+// program opens it. Prints how long it took.
+void generateShopFile(const QString &path, int goods, int lines);
 
 } // namespace quollin

@@ -48,20 +48,7 @@ Shop &shop()
     static Shop s;
     if (!s.db) {
         const QString path = dir.filePath(QStringLiteral("sale.db"));
-        QElapsedTimer clock;
-        clock.start();
-        {
-            std::unique_ptr<Database> db = ShopDatabase::open(path);
-            // A larger cache only while filling the file.
-            db->execScript(QStringLiteral("PRAGMA cache_size=-524288"));
-            generateGoods(*db, kGoods, 20161208);
-            generateSaleLines(*db, kLines, 20240305);
-            // Start the timed commits from an empty log, not behind the
-            // whole generation.
-            db->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-        }
-        std::fprintf(stderr, "generated %d goods rows and %d sale lines in %.1f s\n", kGoods, kLines,
-                     double(clock.elapsed()) / 1000);
+        generateShopFile(path, kGoods, kLines);
         // Give the generation's cache back, so that the memory figures show
         // the program's own connection, opened as the program opens it.
         malloc_trim(0);

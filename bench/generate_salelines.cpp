@@ -1,12 +1,17 @@
 #include "SaleLineGenerator.h"
+#include "GoodsGenerator.h"
 
 #include "core/Database.h"
 #include "core/NumberText.h"
+#include "core/ShopDatabase.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace quollin {
@@ -120,6 +125,21 @@ void generateSaleLines(Database &db, int lines, quint32 seed)
         }
     }
     transaction.commit();
+}
+
+void generateShopFile(const QString &path, int goods, int lines)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<Database> db = ShopDatabase::open(path);
+    // A larger cache only while filling the file.
+    db->execScript(QStringLiteral("PRAGMA cache_size=-524288"));
+    generateGoods(*db, goods, 20161208);
+    generateSaleLines(*db, lines, 20240305);
+    // The timed work starts from an empty log, not behind the generation.
+    db->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    std::fprintf(stderr, "generated %d goods rows and %d sale lines in %.1f s\n", goods, lines,
+                 double(clock.elapsed()) / 1000);
 }
 
 } // namespace quollin
