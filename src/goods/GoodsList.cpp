@@ -3,9 +3,11 @@
 #include "core/Database.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
+#include "core/TextPool.h"
 #include "core/SettingsStore.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockAlarm.h"
+#include "widgets/ChoiceList.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
 #include "widgets/NamedWidgets.h"
@@ -232,25 +234,40 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
     m_zeroTick->setChecked(zeroStock == ZeroStock::Hidden);
 }
 
+void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
+{
+    constexpr int columns = int(std::size(kStoredColumn));
+    Q_ASSERT(rows.columnCount() == columns);
+    bool numeric[columns];
+    for (int column = 0; column < columns; ++column)
+        numeric[column] = rows.isNumericColumn(column);
+    // Identical texts of a column are held once (see TextPool).
+    TextPool texts[columns];
+    // Straight from the engine into the grid's cells: nothing is held twice.
+    Statement s = store.statement(query);
+    while (s.next()) {
+        ids.push_back(s.integer(kStoredId));
+        for (int column = 0; column < columns; ++column) {
+            const int stored = kStoredColumn[column];
+            if (!numeric[column])
+                rows.appendText(column, texts[column].take(s.utf8(stored)));
+            else if (s.isNull(stored))
+                rows.appendEmptyNumber(column);
+            else
+                rows.appendNumber(column, s.real(stored));
+        }
+        rows.endRow();
+    }
+}
+
+std::vector<GridColumn> GoodsList::columns() { return goodsColumns(); }
+
 void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
     GridRows grid = m_model->emptyRows();
     std::vector<qint64> ids;
     try {
-        // Straight from the engine into the grid's cells: nothing is held twice.
-        m_store.scan(query, [&](const Statement &s) {
-            const int row = grid.addRow();
-            ids.push_back(s.integer(kStoredId));
-            for (int column = 0; column < int(std::size(kStoredColumn)); ++column) {
-                const int stored = kStoredColumn[column];
-                if (isNumeric(m_model->column(column).kind)) {
-                    if (!s.isNull(stored))
-                        grid.setNumber(row, column, s.real(stored));
-                } else {
-                    grid.setText(row, column, s.text(stored));
-                }
-            }
-        });
+        readRows(m_store, query, grid, ids);
     } catch (const DbError &) {
         m_ids.clear();
         m_model->clear();
@@ -268,12 +285,13 @@ void GoodsList::refreshAll()
     emit rowsChanging();
     try {
         const GoodsDropDowns lists = m_store.dropDowns();
-        m_category->clear();
-        m_category->addItems(lists.categories);
-        m_category->setCurrentIndex(-1);
-        m_supplier->clear();
-        m_supplier->addItems(lists.suppliers);
-        m_supplier->setCurrentIndex(-1);
+        {
+            // Emptying the category box is no search of its own: the whole
+            // list is read right after.
+            const QSignalBlocker quiet(m_category);
+            setChoices(m_category, lists.categories);
+        }
+        setChoices(m_supplier, lists.suppliers);
         emit dropDownsRefilled(lists);
         show(GoodsQuery::list(m_zeroStock), true);
     } catch (const DbError &e) {

@@ -100,6 +100,20 @@ int GridRows::addRow()
     return m_rows++;
 }
 
+void GridRows::appendEmptyNumber(int column)
+{
+    m_numbers[size_t(column)].push_back(kNoValue);
+}
+
+int GridRows::endRow()
+{
+#ifndef QT_NO_DEBUG
+    for (size_t c = 0; c < m_numeric.size(); ++c)
+        Q_ASSERT((m_numeric[c] ? m_numbers[c].size() : m_texts[c].size()) == size_t(m_rows) + 1);
+#endif
+    return m_rows++;
+}
+
 void GridRows::set(int row, int column, const QVariant &value)
 {
     if (m_numeric[size_t(column)])

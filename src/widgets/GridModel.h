@@ -57,8 +57,17 @@ public:
     void setNumber(int row, int column, double value);
     void setText(int row, int column, const QString &value);
 
+    // Loading many rows: each column's value appended in turn (numbers to
+    // number columns, texts to the others), then endRow(), which returns the
+    // row's index. Cheaper than addRow() and set() by half.
+    void appendNumber(int column, double value) { m_numbers[size_t(column)].push_back(value); }
+    void appendEmptyNumber(int column);
+    void appendText(int column, QString &&value) { m_texts[size_t(column)].push_back(std::move(value)); }
+    int endRow();
+
     int rowCount() const { return m_rows; }
     int columnCount() const { return int(m_numeric.size()); }
+    bool isNumericColumn(int column) const { return m_numeric[size_t(column)]; }
     bool isNull(int row, int column) const;
     double number(int row, int column) const;
     QString text(int row, int column) const;
