@@ -8,32 +8,47 @@
 
 namespace quollin {
 
-// Turns the UTF-8 texts of one column, row after row, into QStrings, and
-// gives identical texts one shared string. A goods file repeats its names,
-// categories, suppliers and dates thousands of times; held once each, a loaded
-// list needs a fraction of the memory and skips most conversions. A column
-// whose texts are mostly distinct (codes) stops pooling after a sample of rows
-// and converts each text as it comes.
+// A table of texts in which identical texts, read row after row from the
+// engine as UTF-8, are held once: a goods file repeats its names, categories,
+// suppliers and dates thousands of times, and a cell then costs a 4-byte index
+// instead of a string of its own. A column whose texts are mostly distinct
+// (codes) stops looking texts up after a sample of rows and adds each text as
+// it comes. Index 0 is always the null text.
 class TextPool {
 public:
-    // A null view (NULL in the engine) gives a null string, an empty text an
-    // empty one.
-    QString take(QByteArrayView utf8);
+    TextPool();
+
+    // The index of the text; a null view (NULL in the engine) gives 0, an
+    // empty text an empty, non-null one.
+    quint32 add(QByteArrayView utf8);
+    // A text added without looking for an equal one (a single cell changed).
+    quint32 add(const QString &text);
+    const QString &text(quint32 index) const { return m_texts[index]; }
+    const std::vector<QString> &texts() const { return m_texts; }
+    // The string of the text, shared with every other row that holds it.
+    QString take(QByteArrayView utf8) { return m_texts[add(utf8)]; }
+
+    // Frees what finding equal texts needs once no more rows come; later
+    // texts are added as they come.
+    void finish();
     bool pooling() const { return m_pooling; }
-    qsizetype distinct() const { return qsizetype(m_entries.size()); }
+    // Texts held, the null text not counted.
+    qsizetype distinct() const { return qsizetype(m_texts.size()) - 1; }
 
 private:
-    struct Entry {
+    struct Key {
         std::string bytes;
-        QString text;
         size_t hash;
+        bool findable; // false for texts added as QString
     };
-    // Open addressing over the entries: index + 1, 0 for a free slot.
-    void insertSlot(size_t hash, quint32 entry);
+    void insertSlot(size_t hash, quint32 index);
 
-    std::vector<Entry> m_entries;
+    std::vector<QString> m_texts;
+    // While pooling: the bytes of m_texts[i] in m_keys[i - 1], and open
+    // addressing over them (index, 0 for a free slot).
+    std::vector<Key> m_keys;
     std::vector<quint32> m_slots;
-    qsizetype m_taken = 0;
+    qsizetype m_looked = 0;
     bool m_pooling = true;
 };
 
