@@ -3,7 +3,6 @@
 #include "core/Database.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
-#include "core/TextPool.h"
 #include "core/SettingsStore.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockAlarm.h"
@@ -241,8 +240,6 @@ void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &r
     bool numeric[columns];
     for (int column = 0; column < columns; ++column)
         numeric[column] = rows.isNumericColumn(column);
-    // Identical texts of a column are held once (see TextPool).
-    TextPool texts[columns];
     // Straight from the engine into the grid's cells: nothing is held twice.
     Statement s = store.statement(query);
     while (s.next()) {
@@ -250,7 +247,7 @@ void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &r
         for (int column = 0; column < columns; ++column) {
             const int stored = kStoredColumn[column];
             if (!numeric[column])
-                rows.appendText(column, texts[column].take(s.utf8(stored)));
+                rows.appendText(column, s.utf8(stored));
             else if (s.isNull(stored))
                 rows.appendEmptyNumber(column);
             else
@@ -284,19 +281,27 @@ void GoodsList::refreshAll()
 {
     emit rowsChanging();
     try {
-        const GoodsDropDowns lists = m_store.dropDowns();
+        show(GoodsQuery::list(m_zeroStock), true);
+        // With zero stock shown the rows just read are the whole table: their
+        // distinct texts are the lists, without five more reads of the file.
+        const GoodsDropDowns lists = m_zeroStock == ZeroStock::Shown ? dropDownsFromRows() : m_store.dropDowns();
         {
-            // Emptying the category box is no search of its own: the whole
-            // list is read right after.
+            // Emptying the category box is no search of its own: "全部记录"
+            // shows the whole list.
             const QSignalBlocker quiet(m_category);
             setChoices(m_category, lists.categories);
         }
         setChoices(m_supplier, lists.suppliers);
         emit dropDownsRefilled(lists);
-        show(GoodsQuery::list(m_zeroStock), true);
     } catch (const DbError &e) {
         m_prompter.information(e.message());
     }
+}
+
+GoodsDropDowns GoodsList::dropDownsFromRows() const
+{
+    auto of = [this](const char *field) { return m_model->distinctTexts(m_model->columnOf(QLatin1String(field))); };
+    return {of("a"), of("b"), of("c"), of("d"), of("g")};
 }
 
 GoodsSearch GoodsList::searchFromBoxes() const

@@ -89,6 +89,8 @@ private:
     void show(const BoundQuery &query, bool toLastRow);
     void buildSearchArea(QWidget *parent);
     GoodsSearch searchFromBoxes() const;
+    // The drop-down lists as the distinct texts of the rows held.
+    GoodsDropDowns dropDownsFromRows() const;
 
     GoodsStore &m_store;
     SettingsStore &m_settings;
