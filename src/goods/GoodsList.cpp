@@ -261,15 +261,14 @@ std::vector<GridColumn> GoodsList::columns() { return goodsColumns(); }
 
 void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
+    // The old rows go first: the new ones then take their memory instead of
+    // both being held at once (and a failed read leaves the list empty).
+    m_ids.clear();
+    m_ids.shrink_to_fit();
+    m_model->clear();
     GridRows grid = m_model->emptyRows();
     std::vector<qint64> ids;
-    try {
-        readRows(m_store, query, grid, ids);
-    } catch (const DbError &) {
-        m_ids.clear();
-        m_model->clear();
-        throw;
-    }
+    readRows(m_store, query, grid, ids);
     m_ids = std::move(ids);
     m_model->setRows(std::move(grid));
     m_grid->clearSortMarks();
