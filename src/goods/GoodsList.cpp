@@ -263,11 +263,16 @@ void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
     // The old rows go first: the new ones then take their memory instead of
     // both being held at once (and a failed read leaves the list empty).
+    const size_t before = m_ids.size();
     m_ids.clear();
     m_ids.shrink_to_fit();
     m_model->clear();
     GridRows grid = m_model->emptyRows();
     std::vector<qint64> ids;
+    // The last result's size is the best guess at this one's: room not used
+    // is address space only, never touched.
+    grid.reserve(int(before));
+    ids.reserve(before);
     readRows(m_store, query, grid, ids);
     m_ids = std::move(ids);
     m_model->setRows(std::move(grid));
