@@ -140,6 +140,33 @@ bool codePointLess(const QString &a, const QString &b)
     return a.size() < b.size();
 }
 
+// The first eight UTF-16 units in code point order as two integers, so that
+// most comparisons of a sort are two integer compares: units from U+E000 up
+// move down by 0x800 and surrogates above them, which keeps every order
+// within each class; missing units count as 0, so a prefix sorts first.
+struct SortKey {
+    quint64 high = 0;
+    quint64 low = 0;
+    quint32 index = 0;
+};
+
+SortKey sortKey(const QString &text, quint32 index)
+{
+    SortKey key;
+    key.index = index;
+    const qsizetype units = std::min<qsizetype>(text.size(), 8);
+    for (qsizetype i = 0; i < 8; ++i) {
+        quint64 unit = 0;
+        if (i < units) {
+            const char16_t u = text[i].unicode();
+            unit = QChar::isSurrogate(u) ? u + 0x2000u : (u >= 0xE000 ? u - 0x800u : u);
+        }
+        quint64 &half = i < 4 ? key.high : key.low;
+        half = (half << 16) | unit;
+    }
+    return key;
+}
+
 } // namespace
 
 QStringList GridRows::distinctTexts(int column) const
@@ -148,22 +175,29 @@ QStringList GridRows::distinctTexts(int column) const
     std::vector<char> used(texts.size(), 0);
     for (quint32 cell : m_cells[size_t(column)])
         used[cell] = 1;
-    std::vector<quint32> order;
+    std::vector<SortKey> order;
     for (quint32 i = 1; i < quint32(texts.size()); ++i)
         if (used[i])
-            order.push_back(i);
-    std::sort(order.begin(), order.end(), [&texts](quint32 a, quint32 b) { return codePointLess(texts[a], texts[b]); });
+            order.push_back(sortKey(texts[i], i));
+    std::sort(order.begin(), order.end(), [&texts](const SortKey &a, const SortKey &b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return codePointLess(texts[a.index], texts[b.index]);
+    });
     QStringList out;
     out.reserve(qsizetype(order.size()) + 1);
     if (used[0])
         out << QString();
     // A column that did not pool may hold one text at several indexes.
     const QString *previous = nullptr;
-    for (quint32 i : order) {
-        if (previous && *previous == texts[i])
+    for (const SortKey &key : order) {
+        const QString &text = texts[key.index];
+        if (previous && *previous == text)
             continue;
-        out << texts[i];
-        previous = &texts[i];
+        out << text;
+        previous = &text;
     }
     return out;
 }

@@ -137,6 +137,9 @@ private slots:
         shop.add("￥", "食品", "3", "甲");
         shop.add("𠀀", "饮料", "4", "甲"); // above U+FFFF: after ￥ by its UTF-8 bytes
         shop.add("a", "食品", "5", "甲");
+        // Beyond the first eight characters only: 味 (U+5473) before 面 (U+9762).
+        shop.add("康师傅方便面红烧牛肉面", "食品", "6", "甲");
+        shop.add("康师傅方便面红烧牛肉味", "食品", "7", "甲");
         shop.db->execScript(QStringLiteral("INSERT INTO data (a, c, \"2\", \"7\") VALUES (NULL, '690', 1, 1)"));
         shop.db->execScript(QStringLiteral("INSERT INTO data (a, c, d, \"2\", \"7\") VALUES ('b', '691', '', 1, 1)"));
         QList<GoodsDropDowns> refilled;
@@ -156,7 +159,7 @@ private slots:
             QCOMPARE(lists.codes, engine.codes);
             QCOMPARE(lists.categories, engine.categories);
             QCOMPARE(lists.suppliers, engine.suppliers);
-            QCOMPARE(lists.names.size(), 7); // NULL, B, a, b, 可乐, ￥, 𠀀
+            QCOMPARE(lists.names.size(), 9); // NULL, B, a, b, 可乐, 康…味, 康…面, ￥, 𠀀
             QVERIFY(lists.names.first().isNull());
             QCOMPARE(lists.names.last(), QStringLiteral("𠀀"));
             QCOMPARE(shop.list.categoryBox()->count(), 4); // NULL, '', 食品, 饮料
