@@ -9,16 +9,22 @@
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
+#include "goods/StockInPanel.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
 #include "widgets/MessageBoxPrompter.h"
 
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <map>
 #include <memory>
@@ -34,6 +40,7 @@ struct Shop {
     MessageBoxPrompter prompter;
     std::unique_ptr<QWidget> window;
     GoodsList *list = nullptr;
+    StockInPanel *panel = nullptr;
 };
 
 QTemporaryDir &folder()
@@ -56,22 +63,28 @@ Shop &shop(int rows)
         s->settings = std::make_unique<SettingsStore>(folder().filePath(QStringLiteral("jxc-%1.ini").arg(rows)));
         s->window = std::make_unique<QWidget>();
         s->list = new GoodsList(*s->store, *s->settings, s->prompter, s->window.get());
+        // As in the main window: "全部记录" refills the panel's five lists too.
+        s->panel = new StockInPanel(*s->store, s->prompter, s->window.get());
+        QObject::connect(s->list, &GoodsList::dropDownsRefilled, s->panel, &StockInPanel::setDropDowns);
         s->window->resize(1031, 636);
         s->list->grid()->resize(1031, 440);
     }
     return *s;
 }
 
-double residentMiB()
+// A "VmRSS" or "VmHWM" line of /proc/self/status, in MiB.
+double statusMiB(const char *key = "VmRSS:")
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
+    const int length = int(qstrlen(key));
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(key))
+            return line.mid(length).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
 }
+double residentMiB() { return statusMiB("VmRSS:"); }
 
 void BM_AllRecords(benchmark::State &state)
 {
@@ -97,6 +110,71 @@ void BM_ReadRows(benchmark::State &state)
     Shop &s = shop(int(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(s.store->list(ZeroStock::Shown));
+}
+
+// The list's own read (rows into grid cells, IDs kept) beside the bare engine
+// reading the same statement and the same 16 columns: texts as UTF-8 pointers,
+// numbers as doubles, nothing kept. Arg 1: 0 "全部记录", 1 keystroke "k".
+BoundQuery readQuery(int which)
+{
+    return which == 0 ? GoodsQuery::list(ZeroStock::Shown)
+                      : GoodsQuery::initials(ZeroStock::Shown, GoodsQuery::InitialsOf::Name, QStringLiteral("k"));
+}
+
+void BM_ListRead(benchmark::State &state)
+{
+    Shop &s = shop(int(state.range(0)));
+    const BoundQuery query = readQuery(int(state.range(1)));
+    const GridRows empty(GoodsList::columns());
+    size_t last = 0;
+    for (auto _ : state) {
+        // Room for the last result, as the list reserves it.
+        GridRows rows = empty;
+        rows.reserve(int(last));
+        std::vector<qint64> ids;
+        ids.reserve(last);
+        GoodsList::readRows(*s.store, query, rows, ids);
+        last = ids.size();
+        benchmark::DoNotOptimize(ids.data());
+        state.counters["rows"] = double(ids.size());
+    }
+}
+
+// Result columns the list reads, as GoodsList maps them: ID, a b c d, 1..8, z, day1, g.
+constexpr int kListColumns[] = {0, 1, 2, 3, 4, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 7};
+constexpr bool kListText[] = {false, true, true, true, true, false, false, false,
+                              false, false, false, false, false, true, true, true};
+
+void BM_ListReadBare(benchmark::State &state)
+{
+    Shop &s = shop(int(state.range(0)));
+    const BoundQuery query = readQuery(int(state.range(1)));
+    const QByteArray sql = query.sql.toUtf8();
+    for (auto _ : state) {
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(s.db->handle(), sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+            throw DbError(s.db->lastErrorMessage());
+        for (const auto &[name, value] : query.values) {
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, name.constData()), text.constData(),
+                              int(text.size()), SQLITE_TRANSIENT);
+        }
+        qint64 rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            for (size_t i = 0; i < std::size(kListColumns); ++i) {
+                if (kListText[i]) {
+                    const unsigned char *text = sqlite3_column_text(stmt, kListColumns[i]);
+                    benchmark::DoNotOptimize(text);
+                } else {
+                    double value = sqlite3_column_double(stmt, kListColumns[i]);
+                    benchmark::DoNotOptimize(value);
+                }
+            }
+            ++rows;
+        }
+        sqlite3_finalize(stmt);
+        state.counters["rows"] = double(rows);
+    }
 }
 
 void BM_Keystroke(benchmark::State &state)
@@ -130,11 +208,61 @@ void BM_TitleSort(benchmark::State &state)
     }
 }
 
+// The memory of one loaded list, in a process that holds nothing else: opens
+// the file, builds the list and the stock-in panel as the main window does and
+// runs "全部记录" once.
+int measureMemory(const QString &path)
+{
+    const double start = residentMiB();
+    auto db = ShopDatabase::open(path);
+    GoodsStore store(*db);
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("jxc.ini")));
+    MessageBoxPrompter prompter;
+    QWidget window;
+    auto *list = new GoodsList(store, settings, prompter, &window);
+    auto *panel = new StockInPanel(store, prompter, &window);
+    QObject::connect(list, &GoodsList::dropDownsRefilled, panel, &StockInPanel::setDropDowns);
+    window.resize(1031, 636);
+    list->grid()->resize(1031, 440);
+    const double before = residentMiB();
+    list->refreshAll();
+    QCoreApplication::processEvents();
+    int cacheUsed = 0, highwater = 0;
+    sqlite3_db_status(db->handle(), SQLITE_DBSTATUS_CACHE_USED, &cacheUsed, &highwater, 0);
+    std::printf("rows %d\nVmRSS at start %.1f MiB\nVmRSS with the widgets, before the list %.1f MiB\n"
+                "VmRSS with the list loaded %.1f MiB\nVmHWM (peak) %.1f MiB\nof which the engine's page cache %.1f MiB\n",
+                list->rowCount(), start, before, residentMiB(), statusMiB("VmHWM:"), cacheUsed / 1048576.0);
+    // A search typed and cleared again, and "全部记录" once more: the steady state.
+    list->nameBox()->setText(QStringLiteral("k"));
+    list->nameBox()->clear();
+    list->refreshAll();
+    QCoreApplication::processEvents();
+    std::printf("after a search and a second 全部记录: VmRSS %.1f MiB, VmHWM %.1f MiB\n", residentMiB(),
+                statusMiB("VmHWM:"));
+    return 0;
+}
+
+// Builds a file of `rows` goods rows, then measures it in a fresh process, so
+// that neither the generation nor another file counts.
+int memoryRun(const char *program, int rows)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("memory-%1.db").arg(rows));
+    {
+        auto db = ShopDatabase::open(path);
+        generateGoods(*db, rows, 20161208);
+    }
+    return QProcess::execute(QString::fromLocal8Bit(program), {QStringLiteral("--memory-file"), path});
+}
+
 } // namespace
 
 BENCHMARK(BM_AllRecords)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DropDowns)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadRows)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListRead)->Args({10000, 0})->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListReadBare)->Args({10000, 0})->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Keystroke)->Args({10000, 1})->Args({10000, 2})->Args({10000, 3})->Args({100000, 1})->Args({100000, 2})->Args({100000, 3})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TitleSort)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
 
@@ -142,6 +270,10 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--memory-file") == 0)
+        return measureMemory(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--memory") == 0)
+        return memoryRun(argv[0], std::atoi(argv[2]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -70,6 +71,9 @@ public:
 
     bool isNull(int index) const;
     QString text(int index) const;
+    // The text as the engine holds it (UTF-8), valid until the next step; a
+    // null view for NULL. For readers that convert many rows themselves.
+    QByteArrayView utf8(int index) const;
     double real(int index) const;
     qint64 integer(int index) const;
     QVariant value(int index) const;
@@ -92,7 +96,7 @@ private:
 };
 
 // The one connection to the shop's database file, owned by one object for the
-// whole run.
+// whole run and used from the thread that opened it only.
 class Database {
 public:
     enum class OpenMode { ExistingOnly, CreateIfMissing };

@@ -75,6 +75,34 @@ QString columnDefinition(const QString &table, const QString &column)
 
 } // namespace
 
+namespace {
+
+struct Index {
+    const char *name;
+    const char *table;
+    const char *column;
+};
+
+// The drop-down lists read the distinct values of a, b, c, d and g: with an
+// index each is a walk over small index pages, not a decryption and sort of
+// the whole table.
+constexpr Index kIndexes[] = {
+    {"data_day1", "data", "day1"},     {"data_a", "data", "a"},         {"data_b", "data", "b"},
+    {"data_c", "data", "c"},           {"data_d", "data", "d"},         {"data_g", "data", "g"},
+    {"data1_day1", "data1", "day1"},   {"data1_z", "data1", "z"},       {"data1_g", "data1", "g"},
+    {"data1_goods_id", "data1", "goods_id"},
+};
+
+void createIndexes(Database &db)
+{
+    for (const Index &index : kIndexes)
+        db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                          .arg(QLatin1String(index.name), QLatin1String(index.table),
+                               quoted(QLatin1String(index.column))));
+}
+
+} // namespace
+
 void create(Database &db)
 {
     for (const Table &table : tables()) {
@@ -83,11 +111,7 @@ void create(Database &db)
             defs << columnDefinition(QLatin1String(table.name), column);
         db.execScript(QStringLiteral("CREATE TABLE %1 (%2)").arg(QLatin1String(table.name), defs.join(QStringLiteral(", "))));
     }
-    db.execScript(QStringLiteral("CREATE INDEX data_day1 ON data (day1);"
-                                 "CREATE INDEX data1_day1 ON data1 (day1);"
-                                 "CREATE INDEX data1_z ON data1 (z);"
-                                 "CREATE INDEX data1_g ON data1 (g);"
-                                 "CREATE INDEX data1_goods_id ON data1 (goods_id);"));
+    createIndexes(db);
     db.execScript(QStringLiteral("PRAGMA user_version=%1").arg(kVersion));
 }
 
@@ -112,6 +136,31 @@ void verify(Database &db)
                 throw DbError(QStringLiteral("数据库文件的表 %1 缺少列 %2。").arg(QLatin1String(table.name), column));
         }
     }
+}
+
+namespace {
+
+bool lacksIndexes(Database &db)
+{
+    Statement present = db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+    QStringList names;
+    while (present.next())
+        names << present.text(0);
+    for (const Index &index : kIndexes)
+        if (!names.contains(QLatin1String(index.name)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void addMissingIndexes(Database &db)
+{
+    if (!lacksIndexes(db))
+        return;
+    Transaction transaction(db);
+    createIndexes(db);
+    transaction.commit();
 }
 
 } // namespace quollin::Schema

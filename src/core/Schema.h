@@ -26,6 +26,11 @@ void create(Database &db);
 // or that a newer release has written. Reads only.
 void verify(Database &db);
 
+// Adds the indexes that a file of an earlier layout lacks, in one
+// transaction; writes nothing when all are there. Only for a file that
+// verify() has accepted.
+void addMissingIndexes(Database &db);
+
 // Quotes an identifier for statement text: column names made of digits must
 // be quoted wherever they stand. Only for names from this schema, never for
 // anything typed.

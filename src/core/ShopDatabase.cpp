@@ -22,6 +22,7 @@ std::unique_ptr<Database> openExisting(const QString &path)
     auto db = Database::open(path, QByteArray(kKey), Database::OpenMode::ExistingOnly);
     Schema::verify(*db);
     db->useDurableJournal();
+    Schema::addMissingIndexes(*db);
     return db;
 }
 

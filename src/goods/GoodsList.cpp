@@ -6,6 +6,7 @@
 #include "core/SettingsStore.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockAlarm.h"
+#include "widgets/ChoiceList.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
 #include "widgets/NamedWidgets.h"
@@ -268,32 +269,49 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
     m_zeroTick->setChecked(zeroStock == ZeroStock::Hidden);
 }
 
+void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
+{
+    constexpr int columns = int(std::size(kStoredColumn));
+    Q_ASSERT(rows.columnCount() == columns);
+    bool numeric[columns];
+    for (int column = 0; column < columns; ++column)
+        numeric[column] = rows.isNumericColumn(column);
+    // Straight from the engine into the grid's cells: nothing is held twice.
+    Statement s = store.statement(query);
+    while (s.next()) {
+        ids.push_back(s.integer(kStoredId));
+        for (int column = 0; column < columns; ++column) {
+            const int stored = kStoredColumn[column];
+            if (!numeric[column])
+                rows.appendText(column, s.utf8(stored));
+            else if (s.isNull(stored))
+                rows.appendEmptyNumber(column);
+            else
+                rows.appendNumber(column, s.real(stored));
+        }
+        rows.endRow();
+    }
+}
+
+std::vector<GridColumn> GoodsList::columns() { return goodsColumns(); }
+
 void GoodsList::show(const BoundQuery &query, bool toLastRow)
 {
     // Kept so that one changed row can be judged by the same conditions.
     m_lastQuery = query;
+    // The old rows go first: the new ones then take their memory instead of
+    // both being held at once (and a failed read leaves the list empty).
+    const size_t before = m_ids.size();
+    m_ids.clear();
+    m_ids.shrink_to_fit();
+    m_model->clear();
     GridRows grid = m_model->emptyRows();
     std::vector<qint64> ids;
-    try {
-        // Straight from the engine into the grid's cells: nothing is held twice.
-        m_store.scan(query, [&](const Statement &s) {
-            const int row = grid.addRow();
-            ids.push_back(s.integer(kStoredId));
-            for (int column = 0; column < int(std::size(kStoredColumn)); ++column) {
-                const int stored = kStoredColumn[column];
-                if (isNumeric(m_model->column(column).kind)) {
-                    if (!s.isNull(stored))
-                        grid.setNumber(row, column, s.real(stored));
-                } else {
-                    grid.setText(row, column, s.text(stored));
-                }
-            }
-        });
-    } catch (const DbError &) {
-        m_ids.clear();
-        m_model->clear();
-        throw;
-    }
+    // The last result's size is the best guess at this one's: room not used
+    // is address space only, never touched.
+    grid.reserve(int(before));
+    ids.reserve(before);
+    readRows(m_store, query, grid, ids);
     m_ids = std::move(ids);
     m_model->setRows(std::move(grid));
     m_grid->clearSortMarks();
@@ -305,18 +323,27 @@ void GoodsList::refreshAll()
 {
     emit rowsChanging();
     try {
-        const GoodsDropDowns lists = m_store.dropDowns();
-        m_category->clear();
-        m_category->addItems(lists.categories);
-        m_category->setCurrentIndex(-1);
-        m_supplier->clear();
-        m_supplier->addItems(lists.suppliers);
-        m_supplier->setCurrentIndex(-1);
-        emit dropDownsRefilled(lists);
         show(GoodsQuery::list(m_zeroStock), true);
+        // With zero stock shown the rows just read are the whole table: their
+        // distinct texts are the lists, without five more reads of the file.
+        const GoodsDropDowns lists = m_zeroStock == ZeroStock::Shown ? dropDownsFromRows() : m_store.dropDowns();
+        {
+            // Emptying the category box is no search of its own: "全部记录"
+            // shows the whole list.
+            const QSignalBlocker quiet(m_category);
+            setChoices(m_category, lists.categories);
+        }
+        setChoices(m_supplier, lists.suppliers);
+        emit dropDownsRefilled(lists);
     } catch (const DbError &e) {
         m_prompter.information(e.message());
     }
+}
+
+GoodsDropDowns GoodsList::dropDownsFromRows() const
+{
+    auto of = [this](const char *field) { return m_model->distinctTexts(m_model->columnOf(QLatin1String(field))); };
+    return {of("a"), of("b"), of("c"), of("d"), of("g")};
 }
 
 GoodsSearch GoodsList::searchFromBoxes() const

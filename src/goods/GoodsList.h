@@ -3,6 +3,7 @@
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsRecord.h"
 #include "goods/GoodsStore.h"
+#include "widgets/GridModel.h"
 
 #include <QWidget>
 
@@ -19,7 +20,6 @@ namespace quollin {
 
 class DataGrid;
 class GoodsStore;
-class GridModel;
 class Prompter;
 class SettingsStore;
 
@@ -57,6 +57,12 @@ public:
     // Puts the level read at show into the alarm box.
     void setAlarmLevelText(const QString &text);
 
+    // The grid's columns, in the order shown.
+    static std::vector<GridColumn> columns();
+    // Reads the rows of a goods statement into cells of the grid's columns,
+    // with their IDs: what "全部记录" and "查询" show.
+    static void readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids);
+
     QComboBox *categoryBox() const { return m_category; }
     QLineEdit *nameBox() const { return m_name; }
     QLineEdit *specificationBox() const { return m_specification; }
@@ -89,6 +95,8 @@ private:
     void show(const BoundQuery &query, bool toLastRow);
     void buildSearchArea(QWidget *parent);
     GoodsSearch searchFromBoxes() const;
+    // The drop-down lists as the distinct texts of the rows held.
+    GoodsDropDowns dropDownsFromRows() const;
 
     GoodsStore &m_store;
     SettingsStore &m_settings;

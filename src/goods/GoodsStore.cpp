@@ -176,11 +176,17 @@ std::vector<GoodsRecord> GoodsStore::load(const BoundQuery &query, qsizetype exp
     return rows;
 }
 
-void GoodsStore::scan(const BoundQuery &query, const std::function<void(const Statement &)> &row)
+Statement GoodsStore::statement(const BoundQuery &query)
 {
     Statement s = m_db.prepare(query.sql);
     for (const auto &[name, value] : query.values)
         s.bind(name.constData(), value);
+    return s;
+}
+
+void GoodsStore::scan(const BoundQuery &query, const std::function<void(const Statement &)> &row)
+{
+    Statement s = statement(query);
     while (s.next())
         row(s);
 }

@@ -63,6 +63,9 @@ public:
     // columns in the stored order of table data (ID first): for the goods
     // list, which fills its grid without building records.
     void scan(const BoundQuery &query, const std::function<void(const Statement &)> &row);
+    // The query prepared and bound, ready to step through: for readers that
+    // take many rows.
+    Statement statement(const BoundQuery &query);
     std::vector<GoodsRecord> list(ZeroStock zeroStock);
     std::vector<GoodsRecord> search(ZeroStock zeroStock, const GoodsSearch &search);
     std::optional<GoodsRecord> find(qint64 id);

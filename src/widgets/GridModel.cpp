@@ -72,7 +72,7 @@ bool isNumeric(GridKind kind)
 // ---------------------------------------------------------------- GridRows
 
 GridRows::GridRows(const std::vector<GridColumn> &columns)
-    : m_numbers(columns.size()), m_texts(columns.size())
+    : m_numbers(columns.size()), m_texts(columns.size()), m_cells(columns.size())
 {
     m_numeric.reserve(columns.size());
     for (const GridColumn &column : columns)
@@ -85,7 +85,7 @@ void GridRows::reserve(int rows)
         if (m_numeric[c])
             m_numbers[c].reserve(size_t(rows));
         else
-            m_texts[c].reserve(size_t(rows));
+            m_cells[c].reserve(size_t(rows));
     }
 }
 
@@ -95,9 +95,111 @@ int GridRows::addRow()
         if (m_numeric[c])
             m_numbers[c].push_back(kNoValue);
         else
-            m_texts[c].emplace_back();
+            m_cells[c].push_back(0);
     }
     return m_rows++;
+}
+
+void GridRows::appendEmptyNumber(int column)
+{
+    m_numbers[size_t(column)].push_back(kNoValue);
+}
+
+int GridRows::endRow()
+{
+#ifndef QT_NO_DEBUG
+    for (size_t c = 0; c < m_numeric.size(); ++c)
+        Q_ASSERT((m_numeric[c] ? m_numbers[c].size() : m_cells[c].size()) == size_t(m_rows) + 1);
+#endif
+    return m_rows++;
+}
+
+void GridRows::finishLoad()
+{
+    for (TextPool &texts : m_texts)
+        texts.finish();
+}
+
+namespace {
+
+// UTF-16 in code point order: a surrogate (part of a code point above U+FFFF)
+// sorts after every other unit, as the UTF-8 bytes of its code point do.
+bool codePointLess(const QString &a, const QString &b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x == y)
+            continue;
+        const bool xSurrogate = QChar::isSurrogate(x);
+        if (xSurrogate != QChar::isSurrogate(y))
+            return !xSurrogate;
+        return x < y;
+    }
+    return a.size() < b.size();
+}
+
+// The first eight UTF-16 units in code point order as two integers, so that
+// most comparisons of a sort are two integer compares: units from U+E000 up
+// move down by 0x800 and surrogates above them, which keeps every order
+// within each class; missing units count as 0, so a prefix sorts first.
+struct SortKey {
+    quint64 high = 0;
+    quint64 low = 0;
+    quint32 index = 0;
+};
+
+SortKey sortKey(const QString &text, quint32 index)
+{
+    SortKey key;
+    key.index = index;
+    const qsizetype units = std::min<qsizetype>(text.size(), 8);
+    for (qsizetype i = 0; i < 8; ++i) {
+        quint64 unit = 0;
+        if (i < units) {
+            const char16_t u = text[i].unicode();
+            unit = QChar::isSurrogate(u) ? u + 0x2000u : (u >= 0xE000 ? u - 0x800u : u);
+        }
+        quint64 &half = i < 4 ? key.high : key.low;
+        half = (half << 16) | unit;
+    }
+    return key;
+}
+
+} // namespace
+
+QStringList GridRows::distinctTexts(int column) const
+{
+    const std::vector<QString> &texts = m_texts[size_t(column)].texts();
+    std::vector<char> used(texts.size(), 0);
+    for (quint32 cell : m_cells[size_t(column)])
+        used[cell] = 1;
+    std::vector<SortKey> order;
+    for (quint32 i = 1; i < quint32(texts.size()); ++i)
+        if (used[i])
+            order.push_back(sortKey(texts[i], i));
+    std::sort(order.begin(), order.end(), [&texts](const SortKey &a, const SortKey &b) {
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
+        return codePointLess(texts[a.index], texts[b.index]);
+    });
+    QStringList out;
+    out.reserve(qsizetype(order.size()) + 1);
+    if (used[0])
+        out << QString();
+    // A column that did not pool may hold one text at several indexes.
+    const QString *previous = nullptr;
+    for (const SortKey &key : order) {
+        const QString &text = texts[key.index];
+        if (previous && *previous == text)
+            continue;
+        out << text;
+        previous = &text;
+    }
+    return out;
 }
 
 void GridRows::set(int row, int column, const QVariant &value)
@@ -106,7 +208,7 @@ void GridRows::set(int row, int column, const QVariant &value)
         m_numbers[size_t(column)][size_t(row)] = toNumber(value);
     else
         // The kind only matters for dates, which come as text or as QDate.
-        m_texts[size_t(column)][size_t(row)] = toText(value, GridKind::Date);
+        m_cells[size_t(column)][size_t(row)] = m_texts[size_t(column)].add(toText(value, GridKind::Date));
 }
 
 void GridRows::setNumber(int row, int column, double value)
@@ -114,7 +216,7 @@ void GridRows::setNumber(int row, int column, double value)
     if (m_numeric[size_t(column)])
         m_numbers[size_t(column)][size_t(row)] = value;
     else
-        m_texts[size_t(column)][size_t(row)] = NumberText::general(value);
+        m_cells[size_t(column)][size_t(row)] = m_texts[size_t(column)].add(NumberText::general(value));
 }
 
 void GridRows::setText(int row, int column, const QString &value)
@@ -122,7 +224,7 @@ void GridRows::setText(int row, int column, const QString &value)
     if (m_numeric[size_t(column)])
         m_numbers[size_t(column)][size_t(row)] = toNumber(value);
     else
-        m_texts[size_t(column)][size_t(row)] = value;
+        m_cells[size_t(column)][size_t(row)] = m_texts[size_t(column)].add(value);
 }
 
 void GridRows::removeRow(int row)
@@ -131,7 +233,7 @@ void GridRows::removeRow(int row)
         if (m_numeric[c])
             m_numbers[c].erase(m_numbers[c].begin() + row);
         else
-            m_texts[c].erase(m_texts[c].begin() + row);
+            m_cells[c].erase(m_cells[c].begin() + row);
     }
     --m_rows;
 }
@@ -140,7 +242,7 @@ bool GridRows::isNull(int row, int column) const
 {
     if (m_numeric[size_t(column)])
         return std::isnan(m_numbers[size_t(column)][size_t(row)]);
-    return m_texts[size_t(column)][size_t(row)].isNull();
+    return textAt(row, column).isNull();
 }
 
 double GridRows::number(int row, int column) const
@@ -149,7 +251,7 @@ double GridRows::number(int row, int column) const
         const double value = m_numbers[size_t(column)][size_t(row)];
         return std::isnan(value) ? 0.0 : value;
     }
-    const auto parsed = NumberText::parseDecimal(m_texts[size_t(column)][size_t(row)]);
+    const auto parsed = NumberText::parseDecimal(textAt(row, column));
     return parsed ? *parsed : 0.0;
 }
 
@@ -159,7 +261,7 @@ QString GridRows::text(int row, int column) const
         const double value = m_numbers[size_t(column)][size_t(row)];
         return std::isnan(value) ? QString() : NumberText::general(value);
     }
-    return m_texts[size_t(column)][size_t(row)];
+    return textAt(row, column);
 }
 
 QVariant GridRows::value(int row, int column) const
@@ -168,7 +270,7 @@ QVariant GridRows::value(int row, int column) const
         return {};
     if (m_numeric[size_t(column)])
         return m_numbers[size_t(column)][size_t(row)];
-    return m_texts[size_t(column)][size_t(row)];
+    return textAt(row, column);
 }
 
 // ---------------------------------------------------------------- GridModel
@@ -192,6 +294,7 @@ void GridModel::setRows(GridRows rows)
     Q_ASSERT(rows.columnCount() == int(m_columns.size()));
     beginResetModel();
     m_rows = std::move(rows);
+    m_rows.finishLoad();
     m_order.resize(size_t(m_rows.rowCount()));
     std::iota(m_order.begin(), m_order.end(), 0);
     recomputeSums();
@@ -289,7 +392,7 @@ QString GridModel::displayText(int row, int column) const
     case GridKind::Plain:
         return NumberText::general(m_rows.number(stored, column));
     default:
-        return m_rows.m_texts[size_t(column)][size_t(stored)];
+        return m_rows.textAt(stored, column);
     }
 }
 
@@ -400,11 +503,19 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
         else
             std::stable_sort(rows.begin(), rows.end(), less);
     } else {
-        const std::vector<QString> &values = m_rows.m_texts[c];
+        // The column's distinct texts are ranked once; the rows then sort by
+        // rank, an integer compare instead of a text compare each time.
+        const std::vector<QString> &texts = m_rows.m_texts[c].texts();
+        const std::vector<quint32> &cells = m_rows.m_cells[c];
         const TextOrder &compare = m_textOrder;
-        auto less = [&values, &compare](int a, int b) {
-            return compare(values[size_t(a)], values[size_t(b)]) < 0;
-        };
+        std::vector<quint32> byText(texts.size());
+        std::iota(byText.begin(), byText.end(), 0u);
+        std::sort(byText.begin(), byText.end(),
+                  [&](quint32 a, quint32 b) { return compare(texts[a], texts[b]) < 0; });
+        std::vector<quint32> rank(texts.size());
+        for (size_t i = 1; i < byText.size(); ++i)
+            rank[byText[i]] = rank[byText[i - 1]] + (compare(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
+        auto less = [&rank, &cells](int a, int b) { return rank[cells[size_t(a)]] < rank[cells[size_t(b)]]; };
         if (descending)
             std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
         else

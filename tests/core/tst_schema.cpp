@@ -60,7 +60,8 @@ private slots:
         QStringList names;
         while (indexes.next())
             names << indexes.text(0);
-        for (const char *wanted : {"data.data_day1", "data1.data1_day1", "data1.data1_z", "data1.data1_g"})
+        for (const char *wanted : {"data.data_day1", "data.data_a", "data.data_b", "data.data_c", "data.data_d",
+                                   "data.data_g", "data1.data1_day1", "data1.data1_z", "data1.data1_g"})
             QVERIFY2(names.contains(QLatin1String(wanted)), wanted);
 
         const QDir folder(QFileInfo(env.databasePath()).absolutePath());
@@ -103,6 +104,42 @@ private slots:
         // A sale line keeps the key of its goods row: a deleted row's key must
         // never come back for another article.
         QVERIFY(db->lastInsertId() > last);
+    }
+
+    void earlierLayoutGetsTheDropDownIndexesAtOpen()
+    {
+        TestEnvironment env;
+        const QStringList dropDownIndexes = {"data_a", "data_b", "data_c", "data_d", "data_g"};
+        {
+            auto db = ShopDatabase::open(env.databasePath());
+            // The layout before the drop-down lists had indexes of their own.
+            for (const QString &name : dropDownIndexes)
+                db->execScript(QStringLiteral("DROP INDEX ") + name);
+            db->execScript(QStringLiteral("INSERT INTO data (a, c) VALUES ('可乐', '690')"));
+        }
+        auto db = ShopDatabase::open(env.databasePath());
+        Statement indexes = db->prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+        QStringList names;
+        while (indexes.next())
+            names << indexes.text(0);
+        for (const QString &name : dropDownIndexes)
+            QVERIFY2(names.contains(name), qPrintable(name));
+        Statement rows = db->prepare(QStringLiteral("SELECT a FROM data"));
+        QVERIFY(rows.next());
+        QCOMPARE(rows.text(0), QStringLiteral("可乐"));
+
+        // The distinct values are read from the index alone, in its order.
+        for (const char *column : {"a", "b", "c", "d", "g"}) {
+            Statement plan = db->prepare(
+                QStringLiteral("EXPLAIN QUERY PLAN SELECT \"%1\" FROM data GROUP BY \"%1\" ORDER BY \"%1\"")
+                    .arg(QLatin1String(column)));
+            QStringList steps;
+            while (plan.next())
+                steps << plan.text(plan.columnCount() - 1);
+            const QString joined = steps.join(QLatin1Char('|'));
+            QVERIFY2(joined.contains(QLatin1String("COVERING INDEX data_") + QLatin1String(column)), qPrintable(joined));
+            QVERIFY2(!joined.contains(QLatin1String("TEMP B-TREE")), qPrintable(joined));
+        }
     }
 
     void foreignOrNewerFilesAreRefusedUnchanged()

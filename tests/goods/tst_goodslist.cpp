@@ -128,6 +128,45 @@ private slots:
         QCOMPARE(shop.list.record(0).name, QStringLiteral("甲")); // rows follow the order shown
     }
 
+    void dropDownListsAreTheEnginesDistinctValues()
+    {
+        Shop shop;
+        shop.add("b", "饮料", "1", "乙");
+        shop.add("B", "饮料", "0", "");
+        shop.add("可乐", "食品", "2", "乙");
+        shop.add("￥", "食品", "3", "甲");
+        shop.add("𠀀", "饮料", "4", "甲"); // above U+FFFF: after ￥ by its UTF-8 bytes
+        shop.add("a", "食品", "5", "甲");
+        // Beyond the first eight characters only: 味 (U+5473) before 面 (U+9762).
+        shop.add("康师傅方便面红烧牛肉面", "食品", "6", "甲");
+        shop.add("康师傅方便面红烧牛肉味", "食品", "7", "甲");
+        shop.db->execScript(QStringLiteral("INSERT INTO data (a, c, \"2\", \"7\") VALUES (NULL, '690', 1, 1)"));
+        shop.db->execScript(QStringLiteral("INSERT INTO data (a, c, d, \"2\", \"7\") VALUES ('b', '691', '', 1, 1)"));
+        QList<GoodsDropDowns> refilled;
+        QObject::connect(&shop.list, &GoodsList::dropDownsRefilled,
+                         [&refilled](const GoodsDropDowns &lists) { refilled << lists; });
+
+        for (bool hideZero : {false, true}) {
+            if (hideZero != (shop.list.zeroStock() == ZeroStock::Hidden))
+                shop.list.zeroStockTick()->click();
+            else
+                shop.list.refreshAll();
+            QVERIFY(!refilled.isEmpty());
+            const GoodsDropDowns lists = refilled.takeLast();
+            const GoodsDropDowns engine = shop.store.dropDowns();
+            QCOMPARE(lists.names, engine.names);
+            QCOMPARE(lists.specifications, engine.specifications);
+            QCOMPARE(lists.codes, engine.codes);
+            QCOMPARE(lists.categories, engine.categories);
+            QCOMPARE(lists.suppliers, engine.suppliers);
+            QCOMPARE(lists.names.size(), 9); // NULL, B, a, b, 可乐, 康…味, 康…面, ￥, 𠀀
+            QVERIFY(lists.names.first().isNull());
+            QCOMPARE(lists.names.last(), QStringLiteral("𠀀"));
+            QCOMPARE(shop.list.categoryBox()->count(), 4); // NULL, '', 食品, 饮料
+            QCOMPARE(shop.list.categoryBox()->currentText(), QString());
+        }
+    }
+
     void deletedRowIsDroppedWithoutReading()
     {
         Shop shop;
