@@ -73,8 +73,8 @@ StockInPanel::StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *paren
     auto text = [&](const QString &caption, const char *objectName) {
         return place(caption, objectName, new QLineEdit(this)).second;
     };
-    // Whole numbers 0 to 100 by 1 on the arrows; typing is free within the
-    // key filter below.
+    // The arrows step whole numbers 0 to 100 by 1; typed text is limited only
+    // by the validator below.
     auto spin = [&](const QString &caption, const char *objectName) {
         auto *box = new SpinLineEdit(this);
         box->setSpin(0, 100, 1);
