@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <vector>
+
 namespace quollin {
 
 class Database;
@@ -18,5 +20,9 @@ void generateSaleLines(Database &db, int lines, quint32 seed);
 // sale lines (fixed seeds), its log emptied, ready to be opened as the
 // program opens it. Prints how long it took.
 void generateShopFile(const QString &path, int goods, int lines);
+
+// Up to `most` goods rows with at least one in stock, in a fixed random
+// order: the rows the sale benchmarks sell from.
+std::vector<qint64> goodsWithStock(Database &db, size_t most);
 
 } // namespace quollin

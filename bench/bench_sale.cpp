@@ -54,13 +54,7 @@ Shop &shop()
         malloc_trim(0);
         s.db = ShopDatabase::open(path);
 
-        Statement ids = s.db->prepare(QStringLiteral("SELECT ID FROM data WHERE \"7\" >= 1"));
-        while (ids.next())
-            s.goods.push_back(ids.integer(0));
-        QRandomGenerator random(7);
-        for (size_t i = s.goods.size(); i > 1; --i)
-            std::swap(s.goods[i - 1], s.goods[random.bounded(quint32(i))]);
-        s.goods.resize(std::min<size_t>(s.goods.size(), 1000));
+        s.goods = goodsWithStock(*s.db, 1000);
 
         Statement middle = s.db->prepare(QStringLiteral("SELECT z FROM data1 WHERE ID=:id"));
         middle.bind(":id", qint64(kLines / 2)).next();

@@ -81,13 +81,7 @@ Till &till()
     QTest::qWaitFor([&] { return t.form->signInLogId() != 0; });
     std::fprintf(stderr, "sign-in with the goods list and the customers loaded: %lld ms\n", clock.elapsed());
 
-    Statement ids = t.db->prepare(QStringLiteral("SELECT ID FROM data WHERE \"7\" >= 1"));
-    while (ids.next())
-        t.goods.push_back(ids.integer(0));
-    QRandomGenerator random(7);
-    for (size_t i = t.goods.size(); i > 1; --i)
-        std::swap(t.goods[i - 1], t.goods[random.bounded(quint32(i))]);
-    t.goods.resize(std::min<size_t>(t.goods.size(), 1000));
+    t.goods = goodsWithStock(*t.db, 1000);
     return t;
 }
 

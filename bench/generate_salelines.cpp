@@ -142,4 +142,17 @@ void generateShopFile(const QString &path, int goods, int lines)
                  double(clock.elapsed()) / 1000);
 }
 
+std::vector<qint64> goodsWithStock(Database &db, size_t most)
+{
+    std::vector<qint64> goods;
+    Statement ids = db.prepare(QStringLiteral("SELECT ID FROM data WHERE \"7\" >= 1"));
+    while (ids.next())
+        goods.push_back(ids.integer(0));
+    QRandomGenerator random(7);
+    for (size_t i = goods.size(); i > 1; --i)
+        std::swap(goods[i - 1], goods[random.bounded(quint32(i))]);
+    goods.resize(std::min(goods.size(), most));
+    return goods;
+}
+
 } // namespace quollin

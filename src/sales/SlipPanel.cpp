@@ -25,23 +25,17 @@ constexpr int kHeight = 281;
 
 std::vector<GridColumn> lineColumns()
 {
-    auto col = [](const char *field, const QString &title, GridKind kind, FooterKind footer, int width) {
-        GridColumn c;
-        c.field = QLatin1String(field);
-        c.title = title;
-        c.kind = kind;
-        c.footer = footer;
-        c.width = width;
-        return c;
-    };
     std::vector<GridColumn> columns{
-        col("a", QStringLiteral("商品名称"), GridKind::Text, FooterKind::Text, 130),
-        col("b", QStringLiteral("规格型号"), GridKind::Text, FooterKind::Text, 110),
-        col("3", QStringLiteral("数量"), GridKind::Quantity, FooterKind::Sum, 60),
-        col("2", QStringLiteral("单价"), GridKind::Plain, FooterKind::None, 60),
-        col("4", QStringLiteral("金额"), GridKind::Amount, FooterKind::Sum, 70),
+        {.field = QStringLiteral("a"), .title = QStringLiteral("商品名称"), .kind = GridKind::Text,
+         .footer = FooterKind::Text, .footerText = QStringLiteral("销售单号："), .width = 130},
+        {.field = QStringLiteral("b"), .title = QStringLiteral("规格型号"), .kind = GridKind::Text,
+         .footer = FooterKind::Text, .width = 110},
+        {.field = QStringLiteral("3"), .title = QStringLiteral("数量"), .kind = GridKind::Quantity,
+         .footer = FooterKind::Sum, .width = 60},
+        {.field = QStringLiteral("2"), .title = QStringLiteral("单价"), .kind = GridKind::Plain, .width = 60},
+        {.field = QStringLiteral("4"), .title = QStringLiteral("金额"), .kind = GridKind::Amount,
+         .footer = FooterKind::Sum, .width = 70},
     };
-    columns[0].footerText = QStringLiteral("销售单号：");
     return columns;
 }
 
