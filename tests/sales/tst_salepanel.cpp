@@ -387,6 +387,14 @@ private slots:
         p->customerBox()->setEditText(QStringLiteral("周八"));
         QCOMPARE(p->addressBox()->text(), QStringLiteral("东路1号"));
         QCOMPARE(p->phoneBox()->text(), QStringLiteral("111"));
+        // Leaving the customer box empty empties address and phone.
+        p->customerBox()->setFocus();
+        p->customerBox()->setEditText(QString());
+        QCOMPARE(p->addressBox()->text(), QStringLiteral("东路1号")); // emptying alone looks nothing up
+        p->remarkBox()->setFocus();
+        QCOMPARE(p->addressBox()->text(), QString());
+        QCOMPARE(p->phoneBox()->text(), QString());
+        p->addressBox()->setText(QStringLiteral("旧地址"));
         p->customerBox()->setEditText(QStringLiteral("新客户"));
         QCOMPARE(p->addressBox()->text(), QString());
 
