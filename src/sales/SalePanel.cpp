@@ -230,7 +230,6 @@ void SalePanel::open(const GoodsRecord &row)
     recalculate();
     m_serial.restartForDay(QDate::currentDate());
     buildSlipNumber();
-    refreshSlip();
     m_price->setFocus();
 }
 
@@ -381,13 +380,21 @@ void SalePanel::closePanel()
     emit closed();
 }
 
-void SalePanel::buildSlipNumber() { m_slipNumber->setText(m_serial.number(QDate::currentDate())); }
+void SalePanel::buildSlipNumber()
+{
+    // A new number in the box refreshes the slip through the box's own rule;
+    // the same number still has to be listed again.
+    const QString number = m_serial.number(QDate::currentDate());
+    if (number == m_slipNumber->text())
+        refreshSlip();
+    else
+        m_slipNumber->setText(number);
+}
 
 void SalePanel::nextSlip()
 {
     m_serial.next();
     buildSlipNumber();
-    refreshSlip();
     refillCustomers();
 }
 
@@ -395,7 +402,6 @@ void SalePanel::previousSlip()
 {
     m_serial.previous();
     buildSlipNumber();
-    refreshSlip();
 }
 
 void SalePanel::refreshSlip() { emit slipChanged(m_slipNumber->text().trimmed(), m_customer->currentText()); }

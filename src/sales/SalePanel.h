@@ -82,6 +82,7 @@ public slots:
     void closePanel();
     void nextSlip();
     void previousSlip();
+    // Today's number with the current serial into the box, and its slip listed.
     void buildSlipNumber();
     // Lists every known customer in the customer box and empties its text.
     void refillCustomers();

@@ -38,12 +38,4 @@ void SlipBook::scanLines(const QString &slipNumber, const std::function<void(con
         line(s);
 }
 
-double SlipBook::total(const QString &slipNumber)
-{
-    Statement s = m_db.prepare(QStringLiteral("SELECT total(\"4\") FROM data1 WHERE z=:z"));
-    s.bind(":z", slipNumber.trimmed());
-    s.next();
-    return s.real(0);
-}
-
 } // namespace quollin

@@ -37,8 +37,6 @@ public:
     // The lines of exactly this slip, in the order they were sold, with the
     // columns a, b, 3 (quantity), 2 (price), 4 (amount).
     void scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line);
-    // The slip's total amount, returns counted with their sign.
-    double total(const QString &slipNumber);
 
 private:
     Database &m_db;
