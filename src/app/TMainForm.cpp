@@ -236,8 +236,8 @@ void TMainForm::buildLayout()
     });
     connect(m_goods, &GoodsList::rowDoubleClicked, this, &TMainForm::openSale);
     connect(m_goods, &GoodsList::rowClicked, this, [this](qint64 id) {
-        if (id != m_lastClickedRow) {
-            m_lastClickedRow = id;
+        if (id != m_lastClickedGoodsId) {
+            m_lastClickedGoodsId = id;
             m_sale->closePanel();
         }
         if (const auto row = m_goodsStore->find(id))
@@ -476,12 +476,8 @@ void TMainForm::deleteGoods()
 void TMainForm::openSale(qint64 goodsId)
 {
     // The row as stored now, not as the list read it.
-    const auto row = goodsId ? m_goodsStore->find(goodsId) : std::nullopt;
-    if (!row) {
-        m_sale->open(GoodsRecord{});
-        return;
-    }
-    m_sale->open(*row);
+    // A row gone from the file opens nothing, as an empty row does.
+    m_sale->open(m_goodsStore->find(goodsId).value_or(GoodsRecord{}));
 }
 
 void TMainForm::toggleSlipPanel() { m_slip->toggle(); }
