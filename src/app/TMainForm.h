@@ -119,7 +119,7 @@ private:
     SalePanel *m_sale = nullptr;
     SlipPanel *m_slip = nullptr;
     QToolButton *m_slipButton = nullptr;
-    int m_lastClickedGoodsId = -1;
+    qint64 m_lastClickedGoodsId = -1;
     QToolButton *m_newStockInButton = nullptr;
     QList<QAction *> m_goodsMenuGuarded;
     OperatorRestrictions m_restrictions;
