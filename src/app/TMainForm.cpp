@@ -4,20 +4,15 @@
 #include "app/Skins.h"
 #include "app/TAboutBox.h"
 #include "app/Tchhform.h"
-#include "core/Database.h"
 #include "core/DateText.h"
-#include "core/OperatorLog.h"
 #include "core/Prompter.h"
-#include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
-#include "goods/GoodsStore.h"
 #include "goods/StockInPanel.h"
 #include "sales/SalePanel.h"
-#include "sales/SlipBook.h"
 #include "sales/SlipPanel.h"
 #include "widgets/DataGrid.h"
-#include "operators/OperatorAccounts.h"
 #include "operators/Tchangepassfm.h"
 #include "operators/Tloginfm.h"
 #include "operators/Tuserglfm.h"
@@ -36,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -67,15 +63,8 @@ template <class W> W *centredOnScreen(W *window)
 
 } // namespace
 
-TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent)
-    : QMainWindow(parent),
-      m_db(db),
-      m_settings(settings),
-      m_prompter(prompter),
-      m_accounts(std::make_unique<OperatorAccounts>(db)),
-      m_log(std::make_unique<OperatorLog>(db)),
-      m_goodsStore(std::make_unique<GoodsStore>(db)),
-      m_slipBook(std::make_unique<SlipBook>(db))
+TMainForm::TMainForm(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QMainWindow(parent), m_shop(shop), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("TMainForm"));
     setWindowTitle(QStringLiteral("Quollin进销存 %1").arg(QCoreApplication::applicationVersion()));
@@ -84,7 +73,7 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
     // shown yet.
     m_help = new Tchhform(this);
     m_help->setWindowFlag(Qt::Window);
-    m_login = new Tloginfm(db, *m_accounts, prompter, this);
+    m_login = new Tloginfm(shop, prompter, this);
     m_login->setWindowModality(Qt::WindowModal);
     connect(m_login, &Tloginfm::shownToOperator, this, [this] {
         if (m_onSignInShown)
@@ -107,6 +96,10 @@ TMainForm::TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, 
 }
 
 TMainForm::~TMainForm() = default;
+
+qint64 TMainForm::signInLogId() const { return m_shop.signInLogId(); }
+
+const OperatorRestrictions &TMainForm::restrictions() const { return m_shop.rights(); }
 
 QToolButton *TMainForm::addToolButton(const QString &caption, const QIcon &icon, const QString &hint)
 {
@@ -132,7 +125,7 @@ void TMainForm::buildLayout()
     column->setSpacing(0);
 
     // The goods list across the top, its search area in the bottom panel.
-    m_goods = new GoodsList(*m_goodsStore, m_settings, m_prompter, central);
+    m_goods = new GoodsList(m_shop, m_prompter, central);
     m_goodsArea = m_goods->grid();
     column->addWidget(m_goodsArea);
 
@@ -199,30 +192,23 @@ void TMainForm::buildLayout()
     supportButton->setPopupMode(QToolButton::InstantPopup);
 
     // The stock-in panel floats over the goods list.
-    m_stockIn = new StockInPanel(*m_goodsStore, m_prompter, central);
+    m_stockIn = new StockInPanel(m_shop, m_prompter, central);
     m_stockIn->move(560, 20);
-    connect(m_stockIn, &StockInPanel::saved, this, [this](const QString &notice) {
-        m_goods->refreshAll();
-        showSuccess(notice);
-    });
+    connect(m_stockIn, &StockInPanel::saved, this, &TMainForm::showSuccess);
+    // The lists "全部记录" has just read serve the panel's drop-downs too.
     connect(m_goods, &GoodsList::dropDownsRefilled, m_stockIn, &StockInPanel::setDropDowns);
     connect(m_goods->grid(), &DataGrid::titleClicked, m_stockIn, &QWidget::hide);
 
     // The sale panel and the slip panel float over the goods list too.
-    m_sale = new SalePanel(m_db, m_settings, m_prompter, central);
+    m_sale = new SalePanel(m_shop, m_prompter, central);
     m_sale->move(330, 6);
-    m_slip = new SlipPanel(*m_slipBook, m_prompter, central);
+    m_slip = new SlipPanel(m_shop, m_prompter, central);
     m_slip->move(20, 150);
-    connect(m_sale, &SalePanel::opened, this,
-            [this](const GoodsRecord &row) { m_stockIn->allowChangeOf(row.id, row.remarks); });
+    connect(m_sale, &SalePanel::opened, m_stockIn, &StockInPanel::allowChangeOf);
     connect(m_sale, &SalePanel::closed, m_stockIn, &StockInPanel::disableChange);
-    connect(m_sale, &SalePanel::sold, this, [this](const SaleResult &, qint64 goodsId) {
-        // Only the sold row changed: it is read again in place, which keeps
-        // the operator's place in a long list.
-        m_goods->refreshRow(goodsId);
-        showSuccess(QStringLiteral("销售数据保存成功..."));
-    });
-    connect(m_sale, &SalePanel::soldByKeyboard, m_goods, [this] { m_goods->refreshAll(); });
+    connect(m_sale, &SalePanel::sold, this, [this] { showSuccess(QStringLiteral("销售数据保存成功...")); });
+    // Which slip the slip panel lists is the sale panel's choice; what the
+    // slip holds after a sale the slip panel reads by itself.
     connect(m_sale, &SalePanel::slipChanged, m_slip, &SlipPanel::showSlip);
     connect(m_sale, &SalePanel::previewRequested, this, &TMainForm::toggleSlipPanel);
     connect(m_slip, &SlipPanel::nextRequested, m_sale, &SalePanel::nextSlip);
@@ -240,9 +226,14 @@ void TMainForm::buildLayout()
             m_lastClickedGoodsId = id;
             m_sale->closePanel();
         }
-        if (const auto row = m_goodsStore->find(id))
-            m_stockIn->prefill(*row);
+        try {
+            if (const auto row = m_shop.goods().find(id))
+                m_stockIn->prefill(*row);
+        } catch (const DbError &e) {
+            m_prompter.information(e.message());
+        }
     });
+    connect(&m_shop, &ShopContext::signedIn, this, &TMainForm::applyRestrictions);
 
     // The goods list's context menu.
     auto *goodsMenu = new QMenu(m_goods->grid());
@@ -252,7 +243,7 @@ void TMainForm::buildLayout()
                        << goodsMenu->addAction(QStringLiteral("删 除"), this, &TMainForm::deleteGoods);
     goodsMenu->addAction(QStringLiteral("全部记录"), m_goods, &GoodsList::refreshAll);
     goodsMenu->addSeparator();
-    m_goodsColumns = new ColumnMemory(m_goods->grid(), m_settings, goodsColumnSwitches(), QStringLiteral("morvel"),
+    m_goodsColumns = new ColumnMemory(m_goods->grid(), m_shop.settings().store(), goodsColumnSwitches(), QStringLiteral("morvel"),
                                       layoutIniPath(), this);
     goodsMenu->addMenu(m_goodsColumns->buildMenu(goodsMenu))->setText(QStringLiteral("隐藏列"));
     QAction *readWidths = goodsMenu->addAction(QStringLiteral("读取列宽"), this, [this] { m_goodsColumns->restoreWidths(); });
@@ -283,7 +274,7 @@ void TMainForm::buildLayout()
 
 QString TMainForm::layoutIniPath() const
 {
-    return QFileInfo(m_settings.location()).dir().filePath(QStringLiteral("qljxc.ini"));
+    return QFileInfo(m_shop.settings().store().location()).dir().filePath(QStringLiteral("qljxc.ini"));
 }
 
 QString TMainForm::statusText(int panel) const
@@ -318,26 +309,22 @@ void TMainForm::showEvent(QShowEvent *event)
 
 void TMainForm::restoreSettings()
 {
-    if (!m_settings.exists())
-        return;
-    const auto values = m_settings.read(
-        {QStringLiteral("skin"), QStringLiteral("number"), QStringLiteral("danhao"), QStringLiteral("riqi")});
-    m_goods->setAlarmLevelText(values.value(QStringLiteral("number")));
-    const QString skin = values.value(QStringLiteral("skin"));
+    m_goods->restoreSettings();
+    m_sale->restoreSettings();
+    const QString skin = m_shop.settings().skin();
     if (Skins::isValid(skin)) {
         const int index = Skins::indexOf(skin);
         Skins::apply(application(), index);
         if (QAction *action = m_skinGroup->actions().value(index))
             action->setChecked(true);
     }
-    m_sale->setSerial(SlipSerial::fromStored(values.value(QStringLiteral("danhao")), values.value(QStringLiteral("riqi"))));
 }
 
 bool TMainForm::event(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        if (m_signInLogId == 0)
+        if (m_shop.signInLogId() == 0)
             QTimer::singleShot(0, this, &TMainForm::requestSignIn);
         break;
     case QEvent::StatusTip:
@@ -351,7 +338,7 @@ bool TMainForm::event(QEvent *event)
 
 void TMainForm::requestSignIn()
 {
-    if (m_signInLogId != 0 || m_signInPending || !isVisible())
+    if (m_shop.signInLogId() != 0 || m_signInPending || !isVisible())
         return;
     m_signInPending = true;
     m_login->open();
@@ -365,43 +352,37 @@ void TMainForm::signInFinished()
         close();
         return;
     }
-    const QString name = m_login->operatorName();
-    const QString n0 = m_settings.read(QStringLiteral("n0"));
-    if (n0 == QLatin1String("no"))
-        m_goods->setZeroStock(ZeroStock::Hidden);
-    else if (n0 == QLatin1String("yes"))
-        m_goods->setZeroStock(ZeroStock::Shown);
-    m_goods->refreshAll();
-    m_sale->refillCustomers();
-
+    // The shop announced the sign-in: the list, the panels and the
+    // restrictions have followed it already.
     activateWindow();
-    m_statusPanels[1]->setText(QStringLiteral("操作员：") + name);
-    m_restrictions = OperatorRestrictions(name);
-    applyRestrictions();
+    m_statusPanels[1]->setText(QStringLiteral("操作员：") + m_shop.rights().operatorName());
     m_goodsColumns->restoreWidths();
-    try {
-        m_signInLogId = m_log->recordSignIn(name, QDateTime::currentDateTime());
-    } catch (const DbError &e) {
-        m_prompter.information(e.message());
-    }
 }
 
 void TMainForm::applyRestrictions()
 {
-    m_passwordAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::ChangePassword));
-    const bool changesGoods = m_restrictions.mayRun(OperatorRestrictions::Command::NewStockIn);
-    m_newStockInButton->setVisible(changesGoods);
+    const OperatorRestrictions &rights = m_shop.rights();
+    // Hidden commands are disabled too: a hidden button can still be pressed
+    // through the accessibility interface (the rules refuse it regardless).
+    auto guard = [](auto *item, bool allowed) {
+        item->setVisible(allowed);
+        item->setEnabled(allowed);
+    };
+    guard(m_passwordAction, rights.mayRun(OperatorRestrictions::Command::ChangePassword));
+    const bool changesGoods = rights.mayRun(OperatorRestrictions::Command::NewStockIn);
+    guard(m_newStockInButton, changesGoods);
     for (QAction *action : std::as_const(m_goodsMenuGuarded))
-        action->setVisible(changesGoods);
-    m_userAdminAction->setVisible(m_restrictions.mayRun(OperatorRestrictions::Command::UserAdministration));
-    m_sale->setDateEditable(m_restrictions.mayRun(OperatorRestrictions::Command::EditSaleDate));
-    m_goodsColumns->setMayShow(goodsColumnsMayShow(m_restrictions));
-    m_goodsColumns->applyRestrictions(m_restrictions);
+        guard(action, changesGoods);
+    guard(m_userAdminAction, rights.mayRun(OperatorRestrictions::Command::UserAdministration));
+    guard(m_stockIn->changeButton(), rights.mayRun(OperatorRestrictions::Command::ChangeGoods));
+    guard(m_stockIn->newButton(), changesGoods);
+    m_goodsColumns->setMayShow(goodsColumnsMayShow(rights));
+    m_goodsColumns->applyRestrictions(rights);
 }
 
 bool TMainForm::allowed(OperatorRestrictions::Command command)
 {
-    if (m_restrictions.mayRun(command))
+    if (m_shop.rights().mayRun(command))
         return true;
     m_prompter.information(OperatorRestrictions::refusalText());
     return false;
@@ -409,15 +390,11 @@ bool TMainForm::allowed(OperatorRestrictions::Command command)
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    if (m_signInLogId != 0) {
-        try {
-            m_log->recordClose(m_signInLogId, QDateTime::currentDateTime());
-        } catch (const DbError &e) {
-            m_prompter.information(e.message());
-        }
+    try {
+        m_shop.recordClose();
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
     }
-    // The sale date of this run, against which the next run judges a new day.
-    m_settings.write(QStringLiteral("riqi"), m_sale->dateBox()->text());
     m_help->close();
     event->accept();
 }
@@ -438,7 +415,7 @@ void TMainForm::changeGoods()
     if (!allowed(OperatorRestrictions::Command::ChangeGoods))
         return;
     const qint64 id = m_goods->currentGoodsId();
-    const auto row = id ? m_goodsStore->find(id) : std::nullopt;
+    const auto row = id ? m_shop.goods().find(id) : std::nullopt;
     if (!row) {
         m_prompter.information(QStringLiteral("没有选中的商品记录！"));
         return;
@@ -460,7 +437,7 @@ void TMainForm::deleteGoods()
     if (!m_prompter.confirm(QStringLiteral("你真的要删除选中资料吗？")))
         return;
     try {
-        if (!m_goodsStore->remove(id)) {
+        if (!m_shop.goods().remove(id)) {
             m_prompter.information(QStringLiteral("这条商品记录已不存在。"));
             m_goods->refreshAll();
             return;
@@ -469,7 +446,6 @@ void TMainForm::deleteGoods()
         m_prompter.information(e.message());
         return;
     }
-    m_goods->dropRow(id);
     showSuccess(QStringLiteral("删除数据成功..."));
 }
 
@@ -477,7 +453,11 @@ void TMainForm::openSale(qint64 goodsId)
 {
     // The row as stored now, not as the list read it.
     // A row gone from the file opens nothing, as an empty row does.
-    m_sale->open(m_goodsStore->find(goodsId).value_or(GoodsRecord{}));
+    try {
+        m_sale->open(m_shop.goods().find(goodsId).value_or(GoodsRecord{}));
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
 }
 
 void TMainForm::toggleSlipPanel() { m_slip->toggle(); }
@@ -486,14 +466,14 @@ void TMainForm::openUserAdministration()
 {
     if (!allowed(OperatorRestrictions::Command::UserAdministration))
         return;
-    ShowOrCreateWindow(m_userAdmin, [this] { return centredOnScreen(new Tuserglfm(m_db, m_prompter, this)); });
+    ShowOrCreateWindow(m_userAdmin, [this] { return centredOnScreen(new Tuserglfm(m_shop, m_prompter, this)); });
 }
 
 void TMainForm::openPasswordChange()
 {
     if (!allowed(OperatorRestrictions::Command::ChangePassword))
         return;
-    ShowOrCreateWindow(m_changePassword, [this] { return centredOnScreen(new Tchangepassfm(m_db, m_prompter, this)); });
+    ShowOrCreateWindow(m_changePassword, [this] { return centredOnScreen(new Tchangepassfm(m_shop, m_prompter, this)); });
 }
 
 void TMainForm::chooseSkin(int index)
@@ -501,7 +481,7 @@ void TMainForm::chooseSkin(int index)
     Skins::apply(application(), index);
     if (QAction *action = m_skinGroup->actions().value(index))
         action->setChecked(true);
-    m_settings.write(QStringLiteral("skin"), Skins::settingValue(index));
+    m_shop.settings().setSkin(Skins::settingValue(index));
 }
 
 void TMainForm::startCalculator()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operators/OperatorRestrictions.h"
+#include "core/OperatorRestrictions.h"
 
 #include <QActionGroup>
 #include <QMainWindow>
@@ -15,20 +15,15 @@ class QToolButton;
 
 namespace quollin {
 
-class Database;
 class DateBoxKeeper;
 class GoodsList;
-class GoodsStore;
 class ColumnMemory;
 class StockInPanel;
 class SalePanel;
-class SlipBook;
 class SlipPanel;
 class HintPopup;
-class OperatorAccounts;
-class OperatorLog;
 class Prompter;
-class SettingsStore;
+class Shop;
 class SuccessNotice;
 class TAboutBox;
 class Tchangepassfm;
@@ -37,15 +32,16 @@ class Tloginfm;
 class Tuserglfm;
 
 // The main window: it lives for the whole run, asks for sign-in at its first
-// activation, and closing it ends the program.
+// activation, and closing it ends the program. It lays out the windows over
+// the shop session; each of them follows the shop's changes by itself.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    TMainForm(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent = nullptr);
+    TMainForm(Shop &shop, Prompter &prompter, QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    qint64 signInLogId() const { return m_signInLogId; }
-    const OperatorRestrictions &restrictions() const { return m_restrictions; }
+    qint64 signInLogId() const;
+    const OperatorRestrictions &restrictions() const;
     SalePanel *salePanel() const { return m_sale; }
     SlipPanel *slipPanel() const { return m_slip; }
 
@@ -106,23 +102,17 @@ private:
     void restoreSettings();
     bool allowed(OperatorRestrictions::Command command);
 
-    Database &m_db;
-    SettingsStore &m_settings;
+    Shop &m_shop;
     Prompter &m_prompter;
-    std::unique_ptr<OperatorAccounts> m_accounts;
-    std::unique_ptr<OperatorLog> m_log;
-    std::unique_ptr<GoodsStore> m_goodsStore;
     GoodsList *m_goods = nullptr;
     StockInPanel *m_stockIn = nullptr;
     ColumnMemory *m_goodsColumns = nullptr;
-    std::unique_ptr<SlipBook> m_slipBook;
     SalePanel *m_sale = nullptr;
     SlipPanel *m_slip = nullptr;
     QToolButton *m_slipButton = nullptr;
     qint64 m_lastClickedGoodsId = -1;
     QToolButton *m_newStockInButton = nullptr;
     QList<QAction *> m_goodsMenuGuarded;
-    OperatorRestrictions m_restrictions;
 
     Tloginfm *m_login;
     Tchhform *m_help;
@@ -143,7 +133,6 @@ private:
     QActionGroup *m_skinGroup = nullptr;
 
     std::function<void()> m_onSignInShown;
-    qint64 m_signInLogId = 0;
     bool m_signInPending = false;
     bool m_shownOnce = false;
 };

@@ -2,6 +2,7 @@
 #include "app/StartupOptions.h"
 #include "app/TMainForm.h"
 #include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "core/ShopDatabase.h"
 #include "widgets/MessageBoxPrompter.h"
 
@@ -75,8 +76,9 @@ int main(int argc, char *argv[])
     QApplication::setFont(font);
 
     SettingsStore settings;
+    Shop shop(std::move(db), settings);
     MessageBoxPrompter prompter;
-    TMainForm window(*db, settings, prompter);
+    TMainForm window(shop, prompter);
     QObject::connect(&window, &TMainForm::signInAbandoned, app.get(), &QCoreApplication::quit, Qt::QueuedConnection);
     window.setOnSignInShown([] { refreshDesktopEntry(); });
     window.show();

@@ -10,8 +10,6 @@ namespace quollin {
 
 namespace {
 
-bool isBlankOrControl(QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; }
-
 bool requireIn(QWidget *box, const QString &text, const QString &message, Prompter &prompter)
 {
     if (!TrimmedInput(text).isEmpty())
@@ -22,17 +20,6 @@ bool requireIn(QWidget *box, const QString &text, const QString &message, Prompt
 }
 
 } // namespace
-
-QString TrimmedInput(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlankOrControl(text[begin]))
-        ++begin;
-    while (end > begin && isBlankOrControl(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 bool RequireText(QLineEdit *box, const QString &message, Prompter &prompter)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TrimmedInput.h"
+
 #include <QString>
 
 class QComboBox;
@@ -17,9 +19,6 @@ class Prompter;
 // the result is false. The box keeps its text either way.
 bool RequireText(QLineEdit *box, const QString &message, Prompter &prompter);
 bool RequireChoice(QComboBox *box, const QString &message, Prompter &prompter);
-
-// The text with leading and trailing blanks and control characters removed.
-QString TrimmedInput(const QString &text);
 
 // Empties the drop-down box, text and list, then lists the column's distinct
 // values (a null as an empty first entry).

@@ -5,13 +5,13 @@
 
 namespace quollin {
 
-class Database;
+class ShopContext;
 
 // Table rz: one row per successful sign-in; the close of the main window
 // stamps its end. A run that ends without a clean close leaves jtime empty.
 class OperatorLog {
 public:
-    explicit OperatorLog(Database &db) : m_db(db) {}
+    explicit OperatorLog(ShopContext &shop) : m_shop(shop) {}
 
     // Returns the id of the row this sign-in inserted (never max(id), which
     // would pick another copy's row when two copies share the file).
@@ -19,7 +19,7 @@ public:
     void recordClose(qint64 id, const QDateTime &when);
 
 private:
-    Database &m_db;
+    ShopContext &m_shop;
 };
 
 } // namespace quollin

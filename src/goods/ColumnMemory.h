@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operators/OperatorRestrictions.h"
+#include "core/OperatorRestrictions.h"
 #include "widgets/GridLayoutIni.h"
 
 #include <QObject>

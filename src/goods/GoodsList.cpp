@@ -3,7 +3,7 @@
 #include "core/Database.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
-#include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockAlarm.h"
 #include "widgets/ChoiceList.h"
@@ -70,10 +70,17 @@ std::vector<GridColumn> goodsColumns()
     return columns;
 }
 
-// Where each grid column's field stands in a row of table data as the goods
-// statements select it (ID, a..g, 1..8, z, day1).
-constexpr int kStoredColumn[] = {1, 2, 3, 4, 9, 8, 10, 12, 11, 13, 14, 15, 17, 7, 16};
-constexpr int kStoredId = 0;
+// Where each grid column's field stands in the statement's result, found by
+// name; -1 for a field the operator may not see, which is left empty.
+std::vector<int> storedColumns(const Statement &s, const GridRows &rows, const QStringList &hidden)
+{
+    std::vector<int> stored;
+    for (int column = 0; column < rows.columnCount(); ++column) {
+        const QString field = rows.columnField(column);
+        stored.push_back(hidden.contains(field) ? -1 : s.columnIndex(field.toLatin1().constData()));
+    }
+    return stored;
+}
 
 QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
                      QWidget *parent)
@@ -101,8 +108,8 @@ QComboBox *captionedChoice(QGridLayout *grid, int row, int column, const QString
 
 } // namespace
 
-GoodsList::GoodsList(GoodsStore &store, SettingsStore &settings, Prompter &prompter, QWidget *parent)
-    : QObject(parent), m_store(store), m_settings(settings), m_prompter(prompter)
+GoodsList::GoodsList(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QObject(parent), m_shop(shop), m_store(shop.goods()), m_prompter(prompter)
 {
     m_grid = new DataGrid(parent);
     m_grid->setObjectName(QStringLiteral("goodsGrid"));
@@ -116,12 +123,41 @@ GoodsList::GoodsList(GoodsStore &store, SettingsStore &settings, Prompter &promp
             model.isNull(row, stock) ? std::nullopt : std::optional<double>(model.number(row, stock));
         return StockAlarm::isRed(StockAlarm::parseLevel(m_alarm->text()), value);
     });
-    Q_ASSERT(m_model->columnCount() == int(std::size(kStoredColumn)));
     m_grid->setModel(m_model);
     connect(m_grid, &DataGrid::titleClicked, this, &GoodsList::titleClicked);
     connect(m_grid, &DataGrid::rowClicked, this, [this](int row) { emit rowClicked(goodsId(row)); });
     connect(m_grid, &DataGrid::rowDoubleClicked, this, [this](int row) { emit rowDoubleClicked(goodsId(row)); });
     buildSearchArea(parent);
+
+    // What the shop commits reaches the list here, from whichever window
+    // made the change.
+    connect(&m_shop, &ShopContext::signedIn, this, &GoodsList::signedIn);
+    connect(&m_shop, &ShopContext::goodsRowAdded, this, &GoodsList::refreshAll);
+    connect(&m_shop, &ShopContext::goodsRowChanged, this, &GoodsList::refreshAll);
+    connect(&m_shop, &ShopContext::goodsRowRemoved, this, &GoodsList::dropRow);
+    connect(&m_shop, &ShopContext::goodsReloaded, this, &GoodsList::refreshAll);
+    connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsList::refreshAll);
+    connect(&m_shop, &ShopContext::saleRecorded, this, &GoodsList::saleRecorded);
+}
+
+void GoodsList::restoreSettings() { setAlarmLevelText(m_shop.settings().alarmLevel()); }
+
+void GoodsList::signedIn()
+{
+    if (const std::optional<bool> hidden = m_shop.settings().hideZeroStock())
+        setZeroStock(*hidden ? ZeroStock::Hidden : ZeroStock::Shown);
+    refreshAll();
+}
+
+void GoodsList::saleRecorded(const RecordedSale &sale)
+{
+    // Only the sold row changed: it is read again in place, which keeps the
+    // operator's place in a long list. The keyboard confirmation reads the
+    // whole list, as it always has.
+    if (sale.origin == RecordedSale::Origin::Keyboard)
+        refreshAll();
+    else
+        refreshRow(sale.goodsId);
 }
 
 void GoodsList::buildSearchArea(QWidget *parent)
@@ -243,18 +279,21 @@ void GoodsList::refreshRow(qint64 goodsId)
         return;
     bool found = false;
     try {
-        m_store.scan(GoodsQuery::oneRow(m_lastQuery, goodsId), [&](const Statement &s) {
+        Statement s = m_store.statement(GoodsQuery::oneRow(m_lastQuery, goodsId));
+        const GridRows shape = m_model->emptyRows();
+        const std::vector<int> stored = storedColumns(s, shape, m_store.hiddenFields());
+        while (s.next()) {
             found = true;
             QVariantList values;
-            for (int column = 0; column < int(std::size(kStoredColumn)); ++column) {
-                const int stored = kStoredColumn[column];
+            for (int column = 0; column < int(stored.size()); ++column) {
+                const int at = stored[size_t(column)];
                 if (isNumeric(m_model->column(column).kind))
-                    values << (s.isNull(stored) ? QVariant() : QVariant(s.real(stored)));
+                    values << (at < 0 || s.isNull(at) ? QVariant() : QVariant(s.real(at)));
                 else
-                    values << s.text(stored);
+                    values << (at < 0 ? QString() : s.text(at));
             }
             m_model->setRowValues(row, values);
-        });
+        }
     } catch (const DbError &e) {
         m_prompter.information(e.message());
         return;
@@ -271,23 +310,24 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
 
 void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
 {
-    constexpr int columns = int(std::size(kStoredColumn));
-    Q_ASSERT(rows.columnCount() == columns);
-    bool numeric[columns];
+    const int columns = rows.columnCount();
+    std::vector<char> numberColumn(static_cast<size_t>(columns));
     for (int column = 0; column < columns; ++column)
-        numeric[column] = rows.isNumericColumn(column);
+        numberColumn[size_t(column)] = rows.isNumericColumn(column);
     // Straight from the engine into the grid's cells: nothing is held twice.
     Statement s = store.statement(query);
+    const std::vector<int> stored = storedColumns(s, rows, store.hiddenFields());
+    const int idColumn = s.columnIndex("ID");
     while (s.next()) {
-        ids.push_back(s.integer(kStoredId));
+        ids.push_back(s.integer(idColumn));
         for (int column = 0; column < columns; ++column) {
-            const int stored = kStoredColumn[column];
-            if (!numeric[column])
-                rows.appendText(column, s.utf8(stored));
-            else if (s.isNull(stored))
+            const int at = stored[size_t(column)];
+            if (!numberColumn[size_t(column)])
+                rows.appendText(column, at < 0 ? QByteArrayView() : s.utf8(at));
+            else if (at < 0 || s.isNull(at))
                 rows.appendEmptyNumber(column);
             else
-                rows.appendNumber(column, s.real(stored));
+                rows.appendNumber(column, s.real(at));
         }
         rows.endRow();
     }
@@ -395,14 +435,14 @@ void GoodsList::zeroStockToggled(bool hidden)
 {
     m_zeroStock = hidden ? ZeroStock::Hidden : ZeroStock::Shown;
     refreshAll();
-    m_settings.write(QStringLiteral("n0"), hidden ? QStringLiteral("no") : QStringLiteral("yes"));
+    m_shop.settings().setHideZeroStock(hidden);
 }
 
 void GoodsList::alarmEdited(const QString &text)
 {
     if (text.isEmpty())
         m_alarm->setText(QStringLiteral("0"));
-    m_settings.write(QStringLiteral("number"), m_alarm->text());
+    m_shop.settings().setAlarmLevel(m_alarm->text());
     m_model->refreshHighlight();
 }
 

@@ -21,16 +21,18 @@ namespace quollin {
 class DataGrid;
 class GoodsStore;
 class Prompter;
-class SettingsStore;
+class Shop;
+struct RecordedSale;
 
 // The goods list of the main window: the grid over table data and the search
 // area " 快速拼音查询" below it, with the alarm level and the zero-stock switch.
 // The statements and rules are GoodsQuery's and GoodsStore's; this widget
-// only reads the boxes and shows the rows.
+// only reads the boxes and shows the rows. It follows the shop's changes by
+// itself: a stock-in or a deletion, a sale, a reopened file.
 class GoodsList : public QObject {
     Q_OBJECT
 public:
-    GoodsList(GoodsStore &store, SettingsStore &settings, Prompter &prompter, QWidget *parent);
+    GoodsList(Shop &shop, Prompter &prompter, QWidget *parent);
 
     DataGrid *grid() const { return m_grid; }
     QGroupBox *searchArea() const { return m_search; }
@@ -39,6 +41,8 @@ public:
     ZeroStock zeroStock() const { return m_zeroStock; }
     // Sets the switch as sign-in reads it, without storing it again.
     void setZeroStock(ZeroStock zeroStock);
+    // The alarm level as stored, into its box (when the window shows).
+    void restoreSettings();
     // The rows shown, in the order shown.
     int rowCount() const;
     qint64 goodsId(int row) const;
@@ -60,7 +64,8 @@ public:
     // The grid's columns, in the order shown.
     static std::vector<GridColumn> columns();
     // Reads the rows of a goods statement into cells of the grid's columns,
-    // with their IDs: what "全部记录" and "查询" show.
+    // by field name, with their IDs: what "全部记录" and "查询" show. The
+    // fields the operator may not see stay empty: they never reach the grid.
     static void readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids);
 
     QComboBox *categoryBox() const { return m_category; }
@@ -92,14 +97,16 @@ private slots:
     void alarmEdited(const QString &text);
 
 private:
+    void signedIn();
+    void saleRecorded(const RecordedSale &sale);
     void show(const BoundQuery &query, bool toLastRow);
     void buildSearchArea(QWidget *parent);
     GoodsSearch searchFromBoxes() const;
     // The drop-down lists as the distinct texts of the rows held.
     GoodsDropDowns dropDownsFromRows() const;
 
+    Shop &m_shop;
     GoodsStore &m_store;
-    SettingsStore &m_settings;
     Prompter &m_prompter;
     ZeroStock m_zeroStock = ZeroStock::Shown;
 

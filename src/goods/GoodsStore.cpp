@@ -6,6 +6,7 @@
 #include "core/NumberText.h"
 #include "core/PinyinInitials.h"
 #include "core/Schema.h"
+#include "core/ShopContext.h"
 
 namespace quollin {
 
@@ -163,22 +164,52 @@ StockInCheck checkStockIn(const StockInBoxes &boxes, StockInKind kind)
     return {r, QString(), StockInBox::None};
 }
 
+Database &GoodsStore::db() { return m_shop.db(); }
+
+QStringList GoodsStore::hiddenFields() const
+{
+    using Column = OperatorRestrictions::Column;
+    QStringList fields;
+    if (!m_shop.maySee(Column::PurchasePrice))
+        fields << QStringLiteral("1");
+    if (!m_shop.maySee(Column::PurchaseAmount))
+        fields << QStringLiteral("3");
+    if (!m_shop.maySee(Column::StockValue))
+        fields << QStringLiteral("8");
+    return fields;
+}
+
+namespace {
+void maskFor(const ShopContext &shop, GoodsRecord &r)
+{
+    using Column = OperatorRestrictions::Column;
+    if (!shop.maySee(Column::PurchasePrice))
+        r.purchasePrice.reset();
+    if (!shop.maySee(Column::PurchaseAmount))
+        r.purchaseAmount.reset();
+    if (!shop.maySee(Column::StockValue))
+        r.stockValue.reset();
+}
+} // namespace
+
 std::vector<GoodsRecord> GoodsStore::load(const BoundQuery &query, qsizetype expectedRows)
 {
-    Statement s = m_db.prepare(query.sql);
+    Statement s = db().prepare(query.sql);
     for (const auto &[name, value] : query.values)
         s.bind(name.constData(), value);
     std::vector<GoodsRecord> rows;
     if (expectedRows > 0)
         rows.reserve(size_t(expectedRows));
-    while (s.next())
+    while (s.next()) {
         rows.push_back(readRow(s));
+        maskFor(m_shop, rows.back());
+    }
     return rows;
 }
 
 Statement GoodsStore::statement(const BoundQuery &query)
 {
-    Statement s = m_db.prepare(query.sql);
+    Statement s = db().prepare(query.sql);
     for (const auto &[name, value] : query.values)
         s.bind(name.constData(), value);
     return s;
@@ -194,7 +225,7 @@ void GoodsStore::scan(const BoundQuery &query, const std::function<void(const St
 std::vector<GoodsRecord> GoodsStore::list(ZeroStock zeroStock)
 {
     // The table's row count bounds the list; counting is cheap beside reading.
-    Statement count = m_db.prepare(QStringLiteral("SELECT count(*) FROM data"));
+    Statement count = db().prepare(QStringLiteral("SELECT count(*) FROM data"));
     const qint64 total = count.next() ? count.integer(0) : 0;
     return load(GoodsQuery::list(zeroStock), qsizetype(total));
 }
@@ -206,7 +237,15 @@ std::vector<GoodsRecord> GoodsStore::search(ZeroStock zeroStock, const GoodsSear
 
 std::optional<GoodsRecord> GoodsStore::find(qint64 id)
 {
-    Statement s = m_db.prepare(QStringLiteral("SELECT ") + GoodsQuery::selectColumns()
+    std::optional<GoodsRecord> row = findStored(id);
+    if (row)
+        maskFor(m_shop, *row);
+    return row;
+}
+
+std::optional<GoodsRecord> GoodsStore::findStored(qint64 id)
+{
+    Statement s = db().prepare(QStringLiteral("SELECT ") + GoodsQuery::selectColumns()
                                + QStringLiteral(" FROM data WHERE ID=:id"));
     s.bind(":id", id);
     if (!s.next())
@@ -216,48 +255,74 @@ std::optional<GoodsRecord> GoodsStore::find(qint64 id)
 
 qint64 GoodsStore::insert(const GoodsRecord &record)
 {
-    Statement s = m_db.prepare(QStringLiteral(
+    m_shop.demand(OperatorRestrictions::Command::NewStockIn);
+    Statement s = db().prepare(QStringLiteral(
         "INSERT INTO data (a,b,c,d,e,f,g,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",z,day1) "
         "VALUES (:a,:b,:c,:d,:e,:f,:g,:n1,:n2,:n3,:n4,:n5,:n6,:n7,:n8,:z,:day1)"));
     bindColumns(s, record);
     s.exec();
-    return m_db.lastInsertId();
+    return db().lastInsertId();
 }
 
 bool GoodsStore::update(const GoodsRecord &record)
 {
-    Statement s = m_db.prepare(QStringLiteral(
+    m_shop.demand(OperatorRestrictions::Command::ChangeGoods);
+    Statement s = db().prepare(QStringLiteral(
         "UPDATE data SET a=:a,b=:b,c=:c,d=:d,e=:e,f=:f,g=:g,\"1\"=:n1,\"2\"=:n2,\"3\"=:n3,\"4\"=:n4,"
         "\"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8,z=:z,day1=:day1 WHERE ID=:id"));
     bindColumns(s, record);
     s.bind(":id", record.id);
     s.exec();
-    return m_db.changes() == 1;
+    return db().changes() == 1;
 }
 
 bool GoodsStore::remove(qint64 id)
 {
-    Statement s = m_db.prepare(QStringLiteral("DELETE FROM data WHERE ID=:id"));
+    m_shop.demand(OperatorRestrictions::Command::DeleteGoods);
+    Statement s = db().prepare(QStringLiteral("DELETE FROM data WHERE ID=:id"));
     s.bind(":id", id).exec();
-    return m_db.changes() == 1;
+    if (db().changes() != 1)
+        return false;
+    emit m_shop.goodsRowRemoved(id);
+    return true;
 }
 
 StockInCheck GoodsStore::addStockIn(const StockInBoxes &boxes)
 {
+    m_shop.demand(OperatorRestrictions::Command::NewStockIn);
     StockInCheck check = checkStockIn(boxes, StockInKind::New);
-    if (check.ok())
+    if (check.ok()) {
         check.record->id = insert(*check.record);
+        emit m_shop.goodsRowAdded(check.record->id);
+    }
     return check;
 }
 
 StockInCheck GoodsStore::changeStockIn(qint64 id, const StockInBoxes &boxes)
 {
-    StockInCheck check = checkStockIn(boxes, StockInKind::Change);
-    if (!check.ok())
-        return check;
-    check.record->id = id;
-    if (!update(*check.record))
-        return refuse(QStringLiteral("要修改的记录已不存在，请刷新商品列表。"), StockInBox::None);
+    m_shop.demand(OperatorRestrictions::Command::ChangeGoods);
+    StockInCheck check;
+    {
+        // The sold quantity and sales amount are the target row's own, read
+        // under the write lock: never values a panel carried from another row.
+        Transaction transaction(db());
+        const std::optional<GoodsRecord> stored = findStored(id);
+        if (!stored)
+            return refuse(QStringLiteral("要修改的记录已不存在，请刷新商品列表。"), StockInBox::None);
+        StockInBoxes own = boxes;
+        own.soldQuantity = NumberText::general(stored->soldQuantity.value_or(0.0));
+        own.salesAmount = NumberText::general(stored->salesAmount.value_or(0.0));
+        check = checkStockIn(own, StockInKind::Change);
+        if (!check.ok())
+            return check;
+        check.record->id = id;
+        check.record->soldQuantity = stored->soldQuantity.value_or(0.0);
+        check.record->salesAmount = stored->salesAmount.value_or(0.0);
+        if (!update(*check.record))
+            return refuse(QStringLiteral("要修改的记录已不存在，请刷新商品列表。"), StockInBox::None);
+        transaction.commit();
+    }
+    emit m_shop.goodsRowChanged(id);
     return check;
 }
 
@@ -265,11 +330,11 @@ GoodsDropDowns GoodsStore::dropDowns()
 {
     const QString table = QStringLiteral("data");
     GoodsDropDowns lists;
-    lists.names = DistinctValues(m_db, QStringLiteral("a"), table);
-    lists.specifications = DistinctValues(m_db, QStringLiteral("b"), table);
-    lists.codes = DistinctValues(m_db, QStringLiteral("c"), table);
-    lists.categories = DistinctValues(m_db, QStringLiteral("d"), table);
-    lists.suppliers = DistinctValues(m_db, QStringLiteral("g"), table);
+    lists.names = DistinctValues(db(), QStringLiteral("a"), table);
+    lists.specifications = DistinctValues(db(), QStringLiteral("b"), table);
+    lists.codes = DistinctValues(db(), QStringLiteral("c"), table);
+    lists.categories = DistinctValues(db(), QStringLiteral("d"), table);
+    lists.suppliers = DistinctValues(db(), QStringLiteral("g"), table);
     return lists;
 }
 

@@ -13,10 +13,12 @@
 namespace quollin {
 
 class Database;
+class ShopContext;
 class Statement;
 
-// The texts of the stock-in panel, as typed. soldQuantity and salesAmount are
-// the panel's hidden values: "0" after clearing, the row's own after "修 改".
+// The texts of the stock-in panel, as typed. soldQuantity and salesAmount
+// count for a new stock-in only ("0" after clearing); a change always takes
+// them from the row it changes, as stored.
 struct StockInBoxes {
     QString name, specification, code, category;
     QString date; // yyyy-mm-dd
@@ -54,9 +56,15 @@ struct GoodsDropDowns {
     QStringList names, specifications, codes, categories, suppliers;
 };
 
+// The goods rows of table data. Every command that writes checks the
+// signed-in operator's rights first and announces what it committed.
 class GoodsStore {
 public:
-    explicit GoodsStore(Database &db) : m_db(db) {}
+    explicit GoodsStore(ShopContext &shop) : m_shop(shop) {}
+
+    // The fields the signed-in operator may not see: a reader that shows
+    // rows leaves them out rather than hiding their column.
+    QStringList hiddenFields() const;
 
     std::vector<GoodsRecord> load(const BoundQuery &query, qsizetype expectedRows = 0);
     // Runs the query and hands each row to `row` as it stands in the engine,
@@ -68,7 +76,11 @@ public:
     Statement statement(const BoundQuery &query);
     std::vector<GoodsRecord> list(ZeroStock zeroStock);
     std::vector<GoodsRecord> search(ZeroStock zeroStock, const GoodsSearch &search);
+    // The row as the signed-in operator may see it: values he may not see
+    // are left empty.
     std::optional<GoodsRecord> find(qint64 id);
+    // The row as stored, for the rules themselves.
+    std::optional<GoodsRecord> findStored(qint64 id);
 
     // Stores a new row and returns its ID.
     qint64 insert(const GoodsRecord &record);
@@ -78,14 +90,17 @@ public:
     bool remove(qint64 id);
 
     // "新建入库" and "修改入库": check first, write only a checked row. The
-    // returned check carries the stored row (with its ID) or the refusal.
+    // returned check carries the stored row (with its ID) or the refusal. A
+    // change re-reads the target row inside its transaction and keeps that
+    // row's own sold quantity and sales amount.
     StockInCheck addStockIn(const StockInBoxes &boxes);
     StockInCheck changeStockIn(qint64 id, const StockInBoxes &boxes);
 
     GoodsDropDowns dropDowns();
 
 private:
-    Database &m_db;
+    Database &db();
+    ShopContext &m_shop;
 };
 
 } // namespace quollin

@@ -4,6 +4,7 @@
 #include "core/DateText.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
+#include "core/Shop.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
@@ -29,8 +30,8 @@ QString numberText(const std::optional<double> &value) { return value ? NumberTe
 
 } // namespace
 
-StockInPanel::StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *parent)
-    : FloatingPanel(parent), m_store(store), m_prompter(prompter)
+StockInPanel::StockInPanel(Shop &shop, Prompter &prompter, QWidget *parent)
+    : FloatingPanel(parent), m_shop(shop), m_store(shop.goods()), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("stockInPanel"));
     setToolTip(QStringLiteral("利用回车Enter键和Tab键进行切换"));
@@ -133,11 +134,13 @@ void StockInPanel::setMode(Mode mode)
     m_changeButton->setVisible(mode == Mode::Change);
 }
 
-void StockInPanel::allowChangeOf(qint64 goodsId, const QString &remark)
+void StockInPanel::allowChangeOf(const GoodsRecord &row)
 {
-    m_target = goodsId;
-    m_changeButton->setEnabled(true);
-    m_remarks->setText(remark);
+    m_target = row.id;
+    m_changeButton->setEnabled(m_shop.rights().mayRun(OperatorRestrictions::Command::ChangeGoods));
+    m_remarks->setText(row.remarks);
+    if (!row.day1.isEmpty())
+        m_date->setText(row.day1);
 }
 
 void StockInPanel::disableChange() { m_changeButton->setEnabled(false); }
@@ -159,7 +162,7 @@ void StockInPanel::openForChange(const GoodsRecord &row)
     show();
     raise();
     setMode(Mode::Change);
-    m_changeButton->setEnabled(true);
+    m_changeButton->setEnabled(m_shop.rights().mayRun(OperatorRestrictions::Command::ChangeGoods));
     m_target = row.id;
     m_name->setEditText(row.name);
     m_specification->setEditText(row.specification);
@@ -168,8 +171,6 @@ void StockInPanel::openForChange(const GoodsRecord &row)
     m_price->setText(numberText(row.purchasePrice));
     m_quantity->setText(numberText(row.quantity));
     m_salePrice->setText(numberText(row.salePrice));
-    m_sold = numberText(row.soldQuantity);
-    m_salesAmount = numberText(row.salesAmount);
     m_remarks->setText(row.remarks);
     m_date->setText(row.day1);
     m_supplier->setEditText(row.supplier);
@@ -203,8 +204,6 @@ void StockInPanel::clearValues()
 {
     for (QLineEdit *box : {m_price, m_quantity, m_salePrice, m_remarks})
         box->clear();
-    m_sold = QStringLiteral("0");
-    m_salesAmount = QStringLiteral("0");
 }
 
 StockInBoxes StockInPanel::boxes() const
@@ -220,8 +219,6 @@ StockInBoxes StockInPanel::boxes() const
     b.salePrice = m_salePrice->text();
     b.supplier = m_supplier->currentText();
     b.remarks = m_remarks->text();
-    b.soldQuantity = m_sold.isEmpty() ? QStringLiteral("0") : m_sold;
-    b.salesAmount = m_salesAmount.isEmpty() ? QStringLiteral("0") : m_salesAmount;
     return b;
 }
 

@@ -14,6 +14,7 @@ class QPushButton;
 namespace quollin {
 
 class Prompter;
+class Shop;
 
 // The floating stock-in panel over the goods list: records a new stock-in, or
 // changes the goods row it was filled from. The checks and derived amounts are
@@ -23,7 +24,7 @@ class StockInPanel : public FloatingPanel {
 public:
     enum class Mode { New, Change };
 
-    StockInPanel(GoodsStore &store, Prompter &prompter, QWidget *parent);
+    StockInPanel(Shop &shop, Prompter &prompter, QWidget *parent);
 
     Mode mode() const { return m_mode; }
     bool changeEnabled() const;
@@ -31,8 +32,9 @@ public:
     qint64 changeTarget() const { return m_target; }
 
     // The sale panel opened for this row: "修改入库" may now change it, and
-    // the remark box shows the row's remark.
-    void allowChangeOf(qint64 goodsId, const QString &remark);
+    // the remark and date boxes show the row's own, so that nothing of
+    // another row is left in the panel.
+    void allowChangeOf(const GoodsRecord &row);
     void disableChange();
     void openForNew();
     void openForChange(const GoodsRecord &row);
@@ -73,12 +75,11 @@ private:
     bool report(const StockInCheck &check);
     QWidget *widgetFor(StockInBox box) const;
 
+    Shop &m_shop;
     GoodsStore &m_store;
     Prompter &m_prompter;
     Mode m_mode = Mode::New;
     qint64 m_target = 0;
-    QString m_sold = QStringLiteral("0");
-    QString m_salesAmount = QStringLiteral("0");
 
     QComboBox *m_name, *m_specification, *m_code, *m_category, *m_supplier;
     QLineEdit *m_date, *m_price, *m_quantity, *m_salePrice, *m_remarks;

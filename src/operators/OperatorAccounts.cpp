@@ -2,7 +2,8 @@
 
 #include "core/Database.h"
 #include "core/DistinctValues.h"
-#include "core/InputChecks.h"
+#include "core/ShopContext.h"
+#include "core/TrimmedInput.h"
 #include "core/PasswordHash.h"
 #include "core/ShopDatabase.h"
 
@@ -21,12 +22,12 @@ bool accountExists(Database &db, const QString &name)
 
 } // namespace
 
-OperatorAccounts::OperatorAccounts(Database &db) : m_db(db) {}
+OperatorAccounts::OperatorAccounts(ShopContext &shop) : m_shop(shop) {}
 
 QStringList OperatorAccounts::userNames() const
 {
     // Stored order is insertion order, which rowid keeps.
-    Statement query = m_db.prepare(QStringLiteral("SELECT username FROM userdb ORDER BY rowid"));
+    Statement query = m_shop.db().prepare(QStringLiteral("SELECT username FROM userdb ORDER BY rowid"));
     QStringList names;
     while (query.next())
         names << query.text(0);
@@ -35,22 +36,28 @@ QStringList OperatorAccounts::userNames() const
 
 QStringList OperatorAccounts::sortedUserNames() const
 {
-    return DistinctValues(m_db, QStringLiteral("username"), QStringLiteral("userdb"));
+    return DistinctValues(m_shop.db(), QStringLiteral("username"), QStringLiteral("userdb"));
 }
 
 bool OperatorAccounts::verify(const QString &name, const QString &password) const
 {
-    Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+    return verifiedName(name, password).has_value();
+}
+
+std::optional<QString> OperatorAccounts::verifiedName(const QString &name, const QString &password) const
+{
+    Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb WHERE username = :name"));
     query.bind(":name", name);
     while (query.next()) {
-        if (!query.isNull(0) && PasswordHash::verify(query.text(0), password))
-            return true;
+        if (!query.isNull(1) && PasswordHash::verify(query.text(1), password))
+            return query.text(0);
     }
-    return false;
+    return std::nullopt;
 }
 
 OperatorAccounts::Outcome OperatorAccounts::addUser(const QString &name)
 {
+    m_shop.demand(OperatorRestrictions::Command::UserAdministration);
     const QString trimmed = TrimmedInput(name);
     if (isSuperAdministrator(trimmed))
         return Outcome::SuperAdministrator;
@@ -59,56 +66,63 @@ OperatorAccounts::Outcome OperatorAccounts::addUser(const QString &name)
 
     // Hash before taking the write lock: it is the slow part.
     const QString initial = PasswordHash::hash(ShopDatabase::kInitialPassword);
-    Transaction transaction(m_db);
-    if (accountExists(m_db, trimmed))
+    Transaction transaction(m_shop.db());
+    if (accountExists(m_shop.db(), trimmed))
         return Outcome::AlreadyExists;
-    Statement insert = m_db.prepare(QStringLiteral("INSERT INTO userdb (username, passwd) VALUES (:name, :hash)"));
+    Statement insert = m_shop.db().prepare(QStringLiteral("INSERT INTO userdb (username, passwd) VALUES (:name, :hash)"));
     insert.bind(":name", trimmed).bind(":hash", initial).exec();
     transaction.commit();
+    emit m_shop.accountsChanged();
     return Outcome::Done;
 }
 
 OperatorAccounts::Outcome OperatorAccounts::initialisePassword(const QString &name)
 {
+    m_shop.demand(OperatorRestrictions::Command::UserAdministration);
     const QString trimmed = TrimmedInput(name);
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
     update.bind(":hash", PasswordHash::hash(ShopDatabase::kInitialPassword)).bind(":name", trimmed).exec();
-    return m_db.changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
+    return m_shop.db().changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
 }
 
 OperatorAccounts::Outcome OperatorAccounts::deleteUser(const QString &name)
 {
+    m_shop.demand(OperatorRestrictions::Command::UserAdministration);
     const QString trimmed = TrimmedInput(name);
     if (isSuperAdministrator(trimmed))
         return Outcome::SuperAdministrator;
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement remove = m_db.prepare(QStringLiteral("DELETE FROM userdb WHERE username = :name"));
+    Statement remove = m_shop.db().prepare(QStringLiteral("DELETE FROM userdb WHERE username = :name"));
     remove.bind(":name", trimmed).exec();
-    return m_db.changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
+    if (m_shop.db().changes() == 0)
+        return Outcome::NoSuchUser;
+    emit m_shop.accountsChanged();
+    return Outcome::Done;
 }
 
 OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, const QString &oldPassword,
                                                            const QString &newPassword)
 {
+    m_shop.demand(OperatorRestrictions::Command::ChangePassword);
     const QString trimmed = TrimmedInput(name);
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
 
     // Check and write under one lock, so a password changed elsewhere in
     // between cannot be overwritten on the strength of the old one.
-    Transaction transaction(m_db);
+    Transaction transaction(m_shop.db());
     {
-        Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+        Statement query = m_shop.db().prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
         query.bind(":name", trimmed);
         if (!query.next())
             return Outcome::NoSuchUser;
         if (query.isNull(0) || !PasswordHash::verify(query.text(0), oldPassword))
             return Outcome::WrongOldPassword;
     }
-    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
     update.bind(":hash", PasswordHash::hash(newPassword)).bind(":name", trimmed).exec();
     transaction.commit();
     return Outcome::Done;

@@ -3,9 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace quollin {
 
-class Database;
+class ShopContext;
 
 // The rules over table userdb: who may sign in, and the account commands of
 // the user administration and password windows. No widgets here.
@@ -20,7 +22,9 @@ public:
         WrongOldPassword,     // a change whose old password is not the current one
     };
 
-    explicit OperatorAccounts(Database &db);
+    // Every command that changes an account is refused (NotPermitted) unless
+    // the signed-in operator may run it.
+    explicit OperatorAccounts(ShopContext &shop);
 
     // Every user name in stored order (the administration window's list).
     QStringList userNames() const;
@@ -30,6 +34,8 @@ public:
     // True when the name (exactly as given) has an account whose stored hash
     // matches the password. Case-sensitive.
     bool verify(const QString &name, const QString &password) const;
+    // The account's name as stored when the password matches it.
+    std::optional<QString> verifiedName(const QString &name, const QString &password) const;
 
     // Each command takes the name as typed or chosen and trims it first.
     Outcome addUser(const QString &name);
@@ -38,7 +44,7 @@ public:
     Outcome changePassword(const QString &name, const QString &oldPassword, const QString &newPassword);
 
 private:
-    Database &m_db;
+    ShopContext &m_shop;
 };
 
 } // namespace quollin

@@ -1,6 +1,7 @@
 #include "operators/Tchangepassfm.h"
 
-#include "core/Database.h"
+#include "core/Shop.h"
+#include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
 #include "widgets/PasswordBox.h"
@@ -23,8 +24,8 @@ namespace {
 
 } // namespace
 
-Tchangepassfm::Tchangepassfm(Database &db, Prompter &prompter, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_db(db), m_accounts(db), m_prompter(prompter)
+Tchangepassfm::Tchangepassfm(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_shop(shop), m_accounts(shop.accounts()), m_prompter(prompter)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("Tchangepassfm"));
@@ -69,7 +70,7 @@ Tchangepassfm::Tchangepassfm(Database &db, Prompter &prompter, QWidget *parent)
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
 
     try {
-        FillDistinct(m_db, QStringLiteral("username"), QStringLiteral("userdb"), m_operator);
+        setChoices(m_operator, m_accounts.sortedUserNames());
     } catch (const DbError &e) {
         m_prompter.information(e.message());
     }

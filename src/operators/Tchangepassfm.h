@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace quollin {
 
-class Database;
+class Shop;
 class Prompter;
 
 // The password change window: an operator, the old password and the new one
@@ -20,13 +20,13 @@ class Tchangepassfm : public QWidget {
     Q_OBJECT
 
 public:
-    Tchangepassfm(Database &db, Prompter &prompter, QWidget *parent = nullptr);
+    Tchangepassfm(Shop &shop, Prompter &prompter, QWidget *parent = nullptr);
 
 private:
     void change();
 
-    Database &m_db;
-    OperatorAccounts m_accounts;
+    Shop &m_shop;
+    OperatorAccounts &m_accounts;
     Prompter &m_prompter;
 
     QComboBox *m_operator = nullptr;

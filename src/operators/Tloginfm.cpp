@@ -1,6 +1,7 @@
 #include "operators/Tloginfm.h"
 
-#include "core/Database.h"
+#include "core/Shop.h"
+#include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
 #include "operators/OperatorAccounts.h"
@@ -15,8 +16,8 @@
 
 namespace quollin {
 
-Tloginfm::Tloginfm(Database &db, OperatorAccounts &accounts, Prompter &prompter, QWidget *parent)
-    : QDialog(parent), m_db(db), m_accounts(accounts), m_prompter(prompter)
+Tloginfm::Tloginfm(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QDialog(parent), m_shop(shop), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("Tloginfm"));
     setWindowTitle(QStringLiteral("用户登录"));
@@ -75,7 +76,11 @@ void Tloginfm::showEvent(QShowEvent *event)
     if (parentWidget())
         move(parentWidget()->geometry().center() - rect().center());
     emit shownToOperator();
-    FillDistinct(m_db, QStringLiteral("username"), QStringLiteral("userdb"), m_name);
+    try {
+        setChoices(m_name, m_shop.accounts().sortedUserNames());
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
     m_name->setFocus();
     if (m_name->count() > 0)
         m_name->setCurrentIndex(0);
@@ -103,21 +108,15 @@ void Tloginfm::signIn()
     if (!RequireChoice(m_name, QStringLiteral("必须选择用户！"), m_prompter)
         || !RequireText(m_password, QStringLiteral("必须输入密码！"), m_prompter))
         return;
-    bool verified = false;
-    try {
-        verified = m_accounts.verify(name, password);
-    } catch (const DbError &e) {
-        m_prompter.information(e.message());
-        return;
-    }
-    if (!verified) {
-        m_prompter.information(QStringLiteral("密码不正确！请重新输入！"));
+    const Shop::SignIn result = m_shop.signIn(name, password);
+    if (!result.ok) {
+        m_prompter.information(result.message);
         m_password->clear();
         m_password->setFocus();
         return;
     }
     m_success = true;
-    m_operatorName = name;
+    m_operatorName = m_shop.rights().operatorName();
     accept();
 }
 

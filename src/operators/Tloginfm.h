@@ -8,17 +8,17 @@ class QPushButton;
 
 namespace quollin {
 
-class Database;
-class OperatorAccounts;
 class PasswordBox;
 class Prompter;
+class Shop;
 
 // The sign-in window: an operator chooses a name, types the password and
 // signs in. Shown window-modal over the main window until a sign-in succeeds.
+// The sign-in itself (password, log row, rights) is the shop's.
 class Tloginfm : public QDialog {
     Q_OBJECT
 public:
-    Tloginfm(Database &db, OperatorAccounts &accounts, Prompter &prompter, QWidget *parent = nullptr);
+    Tloginfm(Shop &shop, Prompter &prompter, QWidget *parent = nullptr);
 
     bool succeeded() const { return m_success; }
     QString operatorName() const { return m_operatorName; }
@@ -39,8 +39,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    Database &m_db;
-    OperatorAccounts &m_accounts;
+    Shop &m_shop;
     Prompter &m_prompter;
     QComboBox *m_name;
     PasswordBox *m_password;

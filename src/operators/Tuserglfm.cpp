@@ -1,6 +1,7 @@
 #include "operators/Tuserglfm.h"
 
-#include "core/Database.h"
+#include "core/Shop.h"
+#include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
 #include "core/ShopDatabase.h"
@@ -41,8 +42,8 @@ QLineEdit *captionedBox(const QString &caption, const char *objectName, QBoxLayo
 
 } // namespace
 
-Tuserglfm::Tuserglfm(Database &db, Prompter &prompter, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_accounts(db), m_prompter(prompter)
+Tuserglfm::Tuserglfm(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_accounts(shop.accounts()), m_prompter(prompter)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("Tuserglfm"));

@@ -12,7 +12,7 @@ class QTabWidget;
 
 namespace quollin {
 
-class Database;
+class Shop;
 class Prompter;
 
 // The user administration window. Locked until the super administrator's
@@ -21,7 +21,7 @@ class Tuserglfm : public QWidget {
     Q_OBJECT
 
 public:
-    Tuserglfm(Database &db, Prompter &prompter, QWidget *parent = nullptr);
+    Tuserglfm(Shop &shop, Prompter &prompter, QWidget *parent = nullptr);
 
 private:
     QWidget *buildInitialiseTab();
@@ -37,7 +37,7 @@ private:
     // Shows the message for an outcome other than success.
     void refuse(OperatorAccounts::Outcome outcome);
 
-    OperatorAccounts m_accounts;
+    OperatorAccounts &m_accounts;
     Prompter &m_prompter;
 
     QLineEdit *m_adminPassword = nullptr;

@@ -1,11 +1,11 @@
 #include "sales/SalePanel.h"
 
-#include "core/Database.h"
 #include "core/DateText.h"
 #include "core/InputChecks.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
-#include "core/SettingsStore.h"
+#include "core/Shop.h"
+#include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
 #include "widgets/SpinLineEdit.h"
@@ -50,8 +50,8 @@ bool isNumberBoxKey(const QKeyEvent *key)
 
 } // namespace
 
-SalePanel::SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent)
-    : FloatingPanel(parent), m_db(db), m_settings(settings), m_prompter(prompter), m_book(db)
+SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
+    : FloatingPanel(parent), m_shop(shop), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("salePanel"));
     setAccessibleName(QStringLiteral("商品销售"));
@@ -202,12 +202,22 @@ SalePanel::SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, 
 
     setFixedSize(kWidth, kHeight);
     hide();
+
+    connect(&m_shop, &ShopContext::signedIn, this, &SalePanel::signedIn);
+    connect(&m_shop, &ShopContext::databaseClosing, this, &SalePanel::closePanel);
 }
 
-void SalePanel::setDateEditable(bool editable)
+void SalePanel::restoreSettings()
 {
+    m_serial = SlipSerial::fromStored(m_shop.settings().lastSerial(), m_shop.settings().serialDay());
+}
+
+void SalePanel::signedIn()
+{
+    const bool editable = m_shop.rights().mayRun(OperatorRestrictions::Command::EditSaleDate);
     m_date->setReadOnly(!editable);
     m_date->setToolTip(editable ? QString() : QStringLiteral("只有超级管理员可以修改销售日期"));
+    refillCustomers();
 }
 
 void SalePanel::open(const GoodsRecord &row)
@@ -228,7 +238,19 @@ void SalePanel::open(const GoodsRecord &row)
     m_price->setText(numberText(row.salePrice));
     m_stock->setText(numberText(row.stockQuantity));
     recalculate();
-    m_serial.restartForDay(QDate::currentDate());
+    const QDate today = QDate::currentDate();
+    if (m_serial.countedDay() != DateText::date(today)) {
+        // A new day's count goes on after the slips the file already holds
+        // for it, and the day it counts for is remembered at once.
+        int highest = 0;
+        try {
+            highest = m_shop.slips().highestSerialOn(today);
+        } catch (const DbError &e) {
+            m_prompter.information(e.message());
+        }
+        m_serial.restartForDay(today, highest);
+        m_shop.settings().setSerialDay(m_serial.countedDay());
+    }
     buildSlipNumber();
     m_price->setFocus();
 }
@@ -325,7 +347,7 @@ void SalePanel::confirm()
         return;
     recalculate();
     const qint64 id = m_row.id;
-    const SaleResult result = confirmSale(m_db, input());
+    const SaleResult result = m_shop.sales().confirm(input());
     if (!result.ok) {
         // The customer box keeps what the operator typed, so the next try is
         // filed under the right customer.
@@ -348,14 +370,12 @@ void SalePanel::confirmByKeyboard()
     if (!RequireText(m_price, QStringLiteral("实际销售价必须输入！"), m_prompter)
         || !RequireText(m_quantity, QStringLiteral("销售数量必须输入！"), m_prompter))
         return;
-    const qint64 id = m_row.id;
-    const SaleResult result = confirmSale(m_db, input());
+    const SaleResult result = m_shop.sales().confirm(input(), RecordedSale::Origin::Keyboard);
     if (!result.ok) {
         report(result);
         return;
     }
     hide();
-    emit soldByKeyboard(result, id);
     m_prompter.information(QStringLiteral("销售数据成功！"));
     clearValues();
 }
@@ -363,7 +383,7 @@ void SalePanel::confirmByKeyboard()
 void SalePanel::closingSteps()
 {
     refreshSlip();
-    m_settings.write(QStringLiteral("danhao"), m_serial.storedText());
+    m_shop.settings().setLastSerial(m_serial.storedText());
 }
 
 void SalePanel::clearValues()
@@ -408,11 +428,18 @@ void SalePanel::refreshSlip() { emit slipChanged(m_slipNumber->text().trimmed(),
 
 void SalePanel::refillCustomers()
 {
+    // A refill is no choice of the operator's: its passing first entry must
+    // not fetch a stranger's address and phone into the boxes.
+    const QSignalBlocker quiet(m_customer);
     try {
-        FillDistinct(m_db, QStringLiteral("g"), QStringLiteral("data1"), m_customer);
+        setChoices(m_customer, m_shop.slips().customers());
     } catch (const DbError &e) {
         m_prompter.information(e.message());
     }
+    m_customer->setCurrentIndex(-1);
+    m_customer->setEditText(QString());
+    m_address->clear();
+    m_phone->clear();
 }
 
 void SalePanel::addCustomer(const QString &name)
@@ -437,7 +464,7 @@ void SalePanel::slipNumberEdited()
     if (number.isEmpty())
         return;
     try {
-        const std::optional<SlipCustomer> customer = m_book.customerOfSlip(number);
+        const std::optional<SlipCustomer> customer = m_shop.slips().customerOfSlip(number);
         // The customer first: its own lookup fills address and phone, which
         // the slip's values then replace.
         m_customer->setEditText(customer ? customer->name : QString());
@@ -456,7 +483,7 @@ void SalePanel::customerEdited()
     if (name.isEmpty())
         return;
     try {
-        const std::optional<SlipCustomer> known = m_book.addressOf(name);
+        const std::optional<SlipCustomer> known = m_shop.slips().addressOf(name);
         m_address->setText(known ? known->address : QString());
         m_phone->setText(known ? known->phone : QString());
     } catch (const DbError &e) {

@@ -15,27 +15,27 @@ class QToolButton;
 
 namespace quollin {
 
-class Database;
 class Prompter;
-class SettingsStore;
+class Shop;
+struct RecordedSale;
 
 // The floating sale panel of the main window: sells the goods row it was
 // opened from, one row a confirmation, under the slip number in its box. The
-// sale itself is confirmSale's; the panel reads its boxes, keeps the slip
-// number and the customer boxes, and reports.
+// sale itself is the shop's sale desk's; the panel reads its boxes, keeps the
+// slip number and the customer boxes, and reports. It restores and stores
+// its own serial.
 class SalePanel : public FloatingPanel {
     Q_OBJECT
 public:
-    SalePanel(Database &db, SettingsStore &settings, Prompter &prompter, QWidget *parent);
+    SalePanel(Shop &shop, Prompter &prompter, QWidget *parent);
 
     // The goods row the panel was opened from; 0 when none.
     qint64 goodsId() const { return m_row.id; }
     const GoodsRecord &goodsRow() const { return m_row; }
 
     SlipSerial &serial() { return m_serial; }
-    void setSerial(const SlipSerial &serial) { m_serial = serial; }
-    // Only the super administrator may sell on another day than today.
-    void setDateEditable(bool editable);
+    // The serial as stored, when the main window shows.
+    void restoreSettings();
 
     QLabel *nameLabel() const { return m_name; }
     QLabel *specificationLabel() const { return m_specification; }
@@ -63,9 +63,9 @@ signals:
     void opened(const GoodsRecord &row);
     // Closed by its close mark.
     void closed();
-    // A sale was saved by the picture button, or by the keyboard confirmation.
+    // A sale was saved by the picture button (the other windows learn of it
+    // from the shop; this is for the notice).
     void sold(const SaleResult &result, qint64 goodsId);
-    void soldByKeyboard(const SaleResult &result, qint64 goodsId);
     // The slip panel should list this slip.
     void slipChanged(const QString &slipNumber, const QString &customer);
     void previewRequested();
@@ -93,6 +93,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Only an operator who may edit the sale date gets an editable box; the
+    // rule dates everybody else's sale today in any case.
+    void signedIn();
     SaleInput input() const;
     void recalculate();
     void discountChanged();
@@ -105,10 +108,8 @@ private:
     QWidget *boxFor(SaleBox box) const;
     void addCustomer(const QString &name);
 
-    Database &m_db;
-    SettingsStore &m_settings;
+    Shop &m_shop;
     Prompter &m_prompter;
-    SlipBook m_book;
     SlipSerial m_serial;
     GoodsRecord m_row;
 

@@ -2,6 +2,8 @@
 
 #include "core/Database.h"
 #include "core/DistinctValues.h"
+#include "core/ShopContext.h"
+#include "sales/SlipNumber.h"
 
 namespace quollin {
 
@@ -9,7 +11,7 @@ std::optional<SlipCustomer> SlipBook::customerOfSlip(const QString &slipNumber)
 {
     // Grouped as the lines were entered; ordered so that "the first" means
     // the same on every engine.
-    Statement s = m_db.prepare(QStringLiteral(
+    Statement s = m_shop.db().prepare(QStringLiteral(
         "SELECT g,h,i,j FROM data1 WHERE z=:z GROUP BY g,h,i,j ORDER BY g,h,i,j"));
     s.bind(":z", slipNumber.trimmed());
     if (!s.next())
@@ -19,19 +21,38 @@ std::optional<SlipCustomer> SlipBook::customerOfSlip(const QString &slipNumber)
 
 std::optional<SlipCustomer> SlipBook::addressOf(const QString &customerName)
 {
-    Statement s = m_db.prepare(QStringLiteral("SELECT h,i FROM data1 WHERE g=:g GROUP BY h,i ORDER BY h,i"));
+    Statement s = m_shop.db().prepare(QStringLiteral("SELECT h,i FROM data1 WHERE g=:g GROUP BY h,i ORDER BY h,i"));
     s.bind(":g", customerName.trimmed());
     if (!s.next())
         return std::nullopt;
     return SlipCustomer{customerName.trimmed(), s.text(0), s.text(1), QString()};
 }
 
-QStringList SlipBook::customers() { return DistinctValues(m_db, QStringLiteral("g"), QStringLiteral("data1")); }
+QStringList SlipBook::customers() { return DistinctValues(m_shop.db(), QStringLiteral("g"), QStringLiteral("data1")); }
+
+int SlipBook::highestSerialOn(const QDate &day)
+{
+    // The day's numbers all begin with its eight digits, so a range on z
+    // finds them through the index; the serial is the rest of the number.
+    const QString prefix = SlipNumber(day, 0).left(8);
+    const QString after = SlipNumber(day.addDays(1), 0).left(8);
+    Statement s = m_shop.db().prepare(QStringLiteral("SELECT z FROM data1 WHERE z>=:from AND z<:to GROUP BY z"));
+    s.bind(":from", prefix).bind(":to", after);
+    int highest = 0;
+    while (s.next()) {
+        const QString z = s.text(0);
+        bool whole = false;
+        const int serial = z.mid(8).toInt(&whole);
+        if (whole && z.size() > 8 && z.at(8).isDigit() && serial > highest && serial < INT_MAX)
+            highest = serial;
+    }
+    return highest;
+}
 
 void SlipBook::scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line)
 {
     // Exactly this number: a pattern would put serials 1000-1009 on slip 100.
-    Statement s = m_db.prepare(QStringLiteral(
+    Statement s = m_shop.db().prepare(QStringLiteral(
         "SELECT a,b,\"3\",\"2\",\"4\" FROM data1 WHERE z=:z ORDER BY \"ID\""));
     s.bind(":z", slipNumber.trimmed());
     while (s.next())

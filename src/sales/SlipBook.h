@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -8,7 +9,7 @@
 
 namespace quollin {
 
-class Database;
+class ShopContext;
 class Statement;
 
 // The customer fields a sale line carries.
@@ -23,7 +24,7 @@ struct SlipCustomer {
 // is the set of lines with one number in z, a customer is a distinct g.
 class SlipBook {
 public:
-    explicit SlipBook(Database &db) : m_db(db) {}
+    explicit SlipBook(ShopContext &shop) : m_shop(shop) {}
 
     // The customer of a known slip: the first of its distinct customer rows.
     // None for a number without lines.
@@ -34,12 +35,17 @@ public:
     // The names of all customers, as the customer drop-down lists them.
     QStringList customers();
 
+    // The highest serial among the slips of that day that hold lines; 0
+    // when there is none. A new day's count continues after it, so that a
+    // restarted serial never lands on a slip that already has lines.
+    int highestSerialOn(const QDate &day);
+
     // The lines of exactly this slip, in the order they were sold, with the
     // columns a, b, 3 (quantity), 2 (price), 4 (amount).
     void scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line);
 
 private:
-    Database &m_db;
+    ShopContext &m_shop;
 };
 
 } // namespace quollin

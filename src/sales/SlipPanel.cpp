@@ -3,7 +3,7 @@
 #include "core/Database.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
-#include "sales/SlipBook.h"
+#include "core/Shop.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
 #include "widgets/NamedWidgets.h"
@@ -41,8 +41,8 @@ std::vector<GridColumn> lineColumns()
 
 } // namespace
 
-SlipPanel::SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent)
-    : FloatingPanel(parent), m_book(book), m_prompter(prompter)
+SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
+    : FloatingPanel(parent), m_shop(shop), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("slipPanel"));
     setAccessibleName(QStringLiteral("销售单"));
@@ -90,21 +90,41 @@ SlipPanel::SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent)
 
     setFixedSize(kWidth, kHeight);
     hide();
+
+    connect(&m_shop, &ShopContext::saleRecorded, this, &SlipPanel::saleRecorded);
+    connect(&m_shop, &ShopContext::saleLinesChanged, this, &SlipPanel::reload);
+    connect(&m_shop, &ShopContext::databaseReopened, this, &SlipPanel::reload);
+}
+
+void SlipPanel::saleRecorded(const RecordedSale &sale)
+{
+    if (sale.slipNumber == m_number)
+        showSlip(m_number, sale.customer);
+}
+
+void SlipPanel::reload()
+{
+    if (!m_number.isEmpty())
+        showSlip(m_number, m_customer);
 }
 
 void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
 {
     m_number = slipNumber.trimmed();
+    m_customer = customer;
     m_caption->setText(QStringLiteral("客户名称：") + customer);
     GridRows rows = m_model->emptyRows();
     try {
-        m_book.scanLines(m_number, [&rows](const Statement &s) {
+        m_shop.slips().scanLines(m_number, [&rows](const Statement &s) {
             const int row = rows.addRow();
-            rows.setText(row, 0, s.text(0));
-            rows.setText(row, 1, s.text(1));
-            for (int column = 2; column < 5; ++column) {
-                if (!s.isNull(column))
-                    rows.setNumber(row, column, s.real(column));
+            for (int column = 0; column < rows.columnCount(); ++column) {
+                const int at = s.columnIndex(rows.columnField(column).toLatin1().constData());
+                if (s.isNull(at))
+                    continue;
+                if (rows.isNumericColumn(column))
+                    rows.setNumber(row, column, s.real(at));
+                else
+                    rows.setText(row, column, s.text(at));
             }
         });
     } catch (const DbError &e) {

@@ -11,14 +11,16 @@ namespace quollin {
 class DataGrid;
 class GridModel;
 class Prompter;
-class SlipBook;
+class Shop;
+struct RecordedSale;
 
 // The floating slip panel: the lines of the slip whose number the sale panel
-// holds, their total, and the customer they are for.
+// holds, their total, and the customer they are for. A sale on that slip, or
+// a correction of sale lines, shows here by itself.
 class SlipPanel : public FloatingPanel {
     Q_OBJECT
 public:
-    SlipPanel(SlipBook &book, Prompter &prompter, QWidget *parent);
+    SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent);
 
     DataGrid *grid() const { return m_grid; }
     GridModel *model() const { return m_model; }
@@ -36,9 +38,13 @@ public slots:
     void toggle();
 
 private:
-    SlipBook &m_book;
+    void saleRecorded(const RecordedSale &sale);
+    void reload();
+
+    Shop &m_shop;
     Prompter &m_prompter;
     QString m_number;
+    QString m_customer;
     DataGrid *m_grid;
     GridModel *m_model;
     QLabel *m_caption;

@@ -75,8 +75,10 @@ GridRows::GridRows(const std::vector<GridColumn> &columns)
     : m_numbers(columns.size()), m_texts(columns.size()), m_cells(columns.size())
 {
     m_numeric.reserve(columns.size());
-    for (const GridColumn &column : columns)
+    for (const GridColumn &column : columns) {
         m_numeric.push_back(isNumeric(column.kind));
+        m_fields.push_back(column.field);
+    }
 }
 
 void GridRows::reserve(int rows)

@@ -81,6 +81,8 @@ public:
     int rowCount() const { return m_rows; }
     int columnCount() const { return int(m_numeric.size()); }
     bool isNumericColumn(int column) const { return m_numeric[size_t(column)]; }
+    // The record field a column shows: readers fill the cells by it.
+    const QString &columnField(int column) const { return m_fields[size_t(column)]; }
     bool isNull(int row, int column) const;
     double number(int row, int column) const;
     QString text(int row, int column) const;
@@ -96,6 +98,7 @@ private:
     }
 
     std::vector<bool> m_numeric;
+    std::vector<QString> m_fields;
     // Only the vectors matching the column's kind are filled.
     std::vector<std::vector<double>> m_numbers;
     std::vector<TextPool> m_texts;

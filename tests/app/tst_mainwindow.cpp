@@ -1,7 +1,9 @@
 #include "app/Skins.h"
 #include "app/TMainForm.h"
 #include "core/Database.h"
+#include "core/PasswordHash.h"
 #include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
@@ -35,15 +37,25 @@ namespace {
 
 // One start of the program over a test's own files.
 struct Run {
-    std::unique_ptr<Database> db;
     SettingsStore settings;
+    std::unique_ptr<Shop> shop;
+    Database *db;
     ScriptedPrompter prompter;
     std::unique_ptr<TMainForm> form;
 
     explicit Run(const TestEnvironment &env)
-        : db(ShopDatabase::open(env.databasePath())), settings(env.settingsPath())
+        : settings(env.settingsPath()),
+          shop(std::make_unique<Shop>(ShopDatabase::open(env.databasePath()), settings)),
+          db(&shop->db())
     {
-        form = std::make_unique<TMainForm>(*db, settings, prompter);
+        form = std::make_unique<TMainForm>(*shop, prompter);
+    }
+
+    // An account as the file holds it, with the initial password.
+    void addOperator(const QString &name)
+    {
+        Statement s = db->prepare(QStringLiteral("INSERT INTO userdb (username, passwd) VALUES (:n, :p)"));
+        s.bind(":n", name).bind(":p", PasswordHash::hash(ShopDatabase::kInitialPassword)).exec();
     }
 
     Tloginfm *showAndWaitForSignIn()
@@ -145,7 +157,7 @@ private slots:
     {
         TestEnvironment env;
         Run run(env);
-        OperatorAccounts(*run.db).addUser(QStringLiteral("张三"));
+        run.addOperator(QStringLiteral("张三"));
         Tloginfm *login = run.showAndWaitForSignIn();
         QVERIFY(login);
         run.typeSignIn(QStringLiteral("张三"), QStringLiteral("582"));
@@ -203,7 +215,7 @@ private slots:
         run.form->deleteGoods();
         QCOMPARE(goods->rowCount(), 0);
         QCOMPARE(run.form->successNotice()->text(), QStringLiteral("删除数据成功..."));
-        QVERIFY(GoodsStore(*run.db).list(ZeroStock::Shown).empty());
+        QVERIFY(run.shop->goods().list(ZeroStock::Shown).empty());
         run.form->hide();
     }
 
@@ -247,7 +259,7 @@ private slots:
         QVERIFY(login->isVisible());
 
         // Case matters now that passwords are hashed; a typed unknown name fails alike.
-        OperatorAccounts(*run.db).addUser(QStringLiteral("李四"));
+        run.addOperator(QStringLiteral("李四"));
         run.typeSignIn(QStringLiteral("王五"), QStringLiteral("582"));
         QCOMPARE(run.prompter.lastText(), QStringLiteral("密码不正确！请重新输入！"));
 

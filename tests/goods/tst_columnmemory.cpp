@@ -4,6 +4,7 @@
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
 #include "support/ScriptedPrompter.h"
+#include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
 #include "widgets/DataGrid.h"
 
@@ -16,19 +17,15 @@ using quollin::test::fileBytes;
 
 namespace {
 
-struct Shop {
-    quollin::test::TestEnvironment env;
-    std::unique_ptr<Database> db = ShopDatabase::open(env.databasePath());
-    GoodsStore store{*db};
-    SettingsStore settings{env.settingsPath()};
-    quollin::test::ScriptedPrompter prompter;
+struct ListShop : quollin::test::ShopFixture {
+    GoodsStore &store = goods();
     QWidget window;
-    GoodsList list{store, settings, prompter, &window};
+    GoodsList list{shop(), prompter, &window};
     DataGrid *grid = list.grid();
     QString ini = env.path(QStringLiteral("qljxc.ini"));
     ColumnMemory memory{grid, settings, goodsColumnSwitches(), QStringLiteral("morvel"), ini};
 
-    Shop() { grid->setFitToWidth(false); } // widths as set, not scaled
+    ListShop() : ShopFixture(Start::SignedInAsSuper) { grid->setFitToWidth(false); } // widths as set, not scaled
 
     QAction *entry(const char *setting) const { return memory.action(QLatin1String(setting)); }
     QString value(const char *setting) const { return settings.read(QLatin1String(setting)); }
@@ -55,7 +52,7 @@ class ColumnMemoryTest : public QObject {
 private slots:
     void goodsEntriesAddressTheDesignedColumns()
     {
-        Shop shop;
+        ListShop shop;
         std::unique_ptr<QMenu> menu(shop.memory.buildMenu(&shop.window));
         QCOMPARE(menu->title(), QStringLiteral("隐藏列"));
         // Caption, goods grid column numbers, super administrator only.
@@ -78,7 +75,7 @@ private slots:
 
     void toggleChangesColumnsAndStoresAtOnce()
     {
-        Shop shop;
+        ListShop shop;
         shop.entry("rukuyin2")->trigger();
         QCOMPARE(shop.shown(), QStringLiteral("a b c d 2 1 5 4 7 day1 g z"));
         QCOMPARE(SettingsStore(shop.env.settingsPath()).read(QStringLiteral("rukuyin2")), QStringLiteral("yes"));
@@ -103,7 +100,7 @@ private slots:
 
     void applySavedTakesOnlyYesAndNo()
     {
-        Shop shop;
+        ListShop shop;
         shop.memory.applySaved(); // nothing stored at all
         QCOMPARE(shop.shown(), QStringLiteral("a b c d 2 1 3 5 4 6 7 8 day1 g z"));
 
@@ -136,7 +133,7 @@ private slots:
 
     void layoutSavedAndReadBack()
     {
-        Shop shop;
+        ListShop shop;
         QHeaderView *header = shop.grid->header();
         header->resizeSection(0, 150);
         QVERIFY(!shop.memory.restoreWidths()); // no file yet: nothing changes
@@ -164,7 +161,7 @@ private slots:
 
     void restrictedEntriesAndColumns()
     {
-        Shop shop;
+        ListShop shop;
         const OperatorRestrictions clerk(QStringLiteral("小王"));
         shop.memory.applyRestrictions(clerk);
         for (const char *s : {"rukuyin1", "rukuyin2"}) {

@@ -3,6 +3,7 @@
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
 #include "support/ScriptedPrompter.h"
+#include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
@@ -18,14 +19,11 @@ using quollin::test::TestEnvironment;
 
 namespace {
 
-struct Shop {
-    TestEnvironment env;
-    std::unique_ptr<Database> db = ShopDatabase::open(env.databasePath());
-    GoodsStore store{*db};
-    SettingsStore settings{env.settingsPath()};
-    ScriptedPrompter prompter;
+struct ListShop : quollin::test::ShopFixture {
+    ListShop() : ShopFixture(Start::SignedInAsSuper) {}
+    GoodsStore &store = goods();
     QWidget window;
-    GoodsList list{store, settings, prompter, &window};
+    GoodsList list{shop(), prompter, &window};
 
     void add(const char *name, const char *category, const char *quantity, const char *supplier = "甲商行")
     {
@@ -57,7 +55,7 @@ class GoodsListTest : public QObject {
 private slots:
     void liveSearchAndRefresh()
     {
-        Shop shop;
+        ListShop shop;
         shop.add("可口可乐", "饮料", "10");
         shop.add("饼干", "零食", "4");
         shop.add("百分之100%果汁", "饮料", "6");
@@ -89,7 +87,7 @@ private slots:
 
     void zeroStockAlarmAndSortMarks()
     {
-        Shop shop;
+        ListShop shop;
         shop.add("甲", "饮料", "0");
         shop.add("乙", "饮料", "5");
         shop.add("丙", "饮料", "7");
@@ -130,7 +128,7 @@ private slots:
 
     void dropDownListsAreTheEnginesDistinctValues()
     {
-        Shop shop;
+        ListShop shop;
         shop.add("b", "饮料", "1", "乙");
         shop.add("B", "饮料", "0", "");
         shop.add("可乐", "食品", "2", "乙");
@@ -140,8 +138,8 @@ private slots:
         // Beyond the first eight characters only: 味 (U+5473) before 面 (U+9762).
         shop.add("康师傅方便面红烧牛肉面", "食品", "6", "甲");
         shop.add("康师傅方便面红烧牛肉味", "食品", "7", "甲");
-        shop.db->execScript(QStringLiteral("INSERT INTO data (a, c, \"2\", \"7\") VALUES (NULL, '690', 1, 1)"));
-        shop.db->execScript(QStringLiteral("INSERT INTO data (a, c, d, \"2\", \"7\") VALUES ('b', '691', '', 1, 1)"));
+        shop.db().execScript(QStringLiteral("INSERT INTO data (a, c, \"2\", \"7\") VALUES (NULL, '690', 1, 1)"));
+        shop.db().execScript(QStringLiteral("INSERT INTO data (a, c, d, \"2\", \"7\") VALUES ('b', '691', '', 1, 1)"));
         QList<GoodsDropDowns> refilled;
         QObject::connect(&shop.list, &GoodsList::dropDownsRefilled,
                          [&refilled](const GoodsDropDowns &lists) { refilled << lists; });
@@ -169,7 +167,7 @@ private slots:
 
     void deletedRowIsDroppedWithoutReading()
     {
-        Shop shop;
+        ListShop shop;
         shop.add("甲", "饮料", "1");
         shop.add("乙", "饮料", "4");
         shop.add("丙", "饮料", "2");
@@ -179,13 +177,18 @@ private slots:
         const int quantity = shop.list.grid()->model()->columnOf(QStringLiteral("2"));
         emit shop.list.grid()->titleClicked(quantity);
         QCOMPARE(shop.names(), (QStringList{"乙", "丁", "丙", "甲"}));
-        // A row stored meanwhile must not appear: the list is not read again.
-        shop.add("戊", "饮料", "9");
+        // A row stored meanwhile (by another program) must not appear: the
+        // list is not read again.
+        GoodsRecord other;
+        other.name = QStringLiteral("戊");
+        other.quantity = 9;
+        other.day1 = QStringLiteral("2026-12-01");
+        shop.seedGoods(other);
 
+        // The list follows the deletion by itself.
         shop.list.grid()->setCurrentRow(1);
         const qint64 id = shop.list.currentGoodsId();
         QVERIFY(shop.store.remove(id));
-        shop.list.dropRow(id);
         QCOMPARE(shop.names(), (QStringList{"乙", "丙", "甲"}));
         QCOMPARE(shop.list.grid()->currentRow(), 1); // on 丙, which took its place
         QCOMPARE(shop.list.grid()->footer()->text(4), QStringLiteral("7"));
@@ -195,7 +198,6 @@ private slots:
         shop.list.grid()->setCurrentRow(2);
         const qint64 last = shop.list.currentGoodsId();
         QVERIFY(shop.store.remove(last));
-        shop.list.dropRow(last);
         QCOMPARE(shop.names(), (QStringList{"乙", "丙"}));
         QCOMPARE(shop.list.grid()->currentRow(), 1);
         shop.list.dropRow(last); // already gone: nothing changes

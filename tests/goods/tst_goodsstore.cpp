@@ -4,11 +4,13 @@
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockAlarm.h"
+#include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
 
 using namespace quollin;
+using quollin::test::ShopFixture;
 using quollin::test::TestEnvironment;
 
 namespace {
@@ -64,9 +66,9 @@ class GoodsStoreTest : public QObject {
 private slots:
     void newStockInDerivesAmountAndStock()
     {
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
 
         const StockInCheck added = store.addStockIn(boxes(QStringLiteral("  可口可乐 "), QStringLiteral("12.5"),
                                                           QStringLiteral("4")));
@@ -93,9 +95,9 @@ private slots:
 
     void changeRecountsStockAsPurchasedMinusSold()
     {
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
         GoodsRecord old = row(QStringLiteral("扳手"), 10, 99);
         old.soldQuantity = 3;
         old.salesAmount = 9;
@@ -119,9 +121,9 @@ private slots:
 
     void deleteRemovesOnlyTheAddressedRow()
     {
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
         // Two identical rows: only the ID tells them apart.
         const qint64 first = store.insert(row(QStringLiteral("胶带"), 2, 2));
         const qint64 second = store.insert(row(QStringLiteral("胶带"), 2, 2));
@@ -139,9 +141,9 @@ private slots:
 
     void listAndConditionFollowTheZeroStockSwitch()
     {
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
         store.insert(row(QStringLiteral("late"), 5, 5, QStringLiteral("2016-04-01")));
         store.insert(row(QStringLiteral("imported"), 0, 0));
         store.insert(row(QStringLiteral("owed"), 3, -2));
@@ -170,8 +172,8 @@ private slots:
 
     void dropDownsMatchTheEnginesDistinctOrder()
     {
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
         Statement insert = db->prepare(QStringLiteral("INSERT INTO data (a, b, c, d, g) VALUES (:v, :v, :v, :v, :v)"));
         for (const QVariant &v : {QVariant(QStringLiteral("可乐")), QVariant(), QVariant(QString()), QVariant(QStringLiteral("b")),
                                   QVariant(QStringLiteral("B")), QVariant(QStringLiteral("可乐")), QVariant(QStringLiteral("\U0001F600")),
@@ -179,7 +181,7 @@ private slots:
             insert.reset();
             insert.bind(":v", v).exec();
         }
-        const GoodsDropDowns lists = GoodsStore(*db).dropDowns();
+        const GoodsDropDowns lists = shop.goods().dropDowns();
         const std::pair<const QStringList *, const char *> columns[] = {
             {&lists.names, "a"}, {&lists.specifications, "b"}, {&lists.codes, "c"}, {&lists.categories, "d"},
             {&lists.suppliers, "g"}};
@@ -202,9 +204,9 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, found);
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
         for (const char *remark : {"100%", "1000", "a_b", "axb", "c:\\x", "O'Brien \"可乐\""}) {
             GoodsRecord r = row(QString::fromUtf8(remark), 1, 1);
             r.remarks = r.name;
@@ -221,9 +223,9 @@ private slots:
 
     void initialsSearchFindsAnywhereIgnoringCase()
     {
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
         QVERIFY(store.addStockIn(boxes(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("6"))).ok());
         StockInBoxes bread = boxes(QStringLiteral("面包"), QStringLiteral("2"), QStringLiteral("6"));
         bread.specification = QStringLiteral("大号");
@@ -305,9 +307,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, box);
         QFETCH(QString, message);
-        TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
-        GoodsStore store(*db);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
         const qint64 id = store.insert(row(QStringLiteral("扳手"), 10, 10));
         const GoodsRecord before = *store.find(id);
 
@@ -323,9 +325,73 @@ private slots:
         QVERIFY2(added.error.contains(message), qPrintable(added.error));
         QCOMPARE(rowCount(*db), 1);
 
+        // A change takes the sold quantity from the row itself, never from
+        // the boxes: a bad one there is no refusal of the change.
+        if (field == QLatin1String("soldQuantity"))
+            return;
         const StockInCheck changed = store.changeStockIn(id, b);
         QCOMPARE(int(changed.box), box);
         QCOMPARE(*store.find(id), before);
+    }
+
+    // Row A's values left in the panel must not be written into row B.
+    void changeKeepsTheTargetRowsOwnSales()
+    {
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        GoodsStore &store = shop.goods();
+        GoodsRecord a = row(QStringLiteral("甲"), 100, 99);
+        a.soldQuantity = 1;
+        a.salesAmount = 3;
+        GoodsRecord b = row(QStringLiteral("乙"), 100, 60);
+        b.soldQuantity = 40;
+        b.salesAmount = 120;
+        shop.seedGoods(a);
+        const qint64 idB = shop.seedGoods(b);
+
+        StockInBoxes fromA = boxes(QStringLiteral("乙"), QStringLiteral("2"), QStringLiteral("100"));
+        fromA.soldQuantity = QStringLiteral("1");
+        fromA.salesAmount = QStringLiteral("3");
+        const StockInCheck changed = store.changeStockIn(idB, fromA);
+        QVERIFY2(changed.ok(), qPrintable(changed.error));
+        const GoodsRecord stored = *store.find(idB);
+        QCOMPARE(stored.soldQuantity, 40.0);
+        QCOMPARE(stored.salesAmount, 120.0);
+        QCOMPARE(stored.stockQuantity, 60.0);
+        QCOMPARE(stored.stockValue, 120.0);
+    }
+
+    // Rights live in the rules: an ordinary operator who reaches a hidden
+    // command (a screen reader, an automation client) is refused there, and
+    // the values he may not see never leave the store.
+    void ordinaryOperatorIsRefusedByTheRules()
+    {
+        ShopFixture shop;
+        const qint64 id = shop.seedGoods(row(QStringLiteral("扳手"), 10, 9));
+        shop.addOperator(QStringLiteral("小王"));
+        QVERIFY(shop.signIn(QStringLiteral("小王")));
+        GoodsStore &store = shop.goods();
+        const GoodsRecord before = *store.findStored(id);
+
+        QSignalSpy changes(&shop.shop(), &ShopContext::goodsRowChanged);
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, store.changeStockIn(id, boxes(QStringLiteral("扳手"), QStringLiteral("1"),
+                                                                             QStringLiteral("10"))));
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, store.addStockIn(boxes(QStringLiteral("钳子"), QStringLiteral("1"),
+                                                                      QStringLiteral("10"))));
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, store.remove(id));
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, store.update(before));
+        QCOMPARE(*store.findStored(id), before);
+        QCOMPARE(shop.count(QStringLiteral("data")), 1);
+        QCOMPARE(changes.count(), 0);
+
+        GoodsRecord priced = before;
+        priced.purchasePrice = 2;
+        priced.purchaseAmount = 20;
+        priced.stockValue = 18;
+        shop.db().prepare(QStringLiteral("UPDATE data SET \"1\"=2, \"3\"=20, \"8\"=18")).exec();
+        const GoodsRecord seen = *store.find(id);
+        QVERIFY(!seen.purchasePrice && !seen.purchaseAmount && !seen.stockValue);
+        QCOMPARE(store.hiddenFields(), (QStringList{"1", "3", "8"}));
+        QCOMPARE(*store.findStored(id)->purchasePrice, 2.0);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "goods/GoodsStore.h"
 #include "goods/StockInPanel.h"
 #include "support/ScriptedPrompter.h"
+#include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
 
 #include "widgets/SpinLineEdit.h"
@@ -19,13 +20,11 @@ using quollin::test::TestEnvironment;
 
 namespace {
 
-struct Fixture {
-    TestEnvironment env;
-    std::unique_ptr<Database> db = ShopDatabase::open(env.databasePath());
-    GoodsStore store{*db};
-    ScriptedPrompter prompter;
+struct Fixture : quollin::test::ShopFixture {
+    Fixture() : ShopFixture(Start::SignedInAsSuper) {}
+    GoodsStore &store = goods();
     QWidget window;
-    StockInPanel panel{store, prompter, &window};
+    StockInPanel panel{shop(), prompter, &window};
 
     void type(const QString &name, const QString &code, const QString &price, const QString &quantity)
     {
@@ -178,7 +177,7 @@ private slots:
         QVERIFY(!f.panel.purchasePriceLabel()->isHidden());
 
         // Not remembered: a new panel starts unticked.
-        StockInPanel another(f.store, f.prompter, &f.window);
+        StockInPanel another(f.shop(), f.prompter, &f.window);
         QVERIFY(!another.hidePurchaseTick()->isChecked());
         QVERIFY(!another.purchasePriceBox()->isHidden());
     }

@@ -3,6 +3,7 @@
 #include "operators/Tchangepassfm.h"
 #include "operators/Tuserglfm.h"
 #include "support/ScriptedPrompter.h"
+#include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -58,13 +59,13 @@ void type(QLineEdit *box, const QString &text)
 class AccountWindowsTest : public QObject {
     Q_OBJECT
 
-    TestEnvironment env;
-    std::unique_ptr<Database> db;
-    std::unique_ptr<ScriptedPrompter> prompter;
+    std::unique_ptr<quollin::test::ShopFixture> shop;
+    Database *db = nullptr;
+    ScriptedPrompter *prompter = nullptr;
 
     template <class Window> Window *open()
     {
-        auto *w = new Window(*db, *prompter);
+        auto *w = new Window(shop->shop(), *prompter);
         w->show();
         if (!QTest::qWaitForWindowActive(w))
             qWarning("window did not become active");
@@ -83,8 +84,9 @@ class AccountWindowsTest : public QObject {
 private slots:
     void init()
     {
-        db = ShopDatabase::open(env.path(QStringLiteral("%1.db").arg(QTest::currentTestFunction())));
-        prompter = std::make_unique<ScriptedPrompter>();
+        shop = std::make_unique<quollin::test::ShopFixture>(quollin::test::ShopFixture::Start::SignedInAsSuper);
+        db = &shop->db();
+        prompter = &shop->prompter;
     }
     void cleanup()
     {
@@ -92,7 +94,9 @@ private slots:
             if (!w->parentWidget())
                 delete w;
         }
-        db.reset();
+        db = nullptr;
+        prompter = nullptr;
+        shop.reset();
     }
 
     void passwordBoxesTakeTenLettersOrDigitsAndEchoStars()
@@ -145,7 +149,7 @@ private slots:
         auto *name = byCaption<QLineEdit>(w, QStringLiteral("新增用户名："));
         auto *add = byCaption<QPushButton>(w, QStringLiteral("增加用户"));
         auto *list = byCaption<QListWidget>(w, QStringLiteral("用户列表"));
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.addUser(QStringLiteral("behind")), OperatorAccounts::Outcome::Done);
 
         // A refused administrator leaves the list as it was; an empty name refills it.
@@ -180,7 +184,7 @@ private slots:
 
     void initialisingAndDeletingTheChosenUser()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.addUser(QStringLiteral("lee")), OperatorAccounts::Outcome::Done);
         QCOMPARE(accounts.changePassword(QStringLiteral("lee"), QStringLiteral("582"), QStringLiteral("x1")),
                  OperatorAccounts::Outcome::Done);
@@ -228,7 +232,7 @@ private slots:
 
     void changingAPassword()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.addUser(QStringLiteral("wang")), OperatorAccounts::Outcome::Done);
         QCOMPARE(accounts.addUser(QStringLiteral("amy")), OperatorAccounts::Outcome::Done);
         QPointer<Tchangepassfm> w = open<Tchangepassfm>();

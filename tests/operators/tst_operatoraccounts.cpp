@@ -1,5 +1,6 @@
 #include "core/ShopDatabase.h"
 #include "operators/OperatorAccounts.h"
+#include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
@@ -31,16 +32,24 @@ QString storedPasswd(Database &db, const QString &name)
 class OperatorAccountsTest : public QObject {
     Q_OBJECT
 
-    TestEnvironment env;
-    std::unique_ptr<Database> db;
+    std::unique_ptr<quollin::test::ShopFixture> shop;
+    Database *db = nullptr;
 
 private slots:
-    void init() { db = ShopDatabase::open(env.path(QStringLiteral("%1.db").arg(QTest::currentTestFunction()))); }
-    void cleanup() { db.reset(); }
+    void init()
+    {
+        shop = std::make_unique<quollin::test::ShopFixture>(quollin::test::ShopFixture::Start::SignedInAsSuper);
+        db = &shop->db();
+    }
+    void cleanup()
+    {
+        db = nullptr;
+        shop.reset();
+    }
 
     void addTrimsStoresHashAndRefusesDuplicatesAndTheAdministrator()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.addUser(QStringLiteral("  张三 ")), O::Done);
         QCOMPARE(accounts.addUser(QStringLiteral("O'Brien")), O::Done);
         QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("张三"), QStringLiteral("O'Brien")}));
@@ -59,7 +68,7 @@ private slots:
 
     void verifyIsExactAndCaseSensitive()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.changePassword(kAdmin, QStringLiteral("582"), QStringLiteral("aBc")), O::Done);
         QVERIFY(accounts.verify(kAdmin, QStringLiteral("aBc")));
         QVERIFY(!accounts.verify(kAdmin, QStringLiteral("abc")));
@@ -69,7 +78,7 @@ private slots:
 
     void listsInStoredAndInSortedOrder()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         for (const char *name : {"zoe", "amy"})
             QCOMPARE(accounts.addUser(QString::fromUtf8(name)), O::Done);
         QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("zoe"), QStringLiteral("amy")}));
@@ -78,7 +87,7 @@ private slots:
 
     void initialiseAndDeleteTouchOnlyTheNamedAccount()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.addUser(QStringLiteral("a'b")), O::Done);
         QCOMPARE(accounts.changePassword(QStringLiteral("a'b"), QStringLiteral("582"), QStringLiteral("x1")), O::Done);
         QCOMPARE(accounts.changePassword(kAdmin, QStringLiteral("582"), QStringLiteral("y2")), O::Done);
@@ -98,7 +107,7 @@ private slots:
 
     void changeNeedsTheCurrentPasswordOfAnExistingAccount()
     {
-        OperatorAccounts accounts(*db);
+        OperatorAccounts &accounts = shop->shop().accounts();
         QCOMPARE(accounts.addUser(QStringLiteral("wang")), O::Done);
         const QString before = storedPasswd(*db, QStringLiteral("wang"));
 
@@ -114,6 +123,44 @@ private slots:
                  O::Done);
         QVERIFY(accounts.verify(QStringLiteral("wang"), QStringLiteral("new1")));
         QVERIFY(!accounts.verify(QStringLiteral("wang"), QStringLiteral("582")));
+    }
+
+    // The account commands check the signed-in operator themselves: a hidden
+    // menu entry reached another way changes nothing.
+    void ordinaryOperatorIsRefusedByTheRules()
+    {
+        quollin::test::ShopFixture other;
+        other.addOperator(QStringLiteral("wang"));
+        QVERIFY(other.signIn(QStringLiteral("wang")));
+        OperatorAccounts &accounts = other.shop().accounts();
+        const QString before = storedPasswd(other.db(), kAdmin);
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, accounts.addUser(QStringLiteral("li")));
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, accounts.deleteUser(QStringLiteral("wang")));
+        QVERIFY_THROWS_EXCEPTION(NotPermitted, accounts.initialisePassword(kAdmin));
+        QVERIFY_THROWS_EXCEPTION(NotPermitted,
+                                 accounts.changePassword(kAdmin, QStringLiteral("582"), QStringLiteral("x1")));
+        QCOMPARE(accountCount(other.db()), 2);
+        QCOMPARE(storedPasswd(other.db(), kAdmin), before);
+    }
+
+    // A sign-in counts only with its log row: another program holding the
+    // file's write lock makes it fail, and nobody is signed in.
+    void signInWithoutItsLogRowFails()
+    {
+        quollin::test::ShopFixture other;
+        auto second = Database::open(other.env.databasePath(), ShopDatabase::kKey);
+        second->execScript(QStringLiteral("PRAGMA busy_timeout=0"));
+        second->execScript(QStringLiteral("BEGIN IMMEDIATE"));
+        other.db().execScript(QStringLiteral("PRAGMA busy_timeout=50"));
+        const Shop::SignIn result = other.shop().signIn(kAdmin, QStringLiteral("582"));
+        QVERIFY(!result.ok);
+        QVERIFY(!result.message.isEmpty());
+        QVERIFY(!other.shop().rights().signedIn());
+        QCOMPARE(other.shop().signInLogId(), 0);
+        second->execScript(QStringLiteral("ROLLBACK"));
+        QCOMPARE(other.count(QStringLiteral("rz")), 0);
+        QVERIFY(other.signIn());
+        QCOMPARE(other.count(QStringLiteral("rz")), 1);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "operators/OperatorRestrictions.h"
+#include "core/OperatorRestrictions.h"
 
 #include "core/ShopDatabase.h"
 

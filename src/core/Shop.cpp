@@ -1,0 +1,58 @@
+#include "core/Shop.h"
+
+#include "core/ShopDatabase.h"
+
+#include <QDateTime>
+
+namespace quollin {
+
+Shop::Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *parent)
+    : ShopContext(std::move(db), parent),
+      m_settings(settings),
+      m_goods(*this),
+      m_slips(*this),
+      m_sales(*this),
+      m_accounts(*this),
+      m_log(*this)
+{
+}
+
+Shop::~Shop() = default;
+
+Shop::SignIn Shop::signIn(const QString &name, const QString &password)
+{
+    SignIn result;
+    try {
+        const std::optional<QString> stored = m_accounts.verifiedName(name, password);
+        if (!stored) {
+            result.message = QStringLiteral("密码不正确！请重新输入！");
+            return result;
+        }
+        // Without its log row a sign-in leaves no trace: it does not count.
+        m_signInLogId = m_log.recordSignIn(*stored, QDateTime::currentDateTime());
+        setOperator(*stored);
+    } catch (const DbError &e) {
+        m_signInLogId = 0;
+        result.message = e.message();
+        return result;
+    }
+    result.ok = true;
+    emit signedIn(rights().operatorName());
+    return result;
+}
+
+void Shop::recordClose()
+{
+    if (m_signInLogId == 0 || !isOpen())
+        return;
+    m_log.recordClose(m_signInLogId, QDateTime::currentDateTime());
+}
+
+void Shop::reopen()
+{
+    const QString path = databasePath();
+    closeDatabase();
+    reopenDatabase(ShopDatabase::open(path));
+}
+
+} // namespace quollin

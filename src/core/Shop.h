@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/OperatorLog.h"
+#include "core/ShopContext.h"
+#include "core/ShopSettings.h"
+#include "goods/GoodsStore.h"
+#include "operators/OperatorAccounts.h"
+#include "sales/SaleDesk.h"
+#include "sales/SlipBook.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace quollin {
+
+// One shop session: the open file, one of each rule object over it, the
+// settings by meaning, and the operator signed in. Windows take the session,
+// ask its rule objects and subscribe to its signals (ShopContext); they never
+// hold the connection themselves, so closing and reopening the file (backup,
+// restore) leaves no window with a dead handle.
+class Shop : public ShopContext {
+    Q_OBJECT
+public:
+    Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *parent = nullptr);
+    ~Shop() override;
+
+    GoodsStore &goods() { return m_goods; }
+    SlipBook &slips() { return m_slips; }
+    SaleDesk &sales() { return m_sales; }
+    OperatorAccounts &accounts() { return m_accounts; }
+    OperatorLog &log() { return m_log; }
+    ShopSettings &settings() { return m_settings; }
+
+    struct SignIn {
+        bool ok = false;
+        QString message; // why not, for the operator
+    };
+    // Checks the password; a sign-in counts only once its log row is written.
+    // The name is matched as stored, the operator's rights follow from it.
+    SignIn signIn(const QString &name, const QString &password);
+    qint64 signInLogId() const { return m_signInLogId; }
+    // Stamps the end of this sign-in into its log row.
+    void recordClose();
+
+    // Closes the file and opens it again from its path (after a backup or a
+    // restore). A file that cannot be opened throws DbError and stays closed.
+    void reopen();
+
+private:
+    ShopSettings m_settings;
+    GoodsStore m_goods;
+    SlipBook m_slips;
+    SaleDesk m_sales;
+    OperatorAccounts m_accounts;
+    OperatorLog m_log;
+    qint64 m_signInLogId = 0;
+};
+
+} // namespace quollin

@@ -1,0 +1,39 @@
+#include "core/ShopSettings.h"
+
+namespace quollin {
+
+namespace {
+const QString kZeroStock = QStringLiteral("n0");
+const QString kAlarm = QStringLiteral("number");
+const QString kSerial = QStringLiteral("danhao");
+const QString kSerialDay = QStringLiteral("riqi");
+const QString kSkin = QStringLiteral("skin");
+} // namespace
+
+std::optional<bool> ShopSettings::hideZeroStock() const
+{
+    const QString v = m_store.read(kZeroStock);
+    if (v == QLatin1String("no"))
+        return true;
+    if (v == QLatin1String("yes"))
+        return false;
+    return std::nullopt;
+}
+
+void ShopSettings::setHideZeroStock(bool hidden)
+{
+    m_store.write(kZeroStock, hidden ? QStringLiteral("no") : QStringLiteral("yes"));
+}
+
+QString ShopSettings::alarmLevel() const { return m_store.read(kAlarm); }
+void ShopSettings::setAlarmLevel(const QString &text) { m_store.write(kAlarm, text); }
+QString ShopSettings::lastSerial() const { return m_store.read(kSerial); }
+void ShopSettings::setLastSerial(const QString &text) { m_store.write(kSerial, text); }
+QString ShopSettings::serialDay() const { return m_store.read(kSerialDay); }
+void ShopSettings::setSerialDay(const QString &day) { m_store.write(kSerialDay, day); }
+QString ShopSettings::skin() const { return m_store.read(kSkin); }
+void ShopSettings::setSkin(const QString &value) { m_store.write(kSkin, value); }
+QString ShopSettings::columnSwitch(const QString &key) const { return m_store.read(key); }
+void ShopSettings::setColumnSwitch(const QString &key, const QString &value) { m_store.write(key, value); }
+
+} // namespace quollin

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/SettingsStore.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace quollin {
+
+// The settings store's values by meaning. Each key is spelled here once; a
+// window asks for what it restores and saves, never for a key text.
+class ShopSettings {
+public:
+    explicit ShopSettings(SettingsStore &store) : m_store(store) {}
+
+    SettingsStore &store() { return m_store; }
+    bool exists() const { return m_store.exists(); }
+
+    // n0: "no" hides goods without stock, "yes" lists them all; anything
+    // else keeps the designed default (none chosen).
+    std::optional<bool> hideZeroStock() const;
+    void setHideZeroStock(bool hidden);
+
+    // number: the stock alarm level as typed; empty when never set.
+    QString alarmLevel() const;
+    void setAlarmLevel(const QString &text);
+
+    // danhao: the serial of the last saved slip, as stored.
+    QString lastSerial() const;
+    void setLastSerial(const QString &text);
+
+    // riqi: the day the slip serial was last counted for (yyyy-mm-dd).
+    QString serialDay() const;
+    void setSerialDay(const QString &day);
+
+    // skin: "0".."4", empty for the built-in look.
+    QString skin() const;
+    void setSkin(const QString &value);
+
+    // A column switch of a grid (rukuyin1.., xiaoshouyin1..): "yes", "no" or
+    // anything else, which leaves the columns as they are.
+    QString columnSwitch(const QString &key) const;
+    void setColumnSwitch(const QString &key, const QString &value);
+
+private:
+    SettingsStore &m_store;
+};
+
+} // namespace quollin
