@@ -17,6 +17,8 @@
 #include "widgets/PasswordBox.h"
 #include "widgets/SuccessNotice.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -182,6 +184,44 @@ private slots:
         QCOMPARE(shop.settings.read(QStringLiteral("danhao")), QStringLiteral("7"));
         QCOMPARE(shop.slip()->model()->rowCount(), 1);
         QCOMPARE(shop.slip()->totalBox()->text(), QStringLiteral("16"));
+    }
+
+    // A paste, a drop or an automation client's text meets the rule the keys
+    // meet: digits and the point, and a leading minus in the quantity box
+    // (the "退" button puts it there).
+    void pastedTextMeetsTheKeyRule()
+    {
+        Shop shop;
+        const qint64 id = shop.addGoods(QStringLiteral("可乐"), 3.5, 8, 10, 80, 5, 17.5);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        for (QLineEdit *box : {p->priceBox(), p->discountBox(), p->quantityBox(), p->arrearsBox()}) {
+            const QString before = box->text();
+            QGuiApplication::clipboard()->setText(QStringLiteral("12abc"));
+            box->end(false);
+            box->paste();
+            QCOMPARE(box->text(), before);
+            box->insert(QStringLiteral("1e5")); // what a drop inserts
+            QCOMPARE(box->text(), before);
+            QAccessibleEditableTextInterface *a11y =
+                QAccessible::queryAccessibleInterface(box)->editableTextInterface();
+            QVERIFY(a11y);
+            a11y->replaceText(0, int(before.size()), QStringLiteral("9 9"));
+            QCOMPARE(box->text(), before);
+            QGuiApplication::clipboard()->setText(QStringLiteral("5.5"));
+            box->selectAll();
+            box->paste();
+            QCOMPARE(box->text(), QStringLiteral("5.5"));
+        }
+        shop.typeInto(p->quantityBox(), QStringLiteral("2"));
+        p->returnButton()->click();
+        QTest::keyClicks(p->quantityBox(), QStringLiteral("5"));
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("-25"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("-1"));
+        p->priceBox()->selectAll();
+        p->priceBox()->paste();
+        QCOMPARE(p->priceBox()->text(), QStringLiteral("5.5"));
     }
 
     void discountReturnAndRounding()
