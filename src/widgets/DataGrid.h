@@ -47,6 +47,14 @@ public:
     GridFooter(QTableView *view, QWidget *parent);
     // What the footer shows under the column ("" for nothing).
     QString text(int column) const;
+    // The column's titles, group first, as a screen reader names its cell:
+    // "进货 数量".
+    QString columnCaption(int column) const;
+    // The visible columns with something in the footer, in screen order.
+    std::vector<int> shownColumns() const;
+    // The column's cell in footer coordinates, lined up with the viewport's
+    // columns as they are scrolled.
+    QRect cellRect(int column) const;
     QSize sizeHint() const override;
 
 protected:
