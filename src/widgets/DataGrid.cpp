@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleOptionHeader>
 #include <QVBoxLayout>
 
@@ -574,12 +575,82 @@ void DataGrid::fitColumns()
     updateFooter();
 }
 
+void DataGrid::fitColumnsToContents()
+{
+    if (!m_fit || !m_model || m_fitting || m_widthsByHand)
+        return;
+    const int available = m_view->viewport()->width();
+    if (available <= 0)
+        return;
+    const QFontMetrics cells = m_view->fontMetrics();
+    const QFontMetrics titles = m_header->fontMetrics();
+    // Room around a cell's text, as the item view draws it.
+    const int padding = 2 * (m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1) + 6;
+    // A long list is measured on a spread of its rows; text columns on their
+    // distinct texts, longest first.
+    constexpr int kMeasured = 4000;
+    const int rows = m_model->rowCount();
+    const int stride = std::max(1, rows / kMeasured);
+
+    std::vector<int> visible;
+    std::vector<long long> need;
+    std::vector<bool> isText;
+    long long textNeed = 0;
+    long long numberNeed = 0;
+    for (int v = 0; v < m_header->count(); ++v) {
+        const int logical = m_header->logicalIndex(v);
+        if (m_header->isSectionHidden(logical))
+            continue;
+        const bool text = m_model->column(logical).kind == GridKind::Text;
+        int width = titles.horizontalAdvance(m_model->column(logical).title) + padding + 8;
+        if (text) {
+            QStringList texts = m_model->distinctTexts(logical);
+            std::sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+            for (qsizetype i = 0; i < std::min<qsizetype>(texts.size(), 200); ++i)
+                width = std::max(width, cells.horizontalAdvance(texts.at(i)) + padding);
+            width = std::min(width, std::max(available / 3, 16));
+        } else {
+            for (int r = 0; r < rows; r += stride)
+                width = std::max(width, cells.horizontalAdvance(m_model->displayText(r, logical)) + padding);
+        }
+        visible.push_back(logical);
+        need.push_back(width);
+        isText.push_back(text);
+        (text ? textNeed : numberNeed) += width;
+    }
+    if (visible.empty())
+        return;
+    // Numbers keep what they need when the texts cannot all have theirs.
+    std::vector<long long> share = need;
+    if (textNeed + numberNeed > available && numberNeed < available && textNeed > 0) {
+        const long long room = available - numberNeed;
+        for (size_t i = 0; i < visible.size(); ++i)
+            if (isText[i])
+                share[i] = need[i] * room / textNeed;
+    }
+    long long total = 0;
+    for (long long w : share)
+        total += w;
+    m_fitting = true;
+    long long running = 0;
+    int placed = 0;
+    for (size_t i = 0; i < visible.size(); ++i) {
+        running += share[i];
+        const int end = int(std::llround(double(running) * available / double(std::max(total, 1LL))));
+        m_header->resizeSection(visible[i], std::max(end - placed, m_header->minimumSectionSize()));
+        placed = end;
+    }
+    m_fitting = false;
+    updateFooter();
+}
+
 void DataGrid::onSectionResized(int logical, int, int newSize)
 {
     if (m_fitting || !m_fit) {
         updateFooter();
         return;
     }
+    m_widthsByHand = true;
     // The operator dragged a border: the columns after the dragged one give
     // or take the difference (or those before it, for the last column).
     const int available = m_view->viewport()->width();
@@ -711,6 +782,7 @@ void DataGrid::applyLayout(const GridLayoutIni::GridLayout &layout)
         return;
     // Widths go in as saved, and only then are scaled to the grid's width.
     m_fitting = true;
+    m_widthsByHand = true;
     // Target position, "moved" flag, logical. Where two columns claim one
     // place, the one the layout moves there wins and the other gives way.
     std::vector<std::tuple<int, int, int>> positions;

@@ -172,6 +172,38 @@ private slots:
                                     "销售 金额=0", "存货 金额=0"}));
     }
 
+    // The proportional shares cut a long name while the number columns have
+    // room to spare; fitted to the contents, the name shows whole and so does
+    // every number.
+    void textColumnsGetTheirContentFirst()
+    {
+        GridModel model(goodsColumns());
+        DataGrid grid;
+        grid.setModel(&model);
+        grid.resize(1100, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const QString name = QStringLiteral("康师傅红烧牛肉面（五连包）");
+        model.setRows(goodsRows(model, {{name, 12345.5, 3.25, 1234567.125}, {"乙", 2, 3, 4}}));
+        const QFontMetrics metrics = grid.view()->fontMetrics();
+        const auto fits = [&](int column, const QString &text) {
+            return grid.columnWidth(column) >= metrics.horizontalAdvance(text) + 6;
+        };
+        QVERIFY(!fits(0, name)); // as the shares left it
+
+        grid.fitColumnsToContents();
+        QVERIFY2(fits(0, name), qPrintable(QString::number(grid.columnWidth(0))));
+        for (int column : {4, 5, 6, 10})
+            QVERIFY2(fits(column, model.displayText(0, column)), qPrintable(model.displayText(0, column)));
+        QCOMPARE(visibleWidth(grid), grid.view()->viewport()->width());
+
+        // A border the operator dragged is kept.
+        grid.header()->resizeSection(0, 60);
+        const int dragged = grid.columnWidth(0);
+        grid.fitColumnsToContents();
+        QCOMPARE(grid.columnWidth(0), dragged);
+    }
+
     void footerFollowsEveryChangeOfRows()
     {
         GridModel model(goodsColumns());
