@@ -610,6 +610,7 @@ void DataGrid::fitColumnsToContents()
                 width = std::max(width, cells.horizontalAdvance(texts.at(i)) + padding);
             width = std::min(width, std::max(available / 3, 16));
         } else {
+            width = std::max(width, cells.horizontalAdvance(m_footer->text(logical)) + padding);
             for (int r = 0; r < rows; r += stride)
                 width = std::max(width, cells.horizontalAdvance(m_model->displayText(r, logical)) + padding);
         }
