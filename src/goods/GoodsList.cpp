@@ -364,6 +364,8 @@ void GoodsList::refreshAll()
     emit rowsChanging();
     try {
         show(GoodsQuery::list(m_zeroStock), true);
+        // On the whole list, so that a search does not move the columns.
+        m_grid->fitColumnsToContents();
         // With zero stock shown the rows just read are the whole table: their
         // distinct texts are the lists, without five more reads of the file.
         const GoodsDropDowns lists = m_zeroStock == ZeroStock::Shown ? dropDownsFromRows() : m_store.dropDowns();

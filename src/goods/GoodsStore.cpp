@@ -3,6 +3,7 @@
 #include "core/Database.h"
 #include "core/DateText.h"
 #include "core/DistinctValues.h"
+#include "core/NumberLimits.h"
 #include "core/NumberText.h"
 #include "core/PinyinInitials.h"
 #include "core/Schema.h"
@@ -109,18 +110,20 @@ StockInCheck checkStockIn(const StockInBoxes &boxes, StockInKind kind)
         return refuse(QStringLiteral("入库日期“%1”不是有效的日期（yyyy-mm-dd）").arg(boxes.date), StockInBox::Date);
 
     // The hidden values may be empty on a row that never had them: that reads
-    // as none sold.
+    // as none sold. They are what the sales made of the row, returns
+    // included, so they may be negative.
     const struct {
         const QString &text;
         const char *caption;
         StockInBox box;
         bool emptyIsZero;
+        bool mayBeNegative;
     } numbers[] = {
-        {boxes.purchasePrice, "进货单价", StockInBox::PurchasePrice, false},
-        {boxes.quantity, "数量", StockInBox::Quantity, false},
-        {boxes.salePrice, "销售单价", StockInBox::SalePrice, false},
-        {boxes.soldQuantity, "销售数量", StockInBox::SoldQuantity, true},
-        {boxes.salesAmount, "销售合计", StockInBox::SalesAmount, true},
+        {boxes.purchasePrice, "进货单价", StockInBox::PurchasePrice, false, false},
+        {boxes.quantity, "数量", StockInBox::Quantity, false, false},
+        {boxes.salePrice, "销售单价", StockInBox::SalePrice, false, false},
+        {boxes.soldQuantity, "销售数量", StockInBox::SoldQuantity, true, true},
+        {boxes.salesAmount, "销售合计", StockInBox::SalesAmount, true, true},
     };
     double value[5];
     for (int i = 0; i < 5; ++i) {
@@ -129,13 +132,32 @@ StockInCheck checkStockIn(const StockInBoxes &boxes, StockInKind kind)
             value[i] = 0.0;
             continue;
         }
+        const QString caption = QString::fromUtf8(n.caption);
         const std::optional<double> parsed = NumberText::parseDecimal(n.text);
         if (!parsed)
-            return refuse(QStringLiteral("%1“%2”不是有效的数字，请重新输入。").arg(QString::fromUtf8(n.caption), n.text),
-                          n.box);
+            return refuse(QStringLiteral("%1“%2”不是有效的数字，请重新输入。").arg(caption, n.text), n.box);
+        if (!NumberLimits::inRange(*parsed))
+            return refuse(QStringLiteral("%1“%2”超出允许的范围，请重新输入。").arg(caption, n.text.trimmed()), n.box);
+        if (!n.mayBeNegative && *parsed < 0)
+            return refuse(QStringLiteral("%1“%2”不能为负数，请重新输入。").arg(caption, n.text.trimmed()), n.box);
         value[i] = *parsed;
     }
     const double price = value[0], quantity = value[1], salePrice = value[2], sold = value[3];
+
+    // Each box within the bound does not keep a product or difference there.
+    const auto derivedBeyond = [](const char *what, const char *boxes, StockInBox box) {
+        return refuse(QStringLiteral("%1超出允许的范围，请检查%2。").arg(QString::fromUtf8(what), QString::fromUtf8(boxes)),
+                      box);
+    };
+    const double purchaseAmount = product(price, quantity);
+    if (!NumberLimits::inRange(purchaseAmount))
+        return derivedBeyond("进货金额", "进货单价和数量", StockInBox::Quantity);
+    const double stock = kind == StockInKind::New ? quantity : asShown(quantity - sold);
+    if (!NumberLimits::inRange(stock))
+        return derivedBeyond("库存数量", "数量", StockInBox::Quantity);
+    const double stockValue = kind == StockInKind::New ? purchaseAmount : product(stock, price);
+    if (!NumberLimits::inRange(stockValue))
+        return derivedBeyond("库存金额", "进货单价和数量", StockInBox::Quantity);
 
     GoodsRecord r;
     r.name = boxes.name.trimmed();
@@ -149,18 +171,12 @@ StockInCheck checkStockIn(const StockInBoxes &boxes, StockInKind kind)
     r.day1 = DateText::date(date);
     r.purchasePrice = price;
     r.quantity = quantity;
-    r.purchaseAmount = product(price, quantity);
+    r.purchaseAmount = purchaseAmount;
     r.salePrice = salePrice;
     r.soldQuantity = sold;
     r.salesAmount = value[4];
-    if (kind == StockInKind::New) {
-        r.stockQuantity = quantity;
-        r.stockValue = r.purchaseAmount;
-    } else {
-        const double stock = asShown(quantity - sold);
-        r.stockQuantity = stock;
-        r.stockValue = product(stock, price);
-    }
+    r.stockQuantity = stock;
+    r.stockValue = stockValue;
     return {r, QString(), StockInBox::None};
 }
 

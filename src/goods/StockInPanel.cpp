@@ -8,6 +8,7 @@
 #include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
+#include "widgets/NumberKeysValidator.h"
 #include "widgets/SpinLineEdit.h"
 
 #include <QCheckBox>
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 #include <tuple>
@@ -92,9 +92,10 @@ StockInPanel::StockInPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     std::tie(m_priceLabel, m_price) = spin(QStringLiteral("进货单价："), "stockInPrice");
     m_quantity = spin(QStringLiteral(" 数 量："), "stockInQuantity").second;
     m_salePrice = spin(QStringLiteral("销售单价："), "stockInSalePrice").second;
-    // Digits and the point only; the strict reader still refuses "1.2.3".
+    // Digits and the point only, typed or pasted; the strict reader still
+    // refuses "1.2.3".
     for (QLineEdit *box : {m_price, m_quantity, m_salePrice})
-        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), box));
+        box->setValidator(new NumberKeysValidator(NumberKeysValidator::Sign::None, box));
     m_supplier = choice(QStringLiteral("供货商："), "stockInSupplier");
     m_remarks = text(QStringLiteral("备 注："), "stockInRemarks");
 

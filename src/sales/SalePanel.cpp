@@ -8,6 +8,7 @@
 #include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
+#include "widgets/NumberKeysValidator.h"
 #include "widgets/SpinLineEdit.h"
 
 #include <QComboBox>
@@ -77,8 +78,18 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
         label->setBuddy(buddy);
         grid->addWidget(label, row, 0);
     };
+    // The goods row's values: read-only boxes drawn as labels, so that a
+    // screen reader reads them as it reads the stock and amount boxes, the
+    // caption as the name and the value as the text.
     auto shown = [&](const QString &text, const char *objectName) {
-        auto *value = Named(new QLabel(this), text, objectName);
+        auto *value = Named(new QLineEdit(this), text, objectName);
+        value->setReadOnly(true);
+        value->setFrame(false);
+        value->setFocusPolicy(Qt::NoFocus);
+        value->setAttribute(Qt::WA_MacShowFocusRect, false);
+        QPalette flat = value->palette();
+        flat.setColor(QPalette::Base, Qt::transparent);
+        value->setPalette(flat);
         caption(text, value);
         grid->addWidget(value, row++, 1, 1, 3);
         return value;
@@ -195,6 +206,11 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
     m_customer->installEventFilter(this);
     for (QLineEdit *edit : {m_price, m_discount, m_quantity, m_arrears})
         edit->installEventFilter(this);
+    // A paste or drop meets the keys' rule; only the quantity may carry the
+    // minus of a return.
+    for (QLineEdit *edit : {m_price, m_discount, m_arrears})
+        edit->setValidator(new NumberKeysValidator(NumberKeysValidator::Sign::None, edit));
+    m_quantity->setValidator(new NumberKeysValidator(NumberKeysValidator::Sign::LeadingMinus, m_quantity));
     m_enterOrder = {m_price, m_discount, m_quantity, m_arrears, m_date, m_slipNumber,
                     m_customer, m_address, m_phone, m_remark};
     for (QWidget *w : std::as_const(m_enterOrder))

@@ -37,11 +37,13 @@ public:
     // The serial as stored, when the main window shows.
     void restoreSettings();
 
-    QLabel *nameLabel() const { return m_name; }
-    QLabel *specificationLabel() const { return m_specification; }
-    QLabel *codeLabel() const { return m_code; }
-    QLabel *categoryLabel() const { return m_category; }
-    QLabel *suggestedPriceLabel() const { return m_suggested; }
+    // The goods row's values, read-only boxes that look like labels: the
+    // caption is the accessible name, the value the text.
+    QLineEdit *nameLabel() const { return m_name; }
+    QLineEdit *specificationLabel() const { return m_specification; }
+    QLineEdit *codeLabel() const { return m_code; }
+    QLineEdit *categoryLabel() const { return m_category; }
+    QLineEdit *suggestedPriceLabel() const { return m_suggested; }
     QLineEdit *priceBox() const { return m_price; }
     QLineEdit *discountBox() const { return m_discount; }
     QLineEdit *quantityBox() const { return m_quantity; }
@@ -113,7 +115,7 @@ private:
     SlipSerial m_serial;
     GoodsRecord m_row;
 
-    QLabel *m_name, *m_specification, *m_code, *m_category, *m_suggested;
+    QLineEdit *m_name, *m_specification, *m_code, *m_category, *m_suggested;
     QLineEdit *m_price, *m_discount, *m_quantity, *m_stock, *m_amount, *m_arrears, *m_date, *m_slipNumber;
     QComboBox *m_customer;
     QLineEdit *m_address, *m_phone, *m_remark;

@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/DateText.h"
+#include "core/NumberLimits.h"
 #include "core/NumberText.h"
 #include "core/PinyinInitials.h"
 
@@ -37,7 +38,30 @@ double boxNumber(const QString &text, const QString &caption, SaleBox box)
     if (!v)
         throw Refusal{SaleRefusal::NotANumber,
                       caption + QStringLiteral("“") + text.trimmed() + QStringLiteral("”不是有效的数字"), box};
+    if (!NumberLimits::inRange(*v))
+        throw Refusal{SaleRefusal::NotANumber,
+                      caption + QStringLiteral("“") + text.trimmed() + QStringLiteral("”超出允许的范围，请重新输入"), box};
     return *v;
+}
+
+// Prices and arrears: a number box that may not hold a negative value.
+double notNegativeBoxNumber(const QString &text, const QString &caption, SaleBox box)
+{
+    const double v = boxNumber(text, caption, box);
+    if (v < 0)
+        throw Refusal{SaleRefusal::NotANumber,
+                      caption + QStringLiteral("“") + text.trimmed() + QStringLiteral("”不能为负数"), box};
+    return v;
+}
+
+// A value the sale derives and stores. Its inputs are each within the bound,
+// yet a product or a sum with a stored value can leave it.
+double derived(double value, const QString &caption)
+{
+    if (!NumberLimits::inRange(value))
+        throw Refusal{SaleRefusal::NotANumber,
+                      caption + QStringLiteral("超出允许的范围，请检查实际销售价和销售数量"), SaleBox::Quantity};
+    return value;
 }
 
 // A numeric column of the goods row. Older files may hold text or nothing in
@@ -52,6 +76,8 @@ double storedNumber(const Statement &row, const char *column, const QString &cap
         n = parseDecimal(v.toString());
     if (!n)
         throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品的") + caption + QStringLiteral("不是有效的数字，不能销售")};
+    if (!NumberLimits::inRange(*n))
+        throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品的") + caption + QStringLiteral("超出允许的范围，不能销售")};
     return *n;
 }
 
@@ -89,8 +115,8 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         const double c = storedNumber(row, "1", QStringLiteral("进货单价"));
         const double sold = storedNumber(row, "5", QStringLiteral("已售数量"));
         const double salesAmount = storedNumber(row, "6", QStringLiteral("销售金额"));
-        const double p = boxNumber(in.price, QStringLiteral("实际销售价"), SaleBox::Price);
-        const double arrears = boxNumber(in.arrears, QStringLiteral("欠款金额"), SaleBox::Arrears);
+        const double p = notNegativeBoxNumber(in.price, QStringLiteral("实际销售价"), SaleBox::Price);
+        const double arrears = notNegativeBoxNumber(in.arrears, QStringLiteral("欠款金额"), SaleBox::Arrears);
 
         // An empty date box shows its mask "    -  -  ".
         QString dateText = in.saleDate;
@@ -110,13 +136,13 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         const QString category = row.text("d").trimmed();
         row.reset();
 
-        result.amount = asBoxText(p * q);
-        result.newSoldQuantity = asBoxText(sold + q);
-        result.newSalesAmount = asBoxText(salesAmount + p * q);
-        result.newStockQuantity = NumberText::roundHalfAwayFromZero(s - q, 2);
+        result.amount = derived(asBoxText(p * q), QStringLiteral("销售金额"));
+        result.newSoldQuantity = derived(asBoxText(sold + q), QStringLiteral("已售数量"));
+        result.newSalesAmount = derived(asBoxText(salesAmount + p * q), QStringLiteral("累计销售金额"));
+        result.newStockQuantity = derived(NumberText::roundHalfAwayFromZero(s - q, 2), QStringLiteral("库存数量"));
         // From the exact difference, not the two-decimal stock.
-        result.newStockValue = asBoxText((s - q) * c);
-        result.profit = NumberText::roundHalfAwayFromZero((p - c) * q, 2);
+        result.newStockValue = derived(asBoxText((s - q) * c), QStringLiteral("库存金额"));
+        result.profit = derived(NumberText::roundHalfAwayFromZero((p - c) * q, 2), QStringLiteral("利润"));
 
         Statement update = db.prepare(QStringLiteral(
             "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE ID=:id"));

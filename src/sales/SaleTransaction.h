@@ -25,7 +25,9 @@ struct SaleInput {
 
 // Why a sale was refused, so that the panel reacts as the operator expects:
 // a missing value puts the focus on its box, zero and short stock still run
-// the closing steps.
+// the closing steps. NotANumber also covers a number the shop does not store:
+// a negative price or arrears, or a box or derived value outside the bound of
+// NumberLimits (the box named is the one to correct).
 enum class SaleRefusal { None, ZeroQuantity, OutOfStock, MissingValue, NotANumber, BadDate, GoodsRow, Database };
 
 // The box a refusal is about.
@@ -54,7 +56,10 @@ struct SaleResult {
 // one transaction or neither. The goods row is read inside that transaction,
 // so the stock check and the new values rest on what the file holds now, not
 // on what the panel showed when it opened. Every refusal happens before the
-// first write. A database failure returns its message with nothing written.
+// first write, including those for values that would leave the bound once
+// derived (amount, new sold quantity, sales amount, stock, stock value,
+// profit). The quantity may be negative (a return), the price and arrears
+// may not. A database failure returns its message with nothing written.
 SaleResult confirmSale(Database &db, const SaleInput &in);
 
 // The "退" button: a positive quantity becomes negative and a negative or zero

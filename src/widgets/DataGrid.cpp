@@ -2,14 +2,19 @@
 
 #include "core/NumberText.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyleOptionHeader>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 #include <tuple>
 
@@ -170,11 +175,179 @@ void GroupHeader::paintSection(QPainter *painter, const QRect &rect, int logical
 
 // ---------------------------------------------------------------- GridFooter
 
+namespace {
+
+// The footer is painted, not built of widgets: for screen readers it is a row
+// of cells, one for each visible column that shows something, named by the
+// column's titles ("进货 数量") with the footer's text as value and text.
+class FooterCellAccessible : public QAccessibleInterface, public QAccessibleTextInterface {
+public:
+    FooterCellAccessible(GridFooter *footer, int column) : m_footer(footer), m_column(column) {}
+
+    bool isValid() const override { return !m_footer.isNull(); }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_footer ? m_footer->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *focusChild() const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_footer.data()); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QAccessible::Role role() const override { return QAccessible::Cell; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.readOnly = true;
+        s.invisible = !m_footer || !m_footer->isVisible();
+        return s;
+    }
+    QRect rect() const override
+    {
+        if (!m_footer)
+            return {};
+        const QRect cell = m_footer->cellRect(m_column);
+        return QRect(m_footer->mapToGlobal(cell.topLeft()), cell.size());
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (!m_footer)
+            return {};
+        if (t == QAccessible::Name)
+            return m_footer->columnCaption(m_column);
+        if (t == QAccessible::Value)
+            return m_footer->text(m_column);
+        return {};
+    }
+    void setText(QAccessible::Text, const QString &) override {}
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface *>(this) : nullptr;
+    }
+
+    // The value, read-only.
+    QString value() const { return text(QAccessible::Value); }
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override { return value().mid(start, end - start); }
+    int characterCount() const override { return int(value().size()); }
+    QRect characterRect(int) const override { return rect(); }
+    int offsetAtPoint(const QPoint &) const override { return 0; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QPointer<GridFooter> m_footer;
+    int m_column;
+};
+
+class FooterAccessible : public QAccessibleWidget {
+public:
+    explicit FooterAccessible(GridFooter *footer) : QAccessibleWidget(footer, QAccessible::Row) {}
+    ~FooterAccessible() override
+    {
+        for (const auto &[column, id] : m_cells)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return int(footer()->shownColumns().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const std::vector<int> shown = footer()->shownColumns();
+        if (index < 0 || size_t(index) >= shown.size())
+            return nullptr;
+        const int column = shown[size_t(index)];
+        auto found = m_cells.find(column);
+        if (found == m_cells.end())
+            found = m_cells.emplace(column, QAccessible::registerAccessibleInterface(
+                                                new FooterCellAccessible(footer(), column))).first;
+        return QAccessible::accessibleInterface(found->second);
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        for (int i = 0; i < childCount(); ++i)
+            if (this->child(i) == child)
+                return i;
+        return -1;
+    }
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        for (int i = 0; i < childCount(); ++i)
+            if (QAccessibleInterface *c = child(i); c->rect().contains(x, y))
+                return c;
+        return nullptr;
+    }
+
+private:
+    GridFooter *footer() const { return static_cast<GridFooter *>(widget()); }
+    // The column's cell keeps its interface while the footer lives, so that a
+    // reader holding it sees the value change.
+    mutable std::map<int, QAccessible::Id> m_cells;
+};
+
+QAccessibleInterface *footerAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("quollin::GridFooter"))
+        if (auto *footer = qobject_cast<GridFooter *>(object))
+            return new FooterAccessible(footer);
+    return nullptr;
+}
+
+} // namespace
+
 GridFooter::GridFooter(QTableView *view, QWidget *parent) : QWidget(parent), m_view(view)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(footerAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+}
+
+QString GridFooter::columnCaption(int column) const
+{
+    const QAbstractItemModel *model = m_view->model();
+    if (!model)
+        return {};
+    QStringList parts;
+    for (int role : {int(GridModel::GroupRole), int(Qt::DisplayRole)}) {
+        QString part = model->headerData(column, Qt::Horizontal, role).toString();
+        part.remove(QLatin1Char(' '));
+        if (!part.isEmpty())
+            parts << part;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+std::vector<int> GridFooter::shownColumns() const
+{
+    std::vector<int> shown;
+    const QHeaderView *header = m_view->horizontalHeader();
+    for (int v = 0; v < header->count(); ++v) {
+        const int logical = header->logicalIndex(v);
+        if (!header->isSectionHidden(logical) && !text(logical).isEmpty())
+            shown.push_back(logical);
+    }
+    return shown;
+}
+
+QRect GridFooter::cellRect(int column) const
+{
+    const QHeaderView *header = m_view->horizontalHeader();
+    const int offset = m_view->viewport()->mapTo(parentWidget(), QPoint()).x() - x();
+    return QRect(offset + header->sectionViewportPosition(column), 0, header->sectionSize(column), height());
 }
 
 QString GridFooter::text(int column) const
@@ -214,9 +387,6 @@ void GridFooter::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     const QHeaderView *header = m_view->horizontalHeader();
-    // The footer lies outside the view: line its cells up with the
-    // viewport's columns, scrolled as they are.
-    const int offset = m_view->viewport()->mapTo(parentWidget(), QPoint()).x() - x();
     const QColor lineColour = palette().color(QPalette::Mid);
     painter.setPen(lineColour);
     painter.drawLine(0, 0, width(), 0);
@@ -224,8 +394,7 @@ void GridFooter::paintEvent(QPaintEvent *)
         const int logical = header->logicalIndex(v);
         if (header->isSectionHidden(logical))
             continue;
-        const QRect cell(offset + header->sectionViewportPosition(logical), 0, header->sectionSize(logical),
-                         height());
+        const QRect cell = cellRect(logical);
         if (cell.right() < 0 || cell.left() > width())
             continue;
         painter.setPen(lineColour);
@@ -298,6 +467,7 @@ void DataGrid::setGridName(const QString &name)
 {
     setAccessibleName(name);
     m_view->setAccessibleName(name);
+    m_footer->setAccessibleName(name + QStringLiteral("合计"));
 }
 
 void DataGrid::setModel(GridModel *model)
@@ -405,12 +575,83 @@ void DataGrid::fitColumns()
     updateFooter();
 }
 
+void DataGrid::fitColumnsToContents()
+{
+    if (!m_fit || !m_model || m_fitting || m_widthsByHand)
+        return;
+    const int available = m_view->viewport()->width();
+    if (available <= 0)
+        return;
+    const QFontMetrics cells = m_view->fontMetrics();
+    const QFontMetrics titles = m_header->fontMetrics();
+    // Room around a cell's text, as the item view draws it.
+    const int padding = 2 * (m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1) + 6;
+    // A long list is measured on a spread of its rows; text columns on their
+    // distinct texts, longest first.
+    constexpr int kMeasured = 4000;
+    const int rows = m_model->rowCount();
+    const int stride = std::max(1, rows / kMeasured);
+
+    std::vector<int> visible;
+    std::vector<long long> need;
+    std::vector<bool> isText;
+    long long textNeed = 0;
+    long long numberNeed = 0;
+    for (int v = 0; v < m_header->count(); ++v) {
+        const int logical = m_header->logicalIndex(v);
+        if (m_header->isSectionHidden(logical))
+            continue;
+        const bool text = m_model->column(logical).kind == GridKind::Text;
+        int width = titles.horizontalAdvance(m_model->column(logical).title) + padding + 8;
+        if (text) {
+            QStringList texts = m_model->distinctTexts(logical);
+            std::sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+            for (qsizetype i = 0; i < std::min<qsizetype>(texts.size(), 200); ++i)
+                width = std::max(width, cells.horizontalAdvance(texts.at(i)) + padding);
+            width = std::min(width, std::max(available / 3, 16));
+        } else {
+            width = std::max(width, cells.horizontalAdvance(m_footer->text(logical)) + padding);
+            for (int r = 0; r < rows; r += stride)
+                width = std::max(width, cells.horizontalAdvance(m_model->displayText(r, logical)) + padding);
+        }
+        visible.push_back(logical);
+        need.push_back(width);
+        isText.push_back(text);
+        (text ? textNeed : numberNeed) += width;
+    }
+    if (visible.empty())
+        return;
+    // Numbers keep what they need when the texts cannot all have theirs.
+    std::vector<long long> share = need;
+    if (textNeed + numberNeed > available && numberNeed < available && textNeed > 0) {
+        const long long room = available - numberNeed;
+        for (size_t i = 0; i < visible.size(); ++i)
+            if (isText[i])
+                share[i] = need[i] * room / textNeed;
+    }
+    long long total = 0;
+    for (long long w : share)
+        total += w;
+    m_fitting = true;
+    long long running = 0;
+    int placed = 0;
+    for (size_t i = 0; i < visible.size(); ++i) {
+        running += share[i];
+        const int end = int(std::llround(double(running) * available / double(std::max(total, 1LL))));
+        m_header->resizeSection(visible[i], std::max(end - placed, m_header->minimumSectionSize()));
+        placed = end;
+    }
+    m_fitting = false;
+    updateFooter();
+}
+
 void DataGrid::onSectionResized(int logical, int, int newSize)
 {
     if (m_fitting || !m_fit) {
         updateFooter();
         return;
     }
+    m_widthsByHand = true;
     // The operator dragged a border: the columns after the dragged one give
     // or take the difference (or those before it, for the last column).
     const int available = m_view->viewport()->width();
@@ -542,6 +783,7 @@ void DataGrid::applyLayout(const GridLayoutIni::GridLayout &layout)
         return;
     // Widths go in as saved, and only then are scaled to the grid's width.
     m_fitting = true;
+    m_widthsByHand = true;
     // Target position, "moved" flag, logical. Where two columns claim one
     // place, the one the layout moves there wins and the other gives way.
     std::vector<std::tuple<int, int, int>> positions;

@@ -47,6 +47,14 @@ public:
     GridFooter(QTableView *view, QWidget *parent);
     // What the footer shows under the column ("" for nothing).
     QString text(int column) const;
+    // The column's titles, group first, as a screen reader names its cell:
+    // "进货 数量".
+    QString columnCaption(int column) const;
+    // The visible columns with something in the footer, in screen order.
+    std::vector<int> shownColumns() const;
+    // The column's cell in footer coordinates, lined up with the viewport's
+    // columns as they are scrolled.
+    QRect cellRect(int column) const;
     QSize sizeHint() const override;
 
 protected:
@@ -87,6 +95,13 @@ public:
     void setFitToWidth(bool fit);
     bool fitToWidth() const { return m_fit; }
     void fitColumns();
+    // Widths from the rows held now: text columns first get the room their
+    // longest text and title need (at most a third of the width each),
+    // number and date columns at least theirs so that no number is cut, and
+    // what is left is shared in proportion to those needs. Does nothing once
+    // the widths were set by hand (a dragged border or a restored layout),
+    // or when the grid is not fitted to its width.
+    void fitColumnsToContents();
 
     void setSortMark(int column, SortMark mark);
     SortMark sortMark(int column) const;
@@ -125,6 +140,7 @@ private:
     GridFooter *m_footer;
     bool m_fit = true;
     bool m_fitting = false;
+    bool m_widthsByHand = false;
     int m_rowHeight = 0;
     int m_rowLines = 0;
     // Per column: widths of hidden columns, and the layout values the grid

@@ -300,6 +300,17 @@ private slots:
         QTest::newRow("blank price") << "purchasePrice" << "" << int(StockInBox::PurchasePrice) << "进货单价必须输入！";
         QTest::newRow("no date") << "date" << "" << int(StockInBox::Date) << "入库日期必须输入";
         QTest::newRow("bad date") << "date" << "2016-02-30" << int(StockInBox::Date) << "入库日期";
+        QTest::newRow("negative quantity") << "quantity" << "-3" << int(StockInBox::Quantity) << "数量“-3”不能为负数";
+        QTest::newRow("negative price") << "purchasePrice" << "-0.5" << int(StockInBox::PurchasePrice)
+                                        << "进货单价“-0.5”不能为负数";
+        QTest::newRow("negative sale price") << "salePrice" << "-1" << int(StockInBox::SalePrice)
+                                             << "销售单价“-1”不能为负数";
+        QTest::newRow("price at the bound") << "purchasePrice" << "1000000000000" << int(StockInBox::PurchasePrice)
+                                            << "进货单价“1000000000000”超出允许的范围";
+        QTest::newRow("quantity of 201 digits") << "quantity" << "1" + QString(200, QLatin1Char('0'))
+                                                << int(StockInBox::Quantity) << "超出允许的范围";
+        QTest::newRow("sold beyond the bound") << "soldQuantity" << "-1000000000000" << int(StockInBox::SoldQuantity)
+                                               << "销售数量“-1000000000000”超出允许的范围";
     }
     void refusedStockInNamesTheBoxAndWritesNothing()
     {
@@ -392,6 +403,61 @@ private slots:
         QVERIFY(!seen.purchasePrice && !seen.purchaseAmount && !seen.stockValue);
         QCOMPARE(store.hiddenFields(), (QStringList{"1", "3", "8"}));
         QCOMPARE(*store.findStored(id)->purchasePrice, 2.0);
+    }
+
+    // Each box within the bound, yet their product or difference beyond it:
+    // refused as well, naming a box that takes part.
+    void derivedValuesBeyondTheBoundWriteNothing_data()
+    {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("sold");
+        QTest::addColumn<QString>("message");
+        const QString digits201 = "1" + QString(200, QLatin1Char('0'));
+        QTest::newRow("infinite product") << digits201 << digits201 << "0" << "超出允许的范围";
+        QTest::newRow("purchase amount") << "1000000" << "1000000" << "0" << "进货金额超出允许的范围";
+        QTest::newRow("stock after many returns") << "0" << "999999999999" << "-999999999999" << "库存数量超出允许的范围";
+    }
+    void derivedValuesBeyondTheBoundWriteNothing()
+    {
+        QFETCH(QString, price);
+        QFETCH(QString, quantity);
+        QFETCH(QString, sold);
+        QFETCH(QString, message);
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
+        // A change takes the sold quantity from the row itself.
+        GoodsRecord stored = row(QStringLiteral("扳手"), 10, 10);
+        stored.soldQuantity = sold.toDouble();
+        const qint64 id = shop.seedGoods(stored);
+        const GoodsRecord before = *store.find(id);
+        StockInBoxes b = boxes(QStringLiteral("扳手"), price, quantity);
+        b.soldQuantity = sold;
+
+        const StockInCheck changed = store.changeStockIn(id, b);
+        QVERIFY(!changed.ok());
+        QVERIFY2(changed.error.contains(message), qPrintable(changed.error));
+        QVERIFY(changed.box == StockInBox::PurchasePrice || changed.box == StockInBox::Quantity);
+        QCOMPARE(*store.find(id), before);
+        if (sold == QLatin1String("0")) {
+            QVERIFY(!store.addStockIn(b).ok());
+            QCOMPARE(rowCount(*db), 1);
+        }
+    }
+
+    void valuesJustUnderTheBoundAreStored()
+    {
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        Database *db = &shop.db();
+        GoodsStore &store = shop.goods();
+        StockInBoxes b = boxes(QStringLiteral("金条"), QStringLiteral("999999999999.99"), QStringLiteral("0.5"));
+        b.salePrice = QStringLiteral("999999999999.99");
+        const StockInCheck added = store.addStockIn(b);
+        QVERIFY2(added.ok(), qPrintable(added.error));
+        QCOMPARE(*store.find(added.record->id)->purchasePrice, 999999999999.99);
+        QVERIFY(store.addStockIn(boxes(QStringLiteral("赠品"), QStringLiteral("0"), QStringLiteral("0"))).ok());
+        QCOMPARE(rowCount(*db), 2);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "widgets/SpinLineEdit.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,6 +95,27 @@ private slots:
         f.panel.quantityBox()->clear();
         QTest::keyClicks(f.panel.quantityBox(), QStringLiteral("2a.5b"));
         QCOMPARE(f.panel.quantityBox()->text(), QStringLiteral("2.5"));
+    }
+
+    // A paste or a drop meets the rule the keys meet.
+    void pastedLettersAndSignsStayOut()
+    {
+        Fixture f;
+        f.panel.openForNew();
+        for (QLineEdit *box : {f.panel.purchasePriceBox(), f.panel.quantityBox(), f.panel.salePriceBox()}) {
+            box->setText(QStringLiteral("3"));
+            for (const char *pasted : {"4x", "-4", "1e5", " 4"}) {
+                QGuiApplication::clipboard()->setText(QString::fromLatin1(pasted));
+                box->end(false);
+                box->paste();
+                QCOMPARE(box->text(), QStringLiteral("3"));
+                box->insert(QString::fromLatin1(pasted));
+                QCOMPARE(box->text(), QStringLiteral("3"));
+            }
+            QGuiApplication::clipboard()->setText(QStringLiteral(".5"));
+            box->paste();
+            QCOMPARE(box->text(), QStringLiteral("3.5"));
+        }
     }
 
     void changeRecountsStockAndAsksFirst()

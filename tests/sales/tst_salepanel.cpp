@@ -18,6 +18,8 @@
 #include "widgets/PasswordBox.h"
 #include "widgets/SuccessNotice.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,6 +181,65 @@ private slots:
         QCOMPARE(shop.settings.read(QStringLiteral("danhao")), QStringLiteral("7"));
         QCOMPARE(shop.slip()->model()->rowCount(), 1);
         QCOMPARE(shop.slip()->totalBox()->text(), QStringLiteral("16"));
+    }
+
+    // A screen reader finds each of the row's values by its caption and
+    // reads the value, as it does for the stock box.
+    void rowValuesReadAsCaptionAndValue()
+    {
+        Till shop;
+        const qint64 id = shop.addGoods(QStringLiteral("可乐"), 3.5, 8, 10, 80, 5, 17.5);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        const std::pair<QWidget *, const char *> shown[] = {
+            {p->nameLabel(), "商品名称：|可乐"}, {p->specificationLabel(), "规格型号：|500ml"},
+            {p->codeLabel(), "商品编码：|690可乐"}, {p->categoryLabel(), "类 别：|饮料"},
+            {p->suggestedPriceLabel(), "建议销售价：|8"}, {p->stockBox(), "库存数量：|5"}};
+        for (auto [widget, expected] : shown) {
+            QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY(a11y);
+            QCOMPARE(a11y->text(QAccessible::Name) + QLatin1Char('|') + a11y->text(QAccessible::Value),
+                     QString::fromUtf8(expected));
+            QVERIFY(!a11y->state().focusable || widget == p->stockBox());
+        }
+    }
+
+    // A paste, a drop or an automation client's text meets the rule the keys
+    // meet: digits and the point, and a leading minus in the quantity box
+    // (the "退" button puts it there).
+    void pastedTextMeetsTheKeyRule()
+    {
+        Till shop;
+        const qint64 id = shop.addGoods(QStringLiteral("可乐"), 3.5, 8, 10, 80, 5, 17.5);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        for (QLineEdit *box : {p->priceBox(), p->discountBox(), p->quantityBox(), p->arrearsBox()}) {
+            const QString before = box->text();
+            QGuiApplication::clipboard()->setText(QStringLiteral("12abc"));
+            box->end(false);
+            box->paste();
+            QCOMPARE(box->text(), before);
+            box->insert(QStringLiteral("1e5")); // what a drop inserts
+            QCOMPARE(box->text(), before);
+            // An automation client setting the value.
+            QAccessible::queryAccessibleInterface(box)->setText(QAccessible::Value, QStringLiteral("9 9"));
+            QCOMPARE(box->text(), before);
+            QGuiApplication::clipboard()->setText(QStringLiteral("5.5"));
+            box->selectAll();
+            box->paste();
+            QCOMPARE(box->text(), QStringLiteral("5.5"));
+        }
+        shop.typeInto(p->quantityBox(), QStringLiteral("2"));
+        p->returnButton()->click();
+        QTest::keyClicks(p->quantityBox(), QStringLiteral("5"));
+        QCOMPARE(p->quantityBox()->text(), QStringLiteral("-25"));
+        const QString price = p->priceBox()->text();
+        QGuiApplication::clipboard()->setText(QStringLiteral("-1"));
+        p->priceBox()->selectAll();
+        p->priceBox()->paste();
+        QCOMPARE(p->priceBox()->text(), price);
     }
 
     void discountReturnAndRounding()

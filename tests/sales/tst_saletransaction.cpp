@@ -178,6 +178,23 @@ private slots:
         QTest::newRow("empty arrears") << "8" << "2" << " " << ok << "欠款金额必须输入！";
         QTest::newRow("date mask") << "8" << "2" << "0" << "    -  -  " << "销售日期必须输入";
         QTest::newRow("bad date") << "8" << "2" << "0" << "2024-02-30" << "销售日期“2024-02-30”不是有效的日期";
+        QTest::newRow("negative price") << "-8" << "2" << "0" << ok << "实际销售价“-8”不能为负数";
+        QTest::newRow("negative arrears") << "8" << "2" << "-1" << ok << "欠款金额“-1”不能为负数";
+        const QString huge = "1" + QString(300, QLatin1Char('0'));
+        QTest::newRow("return of 10^300") << "8" << "-" + huge << "0" << ok
+                                          << "销售数量“-" + huge + "”超出允许的范围，请重新输入";
+        const QString digits201 = "1" + QString(200, QLatin1Char('0'));
+        QTest::newRow("price of 201 digits") << digits201 << "2" << "0" << ok
+                                             << "实际销售价“" + digits201 + "”超出允许的范围，请重新输入";
+        QTest::newRow("price at the bound") << "1000000000000" << "1" << "0" << ok
+                                            << "实际销售价“1000000000000”超出允许的范围，请重新输入";
+        QTest::newRow("arrears at the bound") << "8" << "1" << "1000000000000" << ok
+                                              << "欠款金额“1000000000000”超出允许的范围，请重新输入";
+        // Each box within the bound, the product beyond it.
+        QTest::newRow("amount") << "999999999999" << "2" << "0" << ok
+                                << "销售金额超出允许的范围，请检查实际销售价和销售数量";
+        QTest::newRow("stock after a return") << "0" << "-999999999999" << "0" << ok
+                                              << "库存数量超出允许的范围，请检查实际销售价和销售数量";
     }
     void refusedBeforeAnyWrite()
     {
@@ -195,6 +212,28 @@ private slots:
         QCOMPARE(goodsValues(*m_db, m_id), (QList<double>{10, 80, 5, 17.5}));
         QCOMPARE(lineCount(*m_db), 0);
         QVERIFY(!m_db->inTransaction());
+    }
+
+    void valuesJustUnderTheBoundAreSold()
+    {
+        SaleInput in = sale(m_id, QStringLiteral("999999999999.99"), QStringLiteral("0.5"));
+        in.arrears = QStringLiteral("999999999999.99");
+        const SaleResult r = confirmSale(*m_db, in);
+        QVERIFY2(r.ok, qPrintable(r.message));
+        QCOMPARE(r.amount, 499999999999.995);
+        QCOMPARE(goodsValues(*m_db, m_id), (QList<double>{10.5, 500000000079.995, 4.5, 15.75}));
+    }
+
+    // A row the earlier fault left with a huge stock: selling from it must
+    // not carry the value on.
+    void storedValueBeyondTheBoundIsNotCarriedOn()
+    {
+        const qint64 id = addGoods(*m_db, {3.5, 8, 0, 0, 1e300, 0});
+        const SaleResult r = confirmSale(*m_db, sale(id, QStringLiteral("8"), QStringLiteral("1")));
+        QVERIFY(!r.ok);
+        QVERIFY2(r.message.contains(QStringLiteral("超出允许的范围")), qPrintable(r.message));
+        QCOMPARE(goodsValues(*m_db, id), (QList<double>{0, 0, 1e300, 0}));
+        QCOMPARE(lineCount(*m_db), 0);
     }
 
     void goodsRowProblemsRefused()

@@ -4,6 +4,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <QAccessible>
 #include <QDate>
 #include <QFile>
 #include <QSignalSpy>
@@ -135,6 +136,72 @@ private slots:
         QVERIFY(align(4) & Qt::AlignRight);
         QVERIFY(align(5) & Qt::AlignRight);
         QVERIFY(align(12) & Qt::AlignHCenter);
+    }
+
+    // A screen reader reaches each footer value by its column's titles, in
+    // the order the columns stand, hidden columns left out.
+    void footerValuesAreReadWithTheirColumn()
+    {
+        GridModel model(goodsColumns());
+        DataGrid grid;
+        grid.setGridName(QStringLiteral("商品列表"));
+        grid.setModel(&model);
+        model.setRows(goodsRows(model, {{"甲", 0.1, 2, 1}, {"乙", 0.2, 3.333, 2.5}}));
+        grid.hideColumn(QStringLiteral("3"));
+        grid.header()->moveSection(grid.header()->visualIndex(10), 0);
+        grid.resize(900, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+
+        QAccessibleInterface *footer = QAccessible::queryAccessibleInterface(grid.footer());
+        QVERIFY(footer);
+        QCOMPARE(footer->text(QAccessible::Name), QStringLiteral("商品列表合计"));
+        QStringList read;
+        for (int i = 0; i < footer->childCount(); ++i) {
+            QAccessibleInterface *cell = footer->child(i);
+            QVERIFY(cell && cell->isValid());
+            QCOMPARE(cell->parent(), footer);
+            QCOMPARE(footer->indexOfChild(cell), i);
+            QVERIFY(cell->rect().isValid());
+            QAccessibleTextInterface *text = cell->textInterface();
+            QVERIFY(text);
+            QCOMPARE(text->text(0, text->characterCount()), cell->text(QAccessible::Value));
+            read << cell->text(QAccessible::Name) + QLatin1Char('=') + cell->text(QAccessible::Value);
+        }
+        QCOMPARE(read, (QStringList{"存货 数量=3.5", "商品信息 名称=总计", "进货 数量=0.3", "销售 数量=0",
+                                    "销售 金额=0", "存货 金额=0"}));
+    }
+
+    // The proportional shares cut a long name while the number columns have
+    // room to spare; fitted to the contents, the name shows whole and so does
+    // every number.
+    void textColumnsGetTheirContentFirst()
+    {
+        GridModel model(goodsColumns());
+        DataGrid grid;
+        grid.setModel(&model);
+        grid.resize(1100, 300);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const QString name = QStringLiteral("康师傅红烧牛肉面（五连包）");
+        model.setRows(goodsRows(model, {{name, 12345.5, 3.25, 1234567.125}, {"乙", 2, 3, 4}}));
+        const QFontMetrics metrics = grid.view()->fontMetrics();
+        const auto fits = [&](int column, const QString &text) {
+            return grid.columnWidth(column) >= metrics.horizontalAdvance(text) + 6;
+        };
+        QVERIFY(!fits(0, name)); // as the shares left it
+
+        grid.fitColumnsToContents();
+        QVERIFY2(fits(0, name), qPrintable(QString::number(grid.columnWidth(0))));
+        for (int column : {4, 5, 6, 10})
+            QVERIFY2(fits(column, model.displayText(0, column)), qPrintable(model.displayText(0, column)));
+        QCOMPARE(visibleWidth(grid), grid.view()->viewport()->width());
+
+        // A border the operator dragged is kept.
+        grid.header()->resizeSection(0, 60);
+        const int dragged = grid.columnWidth(0);
+        grid.fitColumnsToContents();
+        QCOMPARE(grid.columnWidth(0), dragged);
     }
 
     void footerFollowsEveryChangeOfRows()
