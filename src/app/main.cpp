@@ -52,7 +52,9 @@ int main(int argc, char *argv[])
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quollin进销存"));
+    // The taskbar names the program after its desktop entry ("Quollin进销存").
+    // No application display name: Qt would append it to every window title.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quollin"));
 
     const StartupOptions options = StartupOptions::parse(app->arguments());
     if (!options.error.isEmpty()) {
