@@ -1,12 +1,15 @@
 #include "app/DesktopEntry.h"
 #include "app/StartupOptions.h"
 #include "app/TMainForm.h"
+#include "core/EngineMessage.h"
 #include "core/SettingsStore.h"
 #include "core/Shop.h"
 #include "core/ShopDatabase.h"
 #include "widgets/MessageBoxPrompter.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 
 #include <cstdio>
@@ -50,7 +53,9 @@ int main(int argc, char *argv[])
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quollin进销存"));
+    // The taskbar names the program after its desktop entry ("Quollin进销存").
+    // No application display name: Qt would append it to every window title.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quollin"));
 
     const StartupOptions options = StartupOptions::parse(app->arguments());
     if (!options.error.isEmpty()) {
@@ -58,11 +63,20 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    const QString shownPath = QDir::toNativeSeparators(options.databasePath);
+    if (!options.mayCreateDatabase && !QFileInfo::exists(options.databasePath)) {
+        reportFatal(QStringLiteral("数据库文件不存在：%1\n如果要在这里建立新的数据库，请加上 --new 启动程序。").arg(shownPath),
+                    onScreen);
+        return 1;
+    }
     std::unique_ptr<Database> db;
     try {
-        db = ShopDatabase::open(options.databasePath);
+        db = ShopDatabase::open(options.databasePath, options.mayCreateDatabase ? ShopDatabase::IfMissing::Create
+                                                                                : ShopDatabase::IfMissing::Refuse);
     } catch (const DbError &e) {
-        reportFatal(QStringLiteral("无法打开数据库 %1：%2").arg(options.databasePath, e.message()), onScreen);
+        const QString reason = engineMessage(e);
+        reportFatal(reason.contains(shownPath) ? reason : QStringLiteral("无法打开数据库 %1：%2").arg(shownPath, reason),
+                    onScreen);
         return 1;
     }
     if (!onScreen) {

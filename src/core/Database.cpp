@@ -11,6 +11,13 @@ DbError::DbError(const QString &message, int code)
 {
 }
 
+DbError DbError::technical(const QString &detail, int extendedCode)
+{
+    DbError error(detail, extendedCode);
+    error.m_technical = true;
+    return error;
+}
+
 // ---------------------------------------------------------------- Statement
 
 Statement::Statement(Database *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
@@ -45,7 +52,7 @@ int Statement::parameterIndex(const char *name) const
 {
     int index = sqlite3_bind_parameter_index(m_stmt, name);
     if (index == 0)
-        throw DbError(QStringLiteral("statement has no parameter %1").arg(QLatin1String(name)));
+        throw DbError::technical(QStringLiteral("statement has no parameter %1").arg(QLatin1String(name)), SQLITE_MISUSE);
     return index;
 }
 
@@ -138,7 +145,7 @@ int Statement::columnIndex(const char *name) const
     }
     const auto it = m_columns.constFind(QByteArray::fromRawData(name, int(qstrlen(name))));
     if (it == m_columns.constEnd())
-        throw DbError(QStringLiteral("no such column in result: %1").arg(QLatin1String(name)));
+        throw DbError::technical(QStringLiteral("no such column in result: %1").arg(QLatin1String(name)), SQLITE_MISUSE);
     return it.value();
 }
 
@@ -181,9 +188,17 @@ Database::Database(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)
 
 Database::~Database() { sqlite3_close_v2(m_db); }
 
+// The extended code when the connection's last error is the one at hand (it
+// is not while extended codes are still off, at open).
+static int extendedCode(sqlite3 *db, int rc)
+{
+    const int extended = sqlite3_extended_errcode(db);
+    return (extended & 0xff) == (rc & 0xff) ? extended : rc;
+}
+
 void Database::fail(int rc) const
 {
-    throw DbError(QString::fromUtf8(sqlite3_errmsg(m_db)), rc);
+    throw DbError::technical(QString::fromUtf8(sqlite3_errmsg(m_db)), extendedCode(m_db, rc));
 }
 
 std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &key, OpenMode mode)
@@ -191,6 +206,15 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
     const bool exists = QFileInfo::exists(path);
     if (!exists && mode == OpenMode::ExistingOnly)
         throw DbError(QStringLiteral("数据库文件不存在：%1").arg(path), SQLITE_CANTOPEN);
+#ifdef Q_OS_UNIX
+    // The engine keeps its journal (-wal, -shm, -journal) beside the file. A
+    // folder it cannot write to makes it fail later with a bare "unable to
+    // open database file". (On Windows a folder's read-only mark means
+    // something else, so the engine's own error stands there.)
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isWritable())
+        throw DbError(QStringLiteral("数据库文件所在的文件夹不能写入：%1").arg(folder), SQLITE_READONLY);
+#endif
 
     // The connection is used from the thread that opened it only: no engine
     // lock around each call (a list of 100,000 rows makes millions of them).
@@ -202,24 +226,30 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
     std::unique_ptr<Database> db(new Database(raw, path));
     if (rc != SQLITE_OK) {
         if (!raw)
-            throw DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+            throw DbError::technical(QString::fromUtf8(sqlite3_errstr(rc)), rc);
         db->fail(rc);
     }
     sqlite3_extended_result_codes(raw, 1);
+    // The engine falls back to reading only when it may not write the file.
+    // Refuse before the first read: reading a write-ahead-log file creates its
+    // -shm and -wal, which would be left behind with the file's read-only
+    // mode and keep the file from opening once it is writable again.
+    if (exists && sqlite3_db_readonly(raw, "main") == 1)
+        throw DbError(QStringLiteral("数据库文件只能读不能写：%1").arg(path), SQLITE_READONLY);
 
     if (sqlite3_key(raw, key.constData(), int(key.size())) != SQLITE_OK)
         db->fail(sqlite3_errcode(raw));
     // Pages are decrypted each time they enter the engine's cache and the
     // operating system's cache cannot help with ciphertext: keep a large one.
     db->execScript(QStringLiteral("PRAGMA cache_size=-65536"));
+    // Another copy of the program holds the write lock for milliseconds (one
+    // sale, one log row). Five seconds covers a slow disk; past that a write
+    // fails with SQLITE_BUSY and the window says the file is in use.
     sqlite3_busy_timeout(raw, 5000);
 
     // Prove the key before anything can write: a garbage file or a wrong key
     // fails here with "file is not a database" and the file stays untouched.
     db->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).exec();
-
-    if (exists && sqlite3_db_readonly(raw, "main") == 1)
-        throw DbError(QStringLiteral("数据库文件只能读不能写：%1").arg(path), SQLITE_READONLY);
 
     return db;
 }
@@ -250,7 +280,7 @@ void Database::execScript(const QString &sql)
     if (rc != SQLITE_OK) {
         const QString message = error ? QString::fromUtf8(error) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_free(error);
-        throw DbError(message, rc);
+        throw DbError::technical(message, extendedCode(m_db, rc));
     }
 }
 

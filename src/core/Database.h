@@ -14,17 +14,29 @@ struct sqlite3_stmt;
 
 namespace quollin {
 
-// A failure of the database engine, carrying the engine's own message so that
-// a window can show it as it stands.
+// A failure at the database: either the engine reported it (its extended
+// result code and its own English words) or this program refused something
+// itself. engineMessage() (core/EngineMessage.h) words either for the screen.
 class DbError : public std::runtime_error {
 public:
+    // Our own refusal, worded for the shop owner; code is an engine result
+    // code that says what kind of fault it is (SQLITE_READONLY, ...), or 0.
     explicit DbError(const QString &message, int code = 0);
+    // A failure in the engine's own words (or a fault in the calling code),
+    // with the engine's extended result code: meant for support, so a window
+    // puts a sentence of its own in front of it.
+    static DbError technical(const QString &detail, int extendedCode);
+
     QString message() const { return m_message; }
+    // The extended result code; its low byte is the primary code.
     int code() const { return m_code; }
+    int primaryCode() const { return m_code & 0xff; }
+    bool isTechnical() const { return m_technical; }
 
 private:
     QString m_message;
     int m_code;
+    bool m_technical = false;
 };
 
 class Database;
@@ -103,7 +115,10 @@ public:
 
     // Opens the file with the given key. A file that is not a database, or that
     // the key does not open, is refused with the engine's message and left as
-    // it was: nothing is written before the key has been proven right.
+    // it was: nothing is written before the key has been proven right. A file
+    // or folder this run may not write to is refused (SQLITE_READONLY) before
+    // the engine reads anything, because reading a write-ahead-log file makes
+    // the engine create its -shm and -wal files beside it.
     static std::unique_ptr<Database> open(const QString &path, const QByteArray &key,
                                           OpenMode mode = OpenMode::ExistingOnly);
     ~Database();

@@ -3,6 +3,8 @@
 #include "core/PasswordHash.h"
 #include "core/Schema.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,10 +41,12 @@ void createAt(const QString &path)
 
 } // namespace
 
-std::unique_ptr<Database> open(const QString &path)
+std::unique_ptr<Database> open(const QString &path, IfMissing ifMissing)
 {
     if (QFileInfo::exists(path))
         return openExisting(path);
+    if (ifMissing == IfMissing::Refuse)
+        throw DbError(QStringLiteral("数据库文件不存在：%1").arg(QDir::toNativeSeparators(path)), SQLITE_CANTOPEN);
 
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))

@@ -16,10 +16,15 @@ inline constexpr const char *kKey = "kvrmqt-zpw";
 inline const QString kSuperAdministrator = QStringLiteral("超级管理员");
 inline const QString kInitialPassword = QStringLiteral("582");
 
-// Opens the shop's file. A missing file is created, complete with the schema
-// and the super administrator; it appears under its name only once it is
-// whole. An existing file that cannot be opened or is not ours is refused with
-// a DbError and left exactly as it was.
-std::unique_ptr<Database> open(const QString &path);
+enum class IfMissing { Create, Refuse };
+
+// Opens the shop's file. A missing file is created (with its folders),
+// complete with the schema and the super administrator; it appears under its
+// name only once it is whole. With IfMissing::Refuse a missing file is refused
+// instead and nothing is created: a mistyped path or an unmounted data folder
+// must not look like a shop whose data is gone. An existing file that cannot
+// be opened or is not ours is refused with a DbError and left exactly as it
+// was.
+std::unique_ptr<Database> open(const QString &path, IfMissing ifMissing = IfMissing::Create);
 
 } // namespace quollin::ShopDatabase

@@ -11,11 +11,10 @@ namespace {
 
 QWidget *dialogParent() { return QApplication::activeWindow(); }
 
-QString applicationCaption()
-{
-    const QString name = QGuiApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Quollin进销存") : name;
-}
+// Not QGuiApplication::applicationDisplayName(): it is left unset (Qt would
+// append it to every window title), and unset it answers the application
+// name "jxc".
+QString applicationCaption() { return QStringLiteral("Quollin进销存"); }
 
 // Builds a box whose buttons read in Chinese and whose accessible name is its
 // text.

@@ -1,19 +1,96 @@
 #include "core/Database.h"
 #include "core/DistinctValues.h"
+#include "core/EngineMessage.h"
+#include "core/OperatorLog.h"
 #include "core/ShopDatabase.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
+
+#include <functional>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quollin;
 using quollin::test::TestEnvironment;
 using quollin::test::fileBytes;
 
+// The engine's primary result codes these tests look for.
+constexpr int kBusy = 5;
+constexpr int kReadOnly = 8;
+constexpr int kCantOpen = 14;
+constexpr int kNotADatabase = 26;
+
 class DatabaseTest : public QObject {
     Q_OBJECT
 
 private:
+    static QStringList companionsOf(const QString &path)
+    {
+        QStringList found;
+        for (const char *suffix : {"-wal", "-shm", "-journal"})
+            if (QFile::exists(path + QLatin1String(suffix)))
+                found << QLatin1String(suffix);
+        return found;
+    }
+
+    // Root writes to any file whatever its mode says, so a read-only file
+    // proves nothing when the tests run as root (as they do on the build
+    // machine). There the steps run in a child process that has become the
+    // unprivileged user "nobody", owner of the test folder. The steps return
+    // what went wrong, or nothing.
+    static QString asOrdinaryUser(const QString &folder, const std::function<QString()> &steps)
+    {
+        if (::geteuid() != 0)
+            return steps();
+        constexpr uid_t kNobody = 65534;
+        const QByteArray local = QFile::encodeName(folder);
+        if (::chown(local.constData(), kNobody, kNobody) != 0)
+            return QStringLiteral("cannot hand the folder to nobody");
+        for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            if (::chown(QFile::encodeName(entry.filePath()).constData(), kNobody, kNobody) != 0)
+                return QStringLiteral("cannot hand %1 to nobody").arg(entry.fileName());
+        int channel[2];
+        if (::pipe(channel) != 0)
+            return QStringLiteral("no pipe");
+        const pid_t child = ::fork();
+        if (child < 0)
+            return QStringLiteral("no child process");
+        if (child == 0) {
+            ::close(channel[0]);
+            QByteArray report;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                report = "cannot become nobody";
+            else if (::access(local.constData(), R_OK | W_OK | X_OK) != 0)
+                report = "SKIP: the test folder lies out of nobody's reach";
+            else
+                report = steps().toUtf8();
+            for (qsizetype done = 0; done < report.size();) {
+                const ssize_t n = ::write(channel[1], report.constData() + done, size_t(report.size() - done));
+                if (n <= 0)
+                    break;
+                done += n;
+            }
+            ::_exit(0);
+        }
+        ::close(channel[1]);
+        QByteArray report;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+            report.append(buffer, n);
+        ::close(channel[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return QStringLiteral("the child process died");
+        return QString::fromUtf8(report);
+    }
+
     static qint64 count(Database &db, const QString &table)
     {
         Statement q = db.prepare(QStringLiteral("SELECT count(*) FROM ") + table);
@@ -143,6 +220,127 @@ private slots:
         QCOMPARE(fileBytes(env.databasePath()), before);
         QVERIFY_THROWS_EXCEPTION(DbError, Database::open(env.path(QStringLiteral("missing.db")), QByteArray("k")));
         QVERIFY(!QFile::exists(env.path(QStringLiteral("missing.db"))));
+    }
+
+    void engineFailuresAreWordedInChineseWithTheEngineWordsAfter()
+    {
+        TestEnvironment env;
+        QFile file(env.databasePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("not a shop at all\n").repeated(300));
+        file.close();
+        try {
+            ShopDatabase::open(env.databasePath());
+            QFAIL("a foreign file must be refused");
+        } catch (const DbError &e) {
+            QCOMPARE(e.primaryCode(), kNotADatabase);
+            QVERIFY(e.isTechnical());
+            const QString shown = engineMessage(e);
+            QVERIFY2(shown.startsWith(QStringLiteral("这个文件不是本程序的数据库文件")), qPrintable(shown));
+            QVERIFY2(shown.endsWith(QStringLiteral("（") + e.message() + QStringLiteral("）")), qPrintable(shown));
+            QVERIFY2(e.message().contains(QLatin1String("not a database")), qPrintable(e.message()));
+        }
+
+        // Extended codes keep their family; our own refusals stand as worded.
+        QCOMPARE(engineMessage(DbError::technical(QStringLiteral("database is locked"), kBusy | (2 << 8))),
+                 QStringLiteral("数据库文件正被其他程序使用，请关闭其他程序后再试。（database is locked）"));
+        QCOMPARE(engineSentence(kCantOpen), engineSentence(kCantOpen | (1 << 8)));
+        QVERIFY(engineSentence(11) != engineSentence(kCantOpen)); // corrupt
+        const DbError own(QStringLiteral("数据库文件中没有表 data。"));
+        QCOMPARE(engineMessage(own), QStringLiteral("数据库文件中没有表 data。"));
+    }
+
+    void signInLogOnALockedFileFailsWithTheLockReported()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        auto other = Database::open(env.databasePath(), QByteArray(ShopDatabase::kKey));
+        {
+            Transaction hold(*other); // another copy of the program is writing
+            try {
+                OperatorLog(*db).recordSignIn(ShopDatabase::kSuperAdministrator, QDateTime::currentDateTime());
+                QFAIL("a sign-in must not be logged past another writer's lock");
+            } catch (const DbError &e) {
+                QCOMPARE(e.primaryCode(), kBusy);
+                const QString shown = engineMessage(e);
+                QVERIFY2(shown.startsWith(QStringLiteral("数据库文件正被其他程序使用")), qPrintable(shown));
+                QVERIFY2(shown.contains(QLatin1String("database is locked")), qPrintable(shown));
+            }
+        }
+        Statement rows = db->prepare(QStringLiteral("SELECT count(*) FROM rz"));
+        QVERIFY(rows.next());
+        QCOMPARE(rows.integer(0), 0);
+        // Once the other writer is done the log takes the row.
+        QVERIFY(OperatorLog(*db).recordSignIn(ShopDatabase::kSuperAdministrator, QDateTime::currentDateTime()) > 0);
+    }
+
+    void missingFileIsCreatedOnlyWhenAskedFor()
+    {
+        TestEnvironment env;
+        const QString path = env.path(QStringLiteral("unmounted/shop/data.db"));
+        try {
+            ShopDatabase::open(path, ShopDatabase::IfMissing::Refuse);
+            QFAIL("a missing file must be refused");
+        } catch (const DbError &e) {
+            QCOMPARE(e.primaryCode(), kCantOpen);
+            QVERIFY2(engineMessage(e).contains(path), qPrintable(engineMessage(e)));
+        }
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("unmounted"))));
+
+        ShopDatabase::open(path, ShopDatabase::IfMissing::Create).reset();
+        QVERIFY(QFileInfo::exists(path));
+        ShopDatabase::open(path, ShopDatabase::IfMissing::Refuse).reset(); // now it is there
+    }
+
+    void readOnlyFileOrFolderIsRefusedAndLeavesNothingBehind_data()
+    {
+        QTest::addColumn<bool>("folderOnly");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+    void readOnlyFileOrFolderIsRefusedAndLeavesNothingBehind()
+    {
+        QFETCH(bool, folderOnly);
+        TestEnvironment env;
+        const QString path = env.databasePath();
+        const QString folder = QFileInfo(path).absolutePath();
+        ShopDatabase::open(path).reset();
+        QVERIFY(companionsOf(path).isEmpty());
+        const QByteArray before = fileBytes(path);
+
+        const QString failure = asOrdinaryUser(folder, [&]() -> QString {
+            const QString target = folderOnly ? folder : path;
+            const QByteArray local = QFile::encodeName(target);
+            if (::chmod(local.constData(), folderOnly ? 0555 : 0444) != 0)
+                return QStringLiteral("chmod failed");
+            try {
+                ShopDatabase::open(path).reset();
+                return QStringLiteral("a read-only %1 was accepted").arg(folderOnly ? "folder" : "file");
+            } catch (const DbError &e) {
+                if (e.primaryCode() != kReadOnly)
+                    return QStringLiteral("refused with code %1: %2").arg(e.code()).arg(engineMessage(e));
+                if (!engineMessage(e).contains(target))
+                    return QStringLiteral("the refusal does not name %1: %2").arg(target, engineMessage(e));
+            }
+            if (!companionsOf(path).isEmpty())
+                return QStringLiteral("left behind: ") + companionsOf(path).join(QLatin1Char(' '));
+            if (fileBytes(path) != before)
+                return QStringLiteral("the file changed");
+
+            // Writable again, the file opens as before.
+            if (::chmod(local.constData(), folderOnly ? 0755 : 0644) != 0)
+                return QStringLiteral("chmod back failed");
+            try {
+                auto db = ShopDatabase::open(path);
+                db->execScript(QStringLiteral("INSERT INTO data (a) VALUES ('after')"));
+            } catch (const DbError &e) {
+                return QStringLiteral("writable again but refused: ") + engineMessage(e);
+            }
+            return {};
+        });
+        if (failure.startsWith(QLatin1String("SKIP: ")))
+            QSKIP(qPrintable(failure.mid(6)));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void distinctValuesListNullsFirstAndRefuseForeignNames()
