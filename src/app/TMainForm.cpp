@@ -4,6 +4,7 @@
 #include "app/Skins.h"
 #include "app/TAboutBox.h"
 #include "app/Tchhform.h"
+#include "core/EngineMessage.h"
 #include "core/DateText.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
@@ -230,7 +231,7 @@ void TMainForm::buildLayout()
             if (const auto row = m_shop.goods().find(id))
                 m_stockIn->prefill(*row);
         } catch (const DbError &e) {
-            m_prompter.information(e.message());
+            m_prompter.information(engineMessage(e));
         }
     });
     connect(&m_shop, &ShopContext::signedIn, this, &TMainForm::applyRestrictions);
@@ -393,7 +394,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     try {
         m_shop.recordClose();
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     m_help->close();
     event->accept();
@@ -443,7 +444,7 @@ void TMainForm::deleteGoods()
             return;
         }
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     showSuccess(QStringLiteral("删除数据成功..."));
@@ -456,7 +457,7 @@ void TMainForm::openSale(qint64 goodsId)
     try {
         m_sale->open(m_shop.goods().find(goodsId).value_or(GoodsRecord{}));
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 

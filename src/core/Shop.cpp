@@ -1,5 +1,6 @@
 #include "core/Shop.h"
 
+#include "core/EngineMessage.h"
 #include "core/ShopDatabase.h"
 
 #include <QDateTime>
@@ -33,7 +34,7 @@ Shop::SignIn Shop::signIn(const QString &name, const QString &password)
         setOperator(*stored);
     } catch (const DbError &e) {
         m_signInLogId = 0;
-        result.message = e.message();
+        result.message = engineMessage(e);
         return result;
     }
     result.ok = true;

@@ -1,5 +1,6 @@
 #include "goods/GoodsList.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
@@ -295,7 +296,7 @@ void GoodsList::refreshRow(qint64 goodsId)
             m_model->setRowValues(row, values);
         }
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     if (!found)
@@ -378,7 +379,7 @@ void GoodsList::refreshAll()
         setChoices(m_supplier, lists.suppliers);
         emit dropDownsRefilled(lists);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 
@@ -409,7 +410,7 @@ void GoodsList::query()
     try {
         show(GoodsQuery::condition(m_zeroStock, searchFromBoxes()), false);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 

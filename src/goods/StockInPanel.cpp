@@ -1,5 +1,6 @@
 #include "goods/StockInPanel.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
 #include "core/NumberText.h"
@@ -254,7 +255,7 @@ void StockInPanel::saveNew()
         if (!report(m_store.addStockIn(boxes())))
             return;
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     clearValues();
@@ -275,7 +276,7 @@ void StockInPanel::saveChange()
         if (!report(check))
             return;
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     hide();

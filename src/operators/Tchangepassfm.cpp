@@ -1,5 +1,6 @@
 #include "operators/Tchangepassfm.h"
 
+#include "core/EngineMessage.h"
 #include "core/Shop.h"
 #include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
@@ -72,7 +73,7 @@ Tchangepassfm::Tchangepassfm(Shop &shop, Prompter &prompter, QWidget *parent)
     try {
         setChoices(m_operator, m_accounts.sortedUserNames());
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     m_operator->setFocus();
 }
@@ -96,7 +97,7 @@ void Tchangepassfm::change()
         outcome = m_accounts.changePassword(m_operator->currentText(), TrimmedInput(m_oldPassword->text()),
                                             newPassword);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     switch (outcome) {

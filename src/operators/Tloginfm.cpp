@@ -1,5 +1,6 @@
 #include "operators/Tloginfm.h"
 
+#include "core/EngineMessage.h"
 #include "core/Shop.h"
 #include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
@@ -79,7 +80,7 @@ void Tloginfm::showEvent(QShowEvent *event)
     try {
         setChoices(m_name, m_shop.accounts().sortedUserNames());
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     m_name->setFocus();
     if (m_name->count() > 0)

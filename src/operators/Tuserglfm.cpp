@@ -1,5 +1,6 @@
 #include "operators/Tuserglfm.h"
 
+#include "core/EngineMessage.h"
 #include "core/Shop.h"
 #include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
@@ -148,7 +149,7 @@ void Tuserglfm::refillUsers()
         m_users->clear();
         m_users->addItems(names);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 
@@ -158,7 +159,7 @@ void Tuserglfm::signIn()
     try {
         right = m_accounts.verify(ShopDatabase::kSuperAdministrator, TrimmedInput(m_adminPassword->text()));
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     if (!right) {
@@ -209,7 +210,7 @@ void Tuserglfm::initialisePassword()
         else
             refuse(outcome);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 
@@ -220,7 +221,7 @@ void Tuserglfm::addUser()
     try {
         outcome = m_accounts.addUser(m_newName->text());
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     if (outcome == O::SuperAdministrator) {
@@ -256,7 +257,7 @@ void Tuserglfm::deleteUser()
                 refuse(outcome);
             }
         } catch (const DbError &e) {
-            m_prompter.information(e.message());
+            m_prompter.information(engineMessage(e));
             return;
         }
     }

@@ -1,5 +1,6 @@
 #include "sales/SaleDesk.h"
 
+#include "core/EngineMessage.h"
 #include "core/DateText.h"
 #include "core/TrimmedInput.h"
 
@@ -15,7 +16,7 @@ SaleResult SaleDesk::confirm(SaleInput input, RecordedSale::Origin origin)
     } catch (const DbError &e) {
         // The file is closed (a backup under way): nothing was written.
         result.refusal = SaleRefusal::Database;
-        result.message = e.message();
+        result.message = engineMessage(e);
         return result;
     }
     if (result.ok) {

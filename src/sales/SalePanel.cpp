@@ -1,5 +1,6 @@
 #include "sales/SalePanel.h"
 
+#include "core/EngineMessage.h"
 #include "core/DateText.h"
 #include "core/InputChecks.h"
 #include "core/NumberText.h"
@@ -262,7 +263,7 @@ void SalePanel::open(const GoodsRecord &row)
         try {
             highest = m_shop.slips().highestSerialOn(today);
         } catch (const DbError &e) {
-            m_prompter.information(e.message());
+            m_prompter.information(engineMessage(e));
         }
         m_serial.restartForDay(today, highest);
         m_shop.settings().setSerialDay(m_serial.countedDay());
@@ -450,7 +451,7 @@ void SalePanel::refillCustomers()
     try {
         setChoices(m_customer, m_shop.slips().customers());
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     m_customer->setCurrentIndex(-1);
     m_customer->setEditText(QString());
@@ -488,7 +489,7 @@ void SalePanel::slipNumberEdited()
         m_phone->setText(customer ? customer->phone : QString());
         m_remark->setText(customer ? customer->remark : QString());
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     refreshSlip();
 }
@@ -503,7 +504,7 @@ void SalePanel::customerEdited()
         m_address->setText(known ? known->address : QString());
         m_phone->setText(known ? known->phone : QString());
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "sales/SaleTransaction.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
 #include "core/NumberLimits.h"
@@ -190,7 +191,7 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
     } catch (const DbError &e) {
         result = SaleResult{};
         result.refusal = SaleRefusal::Database;
-        result.message = e.message();
+        result.message = engineMessage(e);
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "sales/SlipPanel.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
@@ -130,7 +131,7 @@ void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
     } catch (const DbError &e) {
         m_model->clear();
         m_total->setText(QStringLiteral("0"));
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     m_model->setFooterText(1, m_number);

@@ -2,6 +2,7 @@
 #include "core/DistinctValues.h"
 #include "core/EngineMessage.h"
 #include "core/OperatorLog.h"
+#include "core/ShopContext.h"
 #include "core/ShopDatabase.h"
 #include "support/TestEnvironment.h"
 
@@ -253,12 +254,13 @@ private slots:
     void signInLogOnALockedFileFailsWithTheLockReported()
     {
         TestEnvironment env;
-        auto db = ShopDatabase::open(env.databasePath());
+        ShopContext shop(ShopDatabase::open(env.databasePath()));
+        Database *db = &shop.db();
         auto other = Database::open(env.databasePath(), QByteArray(ShopDatabase::kKey));
         {
             Transaction hold(*other); // another copy of the program is writing
             try {
-                OperatorLog(*db).recordSignIn(ShopDatabase::kSuperAdministrator, QDateTime::currentDateTime());
+                OperatorLog(shop).recordSignIn(ShopDatabase::kSuperAdministrator, QDateTime::currentDateTime());
                 QFAIL("a sign-in must not be logged past another writer's lock");
             } catch (const DbError &e) {
                 QCOMPARE(e.primaryCode(), kBusy);
@@ -271,7 +273,7 @@ private slots:
         QVERIFY(rows.next());
         QCOMPARE(rows.integer(0), 0);
         // Once the other writer is done the log takes the row.
-        QVERIFY(OperatorLog(*db).recordSignIn(ShopDatabase::kSuperAdministrator, QDateTime::currentDateTime()) > 0);
+        QVERIFY(OperatorLog(shop).recordSignIn(ShopDatabase::kSuperAdministrator, QDateTime::currentDateTime()) > 0);
     }
 
     void missingFileIsCreatedOnlyWhenAskedFor()
