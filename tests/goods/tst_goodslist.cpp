@@ -203,6 +203,27 @@ private slots:
         shop.list.dropRow(last); // already gone: nothing changes
         QCOMPARE(shop.list.rowCount(), 2);
     }
+
+    // Backup and restore close the file and open it again: no window keeps
+    // the old connection, and the list reads the reopened file by itself.
+    void listFollowsTheFileClosedAndReopened()
+    {
+        ListShop shop;
+        shop.add("甲", "饮料", "1");
+        QCOMPARE(shop.list.rowCount(), 1);
+        shop.shop().closeDatabase();
+        QVERIFY_THROWS_EXCEPTION(DbError, shop.store.find(1));
+        shop.list.refreshAll(); // told, not crashed
+        QVERIFY(!shop.prompter.lastText().isEmpty());
+
+        // Meanwhile the file gains a row (a restored copy).
+        {
+            auto other = ShopDatabase::open(shop.env.databasePath());
+            other->execScript(QStringLiteral("INSERT INTO data (a, \"2\", \"7\", day1) VALUES ('乙', 2, 2, '2026-12-02')"));
+        }
+        shop.shop().reopen();
+        QCOMPARE(shop.names(), (QStringList{"甲", "乙"}));
+    }
 };
 
 QTEST_MAIN(GoodsListTest)
