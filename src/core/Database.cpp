@@ -1,5 +1,7 @@
 #include "core/Database.h"
 
+#include "core/TextCollation.h"
+
 #include <sqlite3.h>
 
 #include <QFileInfo>
@@ -206,6 +208,7 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
         db->fail(rc);
     }
     sqlite3_extended_result_codes(raw, 1);
+    TextCollation::registerWith(raw);
 
     if (sqlite3_key(raw, key.constData(), int(key.size())) != SQLITE_OK)
         db->fail(sqlite3_errcode(raw));
