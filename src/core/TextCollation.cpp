@@ -22,6 +22,9 @@ namespace {
 
 int sign(int value) { return (value > 0) - (value < 0); }
 
+// The places of Order::rank, once the order is made; read on every compare.
+const quint8 *ranks = nullptr;
+
 struct Order {
     UCollator *collator = nullptr;
     // Each ASCII character's place in the collator's order, case pairs
@@ -71,6 +74,7 @@ struct Order {
                 ++place;
             rank[kept[i]] = place;
         }
+        ranks = rank.data();
     }
     ~Order() { ucol_close(collator); }
     Order(const Order &) = delete;
@@ -85,6 +89,15 @@ Order &order()
 
 constexpr unsigned lower(unsigned c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
+template <typename Unit>
+bool allRanked(const Unit *text, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from; i < to; ++i)
+        if (unsigned(text[i]) >= 128 || ranks[unsigned(text[i])] == 0)
+            return false;
+    return true;
+}
+
 // Both texts plain ASCII without ignored characters: each character is one
 // collation element with a weight of its own, so the collator's answer is the
 // characters' places compared in turn, the shorter text first when one is the
@@ -92,27 +105,36 @@ constexpr unsigned lower(unsigned c) { return c >= 'A' && c <= 'Z' ? c + 32 : c;
 template <typename Unit>
 bool asciiCompare(const Unit *a, qsizetype na, const Unit *b, qsizetype nb, int &result)
 {
-    const std::array<quint8, 128> &rank = order().rank;
-    int decided = 0;
+    if (!ranks)
+        order();
+    const qsizetype common = std::min(na, nb);
     int folded = 0;
-    const qsizetype n = std::max(na, nb);
-    for (qsizetype i = 0; i < n; ++i) {
-        const unsigned x = i < na ? unsigned(a[i]) : 0;
-        const unsigned y = i < nb ? unsigned(b[i]) : 0;
-        if ((i < na && (x >= 128 || rank[x] == 0)) || (i < nb && (y >= 128 || rank[y] == 0)))
+    qsizetype i = 0;
+    int decided = 0;
+    for (; i < common; ++i) {
+        const unsigned x = unsigned(a[i]);
+        const unsigned y = unsigned(b[i]);
+        if ((x | y) >= 128)
             return false;
-        if (decided)
-            continue;
-        if (i >= na)
-            decided = -1;
-        else if (i >= nb)
-            decided = 1;
-        else if (rank[x] != rank[y])
-            decided = rank[x] < rank[y] ? -1 : 1;
-        else if (!folded && x != y)
-            folded = sign(int(lower(x)) - int(lower(y)));
+        const unsigned rx = ranks[x];
+        const unsigned ry = ranks[y];
+        if (rx == 0 || ry == 0)
+            return false;
+        if (rx != ry) {
+            decided = rx < ry ? -1 : 1;
+            ++i;
+            break;
+        }
+        if (x != y && !folded)
+            folded = lower(x) < lower(y) ? -1 : (lower(x) > lower(y) ? 1 : 0);
     }
-    result = decided ? decided : folded;
+    // The rest must qualify too: a character the collator ignores or one
+    // beyond ASCII is no longer a weight of its own.
+    if (!allRanked(a, i, na) || !allRanked(b, i, nb))
+        return false;
+    if (!decided)
+        decided = na < nb ? -1 : (na > nb ? 1 : folded);
+    result = decided;
     return true;
 }
 
@@ -184,6 +206,47 @@ int compareUtf8(QByteArrayView a, QByteArrayView b)
                      b.size(), result))
         return result;
     return compareUtf8ByCollator(a, b);
+}
+
+std::vector<quint32> places(const std::vector<QString> &texts)
+{
+    UCollator *collator = order().collator;
+    // One buffer for every key; a key's bytes compare as the collator does.
+    std::vector<uint8_t> bytes;
+    std::vector<std::pair<size_t, size_t>> keys(texts.size()); // offset, length
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const QString &t = texts[i];
+        const size_t at = bytes.size();
+        bytes.resize(at + size_t(t.size()) * 4 + 16);
+        int32_t length = ucol_getSortKey(collator, reinterpret_cast<const UChar *>(t.utf16()), int32_t(t.size()),
+                                         bytes.data() + at, int32_t(bytes.size() - at));
+        if (size_t(length) > bytes.size() - at) {
+            bytes.resize(at + size_t(length));
+            length = ucol_getSortKey(collator, reinterpret_cast<const UChar *>(t.utf16()), int32_t(t.size()),
+                                     bytes.data() + at, length);
+        }
+        bytes.resize(at + size_t(length));
+        keys[i] = {at, size_t(length)};
+    }
+    auto keyCompare = [&](quint32 a, quint32 b) {
+        const auto [ao, al] = keys[a];
+        const auto [bo, bl] = keys[b];
+        const int c = memcmp(bytes.data() + ao, bytes.data() + bo, std::min(al, bl));
+        return c ? sign(c) : (al < bl ? -1 : (al > bl ? 1 : 0));
+    };
+    // Equal keys: the tie-break of compareByCollator.
+    auto full = [&](quint32 a, quint32 b) {
+        const int c = keyCompare(a, b);
+        return c ? c : sign(QStringView(texts[a]).compare(texts[b], Qt::CaseInsensitive));
+    };
+    std::vector<quint32> byText(texts.size());
+    for (quint32 i = 0; i < quint32(texts.size()); ++i)
+        byText[i] = i;
+    std::sort(byText.begin(), byText.end(), [&](quint32 a, quint32 b) { return full(a, b) < 0; });
+    std::vector<quint32> place(texts.size());
+    for (size_t i = 1; i < byText.size(); ++i)
+        place[byText[i]] = place[byText[i - 1]] + (full(byText[i - 1], byText[i]) < 0 ? 1 : 0);
+    return place;
 }
 
 void registerWith(sqlite3 *db)

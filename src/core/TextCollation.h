@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <vector>
+
 struct sqlite3;
 
 namespace quollin {
@@ -31,6 +33,11 @@ int compare(QStringView a, QStringView b);
 // The same on UTF-8, as the engine holds text.
 int compareUtf8(QByteArrayView a, QByteArrayView b);
 inline bool less(QStringView a, QStringView b) { return compare(a, b) < 0; }
+
+// Each text's place in the order, for sorting many texts at once: equal
+// texts share a place, and a place is lower exactly when its text sorts
+// before. Made from the collator's sort keys, each text's key once.
+std::vector<quint32> places(const std::vector<QString> &texts);
 
 // The same order without the shortcut for texts of plain ASCII, for the
 // tests that prove the shortcut gives the same answers.

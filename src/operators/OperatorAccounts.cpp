@@ -5,6 +5,7 @@
 #include "core/InputChecks.h"
 #include "core/PasswordHash.h"
 #include "core/ShopDatabase.h"
+#include "core/TextCollation.h"
 
 namespace quollin {
 
@@ -12,9 +13,13 @@ namespace {
 
 bool isSuperAdministrator(const QString &trimmedName) { return trimmedName == ShopDatabase::kSuperAdministrator; }
 
+// A user name matches regardless of letter case, as the lists show one entry
+// for names that differ only in case.
+QString byName() { return QStringLiteral(" WHERE username = :name") + TextCollation::clause(); }
+
 bool accountExists(Database &db, const QString &name)
 {
-    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb WHERE username = :name"));
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb") + byName());
     query.bind(":name", name);
     return query.next();
 }
@@ -40,7 +45,7 @@ QStringList OperatorAccounts::sortedUserNames() const
 
 bool OperatorAccounts::verify(const QString &name, const QString &password) const
 {
-    Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+    Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb") + byName());
     query.bind(":name", name);
     while (query.next()) {
         if (!query.isNull(0) && PasswordHash::verify(query.text(0), password))
@@ -73,7 +78,7 @@ OperatorAccounts::Outcome OperatorAccounts::initialisePassword(const QString &na
     const QString trimmed = TrimmedInput(name);
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName());
     update.bind(":hash", PasswordHash::hash(ShopDatabase::kInitialPassword)).bind(":name", trimmed).exec();
     return m_db.changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
 }
@@ -85,7 +90,7 @@ OperatorAccounts::Outcome OperatorAccounts::deleteUser(const QString &name)
         return Outcome::SuperAdministrator;
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement remove = m_db.prepare(QStringLiteral("DELETE FROM userdb WHERE username = :name"));
+    Statement remove = m_db.prepare(QStringLiteral("DELETE FROM userdb") + byName());
     remove.bind(":name", trimmed).exec();
     return m_db.changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
 }
@@ -101,14 +106,22 @@ OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, 
     // between cannot be overwritten on the strength of the old one.
     Transaction transaction(m_db);
     {
-        Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+        Statement query = m_db.prepare(QStringLiteral("SELECT passwd FROM userdb") + byName());
         query.bind(":name", trimmed);
-        if (!query.next())
+        // An older file may hold names that differ only in case: as at
+        // sign-in, the password of any of them will do, and all then change.
+        bool found = false;
+        bool right = false;
+        while (!right && query.next()) {
+            found = true;
+            right = !query.isNull(0) && PasswordHash::verify(query.text(0), oldPassword);
+        }
+        if (!found)
             return Outcome::NoSuchUser;
-        if (query.isNull(0) || !PasswordHash::verify(query.text(0), oldPassword))
+        if (!right)
             return Outcome::WrongOldPassword;
     }
-    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    Statement update = m_db.prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName());
     update.bind(":hash", PasswordHash::hash(newPassword)).bind(":name", trimmed).exec();
     transaction.commit();
     return Outcome::Done;

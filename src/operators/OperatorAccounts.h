@@ -27,8 +27,9 @@ public:
     // The distinct user names in sorted order (sign-in and password window lists).
     QStringList sortedUserNames() const;
 
-    // True when the name (exactly as given) has an account whose stored hash
-    // matches the password. Case-sensitive.
+    // True when the name (as given, untrimmed) has an account whose stored
+    // hash matches the password. The name matches regardless of letter case,
+    // as every command's does; the password is compared case-sensitively.
     bool verify(const QString &name, const QString &password) const;
 
     // Each command takes the name as typed or chosen and trims it first.
