@@ -6,6 +6,7 @@
 #include "core/TrimmedInput.h"
 #include "core/PasswordHash.h"
 #include "core/ShopDatabase.h"
+#include "core/TextCollation.h"
 
 namespace quollin {
 
@@ -13,9 +14,13 @@ namespace {
 
 bool isSuperAdministrator(const QString &trimmedName) { return trimmedName == ShopDatabase::kSuperAdministrator; }
 
+// A user name matches regardless of letter case, as the lists show one entry
+// for names that differ only in case.
+QString byName() { return QStringLiteral(" WHERE username = :name") + TextCollation::clause(); }
+
 bool accountExists(Database &db, const QString &name)
 {
-    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb WHERE username = :name"));
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb") + byName());
     query.bind(":name", name);
     return query.next();
 }
@@ -46,7 +51,7 @@ bool OperatorAccounts::verify(const QString &name, const QString &password) cons
 
 std::optional<QString> OperatorAccounts::verifiedName(const QString &name, const QString &password) const
 {
-    Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb WHERE username = :name"));
+    Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb") + byName());
     query.bind(":name", name);
     while (query.next()) {
         if (!query.isNull(1) && PasswordHash::verify(query.text(1), password))
@@ -82,7 +87,7 @@ OperatorAccounts::Outcome OperatorAccounts::initialisePassword(const QString &na
     const QString trimmed = TrimmedInput(name);
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName());
     update.bind(":hash", PasswordHash::hash(ShopDatabase::kInitialPassword)).bind(":name", trimmed).exec();
     return m_shop.db().changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
 }
@@ -95,7 +100,7 @@ OperatorAccounts::Outcome OperatorAccounts::deleteUser(const QString &name)
         return Outcome::SuperAdministrator;
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement remove = m_shop.db().prepare(QStringLiteral("DELETE FROM userdb WHERE username = :name"));
+    Statement remove = m_shop.db().prepare(QStringLiteral("DELETE FROM userdb") + byName());
     remove.bind(":name", trimmed).exec();
     if (m_shop.db().changes() == 0)
         return Outcome::NoSuchUser;
@@ -115,14 +120,22 @@ OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, 
     // between cannot be overwritten on the strength of the old one.
     Transaction transaction(m_shop.db());
     {
-        Statement query = m_shop.db().prepare(QStringLiteral("SELECT passwd FROM userdb WHERE username = :name"));
+        Statement query = m_shop.db().prepare(QStringLiteral("SELECT passwd FROM userdb") + byName());
         query.bind(":name", trimmed);
-        if (!query.next())
+        // An older file may hold names that differ only in case: as at
+        // sign-in, the password of any of them will do, and all then change.
+        bool found = false;
+        bool right = false;
+        while (!right && query.next()) {
+            found = true;
+            right = !query.isNull(0) && PasswordHash::verify(query.text(0), oldPassword);
+        }
+        if (!found)
             return Outcome::NoSuchUser;
-        if (query.isNull(0) || !PasswordHash::verify(query.text(0), oldPassword))
+        if (!right)
             return Outcome::WrongOldPassword;
     }
-    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash WHERE username = :name"));
+    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName());
     update.bind(":hash", PasswordHash::hash(newPassword)).bind(":name", trimmed).exec();
     transaction.commit();
     return Outcome::Done;

@@ -31,8 +31,9 @@ public:
     // The distinct user names in sorted order (sign-in and password window lists).
     QStringList sortedUserNames() const;
 
-    // True when the name (exactly as given) has an account whose stored hash
-    // matches the password. Case-sensitive.
+    // True when the name (as given, untrimmed) has an account whose stored
+    // hash matches the password. The name matches regardless of letter case,
+    // as every command's does; the password is compared case-sensitively.
     bool verify(const QString &name, const QString &password) const;
     // The account's name as stored when the password matches it.
     std::optional<QString> verifiedName(const QString &name, const QString &password) const;

@@ -142,33 +142,6 @@ bool codePointLess(const QString &a, const QString &b)
     return a.size() < b.size();
 }
 
-// The first eight UTF-16 units in code point order as two integers, so that
-// most comparisons of a sort are two integer compares: units from U+E000 up
-// move down by 0x800 and surrogates above them, which keeps every order
-// within each class; missing units count as 0, so a prefix sorts first.
-struct SortKey {
-    quint64 high = 0;
-    quint64 low = 0;
-    quint32 index = 0;
-};
-
-SortKey sortKey(const QString &text, quint32 index)
-{
-    SortKey key;
-    key.index = index;
-    const qsizetype units = std::min<qsizetype>(text.size(), 8);
-    for (qsizetype i = 0; i < 8; ++i) {
-        quint64 unit = 0;
-        if (i < units) {
-            const char16_t u = text[i].unicode();
-            unit = QChar::isSurrogate(u) ? u + 0x2000u : (u >= 0xE000 ? u - 0x800u : u);
-        }
-        quint64 &half = i < 4 ? key.high : key.low;
-        half = (half << 16) | unit;
-    }
-    return key;
-}
-
 } // namespace
 
 QStringList GridRows::distinctTexts(int column) const
@@ -177,29 +150,27 @@ QStringList GridRows::distinctTexts(int column) const
     std::vector<char> used(texts.size(), 0);
     for (quint32 cell : m_cells[size_t(column)])
         used[cell] = 1;
-    std::vector<SortKey> order;
+    const std::vector<quint32> place = TextCollation::places(texts);
+    std::vector<quint32> order;
     for (quint32 i = 1; i < quint32(texts.size()); ++i)
         if (used[i])
-            order.push_back(sortKey(texts[i], i));
-    std::sort(order.begin(), order.end(), [&texts](const SortKey &a, const SortKey &b) {
-        if (a.high != b.high)
-            return a.high < b.high;
-        if (a.low != b.low)
-            return a.low < b.low;
-        return codePointLess(texts[a.index], texts[b.index]);
-    });
+            order.push_back(i);
+    std::sort(order.begin(), order.end(), [&place](quint32 a, quint32 b) { return place[a] < place[b]; });
     QStringList out;
     out.reserve(qsizetype(order.size()) + 1);
     if (used[0])
         out << QString();
-    // A column that did not pool may hold one text at several indexes.
-    const QString *previous = nullptr;
-    for (const SortKey &key : order) {
-        const QString &text = texts[key.index];
-        if (previous && *previous == text)
-            continue;
-        out << text;
-        previous = &text;
+    // Texts of one place are one entry: one text held at several indexes (a
+    // column that did not pool) or texts that differ only in case, of which
+    // the least by code point stands for all, as in the engine's list.
+    for (size_t i = 0; i < order.size();) {
+        const QString *least = &texts[order[i]];
+        size_t next = i + 1;
+        for (; next < order.size() && place[order[next]] == place[order[i]]; ++next)
+            if (codePointLess(texts[order[next]], *least))
+                least = &texts[order[next]];
+        out << *least;
+        i = next;
     }
     return out;
 }
@@ -279,7 +250,7 @@ QVariant GridRows::value(int row, int column) const
 
 GridModel::GridModel(std::vector<GridColumn> columns, QObject *parent)
     : QAbstractTableModel(parent), m_columns(std::move(columns)), m_rows(m_columns),
-      m_sums(m_columns.size(), 0.0), m_textOrder(&GridModel::localeOrder)
+      m_sums(m_columns.size(), 0.0), m_textOrder(&GridModel::collatedOrder)
 {
 }
 
@@ -510,13 +481,21 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
         const std::vector<QString> &texts = m_rows.m_texts[c].texts();
         const std::vector<quint32> &cells = m_rows.m_cells[c];
         const TextOrder &compare = m_textOrder;
-        std::vector<quint32> byText(texts.size());
-        std::iota(byText.begin(), byText.end(), 0u);
-        std::sort(byText.begin(), byText.end(),
-                  [&](quint32 a, quint32 b) { return compare(texts[a], texts[b]) < 0; });
-        std::vector<quint32> rank(texts.size());
-        for (size_t i = 1; i < byText.size(); ++i)
-            rank[byText[i]] = rank[byText[i - 1]] + (compare(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
+        std::vector<quint32> rank;
+        const auto *order = compare.target<int (*)(const QString &, const QString &)>();
+        if (order && *order == &GridModel::collatedOrder) {
+            // Each text's sort key made once beats a collator call per compare.
+            rank = TextCollation::places(texts);
+        } else {
+            std::vector<quint32> byText(texts.size());
+            std::iota(byText.begin(), byText.end(), 0u);
+            std::sort(byText.begin(), byText.end(),
+                      [&](quint32 a, quint32 b) { return compare(texts[a], texts[b]) < 0; });
+            rank.assign(texts.size(), 0);
+            for (size_t i = 1; i < byText.size(); ++i)
+                rank[byText[i]] =
+                    rank[byText[i - 1]] + (compare(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
+        }
         auto less = [&rank, &cells](int a, int b) { return rank[cells[size_t(a)]] < rank[cells[size_t(b)]]; };
         if (descending)
             std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/TextCollation.h"
 #include "core/TextPool.h"
 
 #include <QAbstractTableModel>
@@ -73,9 +74,10 @@ public:
     // After the last row: frees what finding equal texts needed.
     void finishLoad();
 
-    // The distinct texts of a text column in the engine's order for text
-    // (by code point, as its UTF-8 bytes compare); empty cells give one null
-    // entry first, as the engine's NULL does, and an empty text one of its own.
+    // The distinct texts of a text column in the text order, as the engine's
+    // distinct lists give them (DistinctValues): empty cells give one null
+    // entry first, as the engine's NULL does, and an empty text one of its
+    // own; texts that differ only in case are one entry, the least by code point.
     QStringList distinctTexts(int column) const;
 
     int rowCount() const { return m_rows; }
@@ -169,10 +171,10 @@ public:
     // Tells the views to ask again, after the predicate's inputs changed.
     void refreshHighlight();
 
-    // Text comparison for sorting; locale-aware unless set.
+    // Text comparison for sorting; the program's text order unless set.
     void setTextOrder(TextOrder order) { m_textOrder = std::move(order); }
     static int plainOrder(const QString &a, const QString &b) { return QString::compare(a, b); }
-    static int localeOrder(const QString &a, const QString &b) { return QString::localeAwareCompare(a, b); }
+    static int collatedOrder(const QString &a, const QString &b) { return TextCollation::compare(a, b); }
 
     // Reorders the rows held. Empty cells come first ascending, last
     // descending; equal rows stay in load order.

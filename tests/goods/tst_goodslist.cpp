@@ -133,9 +133,11 @@ private slots:
         shop.add("B", "饮料", "0", "");
         shop.add("可乐", "食品", "2", "乙");
         shop.add("￥", "食品", "3", "甲");
-        shop.add("𠀀", "饮料", "4", "甲"); // above U+FFFF: after ￥ by its UTF-8 bytes
+        shop.add("𠀀", "饮料", "4", "甲"); // above U+FFFF, a character without pinyin: last
         shop.add("a", "食品", "5", "甲");
-        // Beyond the first eight characters only: 味 (U+5473) before 面 (U+9762).
+        shop.add("铅笔", "文具", "1", "张");
+        shop.add("锤子", "五金", "0", "李");
+        // Beyond the first eight characters only: 面 (mian) before 味 (wei).
         shop.add("康师傅方便面红烧牛肉面", "食品", "6", "甲");
         shop.add("康师傅方便面红烧牛肉味", "食品", "7", "甲");
         shop.db().execScript(QStringLiteral("INSERT INTO data (a, c, \"2\", \"7\") VALUES (NULL, '690', 1, 1)"));
@@ -157,12 +159,32 @@ private slots:
             QCOMPARE(lists.codes, engine.codes);
             QCOMPARE(lists.categories, engine.categories);
             QCOMPARE(lists.suppliers, engine.suppliers);
-            QCOMPARE(lists.names.size(), 9); // NULL, B, a, b, 可乐, 康…味, 康…面, ￥, 𠀀
+            // Symbols, Latin letters ("b" and "B" one entry), Chinese by pinyin.
+            QCOMPARE(lists.names, (QStringList{QString(), "￥", "a", "B", "锤子", "康师傅方便面红烧牛肉面",
+                                               "康师傅方便面红烧牛肉味", "可乐", "铅笔", "𠀀"}));
             QVERIFY(lists.names.first().isNull());
-            QCOMPARE(lists.names.last(), QStringLiteral("𠀀"));
-            QCOMPARE(shop.list.categoryBox()->count(), 4); // NULL, '', 食品, 饮料
+            QCOMPARE(lists.suppliers, (QStringList{QString(), "", "甲", "李", "乙", "张"}));
+            QCOMPARE(shop.list.categoryBox()->count(), 6); // NULL, '', 食品, 文具, 五金, 饮料
             QCOMPARE(shop.list.categoryBox()->currentText(), QString());
         }
+    }
+
+    void titleSortOrdersNamesAsTheDropDownLists()
+    {
+        ListShop shop;
+        for (const char *name : {"张", "Coke", "李", "王", "铅笔", "coke", "锤子", "Cokes", "可乐", "b2", "B1"})
+            shop.add(name, "饮料", "1");
+        shop.list.refreshAll();
+        // The first click sorts descending, the second ascending.
+        const int name = shop.list.grid()->model()->columnOf(QStringLiteral("a"));
+        emit shop.list.grid()->titleClicked(name);
+        emit shop.list.grid()->titleClicked(name);
+        QStringList sorted;
+        for (const QString &name : shop.names())
+            if (sorted.isEmpty() || sorted.last().compare(name, Qt::CaseInsensitive) != 0)
+                sorted << name;
+        QCOMPARE(sorted, shop.store.dropDowns().names);
+        QCOMPARE(sorted, (QStringList{"B1", "b2", "Coke", "Cokes", "锤子", "可乐", "李", "铅笔", "王", "张"}));
     }
 
     void deletedRowIsDroppedWithoutReading()

@@ -187,7 +187,31 @@ private slots:
             {&lists.suppliers, "g"}};
         for (auto [list, column] : columns)
             QCOMPARE(*list, DistinctValues(*db, QLatin1String(column), QStringLiteral("data")));
-        QCOMPARE(lists.names.size(), 8); // null and empty text are two entries, as the engine lists them
+        // Null and empty text are two entries, as the engine lists them; "b"
+        // and "B" one, under the code point least of them.
+        QCOMPARE(lists.names, (QStringList{QString(), QStringLiteral(""), QStringLiteral("\U0001F600"),
+                                           QStringLiteral("\uFF21"), QStringLiteral("B"), QStringLiteral("饼干"),
+                                           QStringLiteral("可乐")}));
+        QVERIFY(lists.names.first().isNull());
+        QVERIFY(!lists.names.at(1).isNull());
+    }
+
+    void dropDownListsAreInPinyinOrderIgnoringCase()
+    {
+        ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
+        GoodsStore &store = shop.goods();
+        const char *goods[][2] = {{"铅笔", "张"}, {"锤子", "李"}, {"coke", "王"}, {"Coke", "李"},
+                                  {"Cokes", "张"}, {"2B铅笔", "wang"}, {"COKE", "Wang"}};
+        for (const auto &[name, supplier] : goods) {
+            GoodsRecord r = row(QString::fromUtf8(name), 1, 1);
+            r.supplier = QString::fromUtf8(supplier);
+            store.insert(r);
+        }
+        const GoodsDropDowns lists = store.dropDowns();
+        // Digits, then Latin letters, then Chinese by pinyin (chui, qian);
+        // "coke" in any case is one entry, "Cokes" one of its own.
+        QCOMPARE(lists.names, (QStringList{"2B铅笔", "COKE", "Cokes", "锤子", "铅笔"}));
+        QCOMPARE(lists.suppliers, (QStringList{"Wang", "李", "王", "张"}));
     }
 
     void searchTextIsMatchedLiterally_data()

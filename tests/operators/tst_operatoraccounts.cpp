@@ -76,6 +76,35 @@ private slots:
         QVERIFY(!accounts.verify(QStringLiteral("nobody"), QString()));
     }
 
+    void namesMatchRegardlessOfLetterCase()
+    {
+        OperatorAccounts &accounts = shop->shop().accounts();
+        QCOMPARE(accounts.addUser(QStringLiteral("Admin")), O::Done);
+        QVERIFY(accounts.verify(QStringLiteral("ADMIN"), QStringLiteral("582")));
+        QVERIFY(accounts.verify(QStringLiteral("admin"), QStringLiteral("582")));
+        QVERIFY(!accounts.verify(QStringLiteral("admins"), QStringLiteral("582")));
+        // One person, one account: a name that differs only in case is taken.
+        QCOMPARE(accounts.addUser(QStringLiteral(" aDMIN ")), O::AlreadyExists);
+        QCOMPARE(accountCount(*db), 2);
+
+        QCOMPARE(accounts.changePassword(QStringLiteral("admin"), QStringLiteral("582"), QStringLiteral("Xy")), O::Done);
+        QVERIFY(accounts.verify(QStringLiteral("ADMIN"), QStringLiteral("Xy")));
+        QVERIFY(!accounts.verify(QStringLiteral("ADMIN"), QStringLiteral("xy"))); // the password keeps its case
+        QCOMPARE(accounts.initialisePassword(QStringLiteral("ADMIN")), O::Done);
+        QVERIFY(accounts.verify(QStringLiteral("Admin"), QStringLiteral("582")));
+        QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("Admin")}));
+        QCOMPARE(accounts.deleteUser(QStringLiteral("aDmIn")), O::Done);
+        QCOMPARE(accounts.userNames(), QStringList{kAdmin});
+    }
+
+    void sortedNamesAreInPinyinOrder()
+    {
+        OperatorAccounts &accounts = shop->shop().accounts();
+        for (const char *name : {"张", "李", "王", "wu", "Li"})
+            QCOMPARE(accounts.addUser(QString::fromUtf8(name)), O::Done);
+        QCOMPARE(accounts.sortedUserNames(), (QStringList{"Li", "wu", "超级管理员", "李", "王", "张"}));
+    }
+
     void listsInStoredAndInSortedOrder()
     {
         OperatorAccounts &accounts = shop->shop().accounts();

@@ -368,6 +368,26 @@ private slots:
         QCOMPARE(order(), QStringList({"4", "A1", "a3", "b0", "b2", "B5"}));
     }
 
+    void textSortIsPinyinIgnoringCaseUnlessSet()
+    {
+        GridModel model({{"a", "名称"}, {"z", "备注"}});
+        GridRows rows = model.emptyRows();
+        const QStringList names = {"张", "coke", "李", "王", "Coke", "铅笔", "锤子", "Cokes", "2号", ""};
+        for (int i = 0; i < names.size(); ++i) {
+            const int r = rows.addRow();
+            rows.set(r, 0, names[i]);
+            rows.set(r, 1, QString::number(i));
+        }
+        model.setRows(std::move(rows));
+        QStringList order;
+        model.sortBy(0, Qt::AscendingOrder);
+        for (int r = 0; r < model.rowCount(); ++r)
+            order << model.displayText(r, 0) + model.displayText(r, 1);
+        // "coke" and "Coke" are equal and keep their load order.
+        QCOMPARE(order, QStringList({"9", "2号8", "coke1", "Coke4", "Cokes7", "锤子6", "李2", "铅笔5", "王3", "张0"}));
+        QCOMPARE(model.distinctTexts(0), QStringList({"", "2号", "Coke", "Cokes", "锤子", "李", "铅笔", "王", "张"}));
+    }
+
     void highlightedRowsFollowThePredicate()
     {
         GridModel model(goodsColumns());
