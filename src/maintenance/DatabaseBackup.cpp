@@ -63,11 +63,13 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
 
     const QFileInfo info(path);
     if (info.exists()) {
-        const QString kept = info.dir().filePath(
-            QStringLiteral("%1-恢复前-%2.%3")
-                .arg(info.completeBaseName(),
-                     QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")),
-                     info.suffix().isEmpty() ? QStringLiteral("db") : info.suffix()));
+        // Two restores within one second each keep their own copy.
+        const QString stamp = QStringLiteral("%1-恢复前-%2").arg(
+            info.completeBaseName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+        const QString suffix = info.suffix().isEmpty() ? QStringLiteral("db") : info.suffix();
+        QString kept = info.dir().filePath(stamp + QLatin1Char('.') + suffix);
+        for (int n = 2; QFileInfo::exists(kept); ++n)
+            kept = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(stamp).arg(n).arg(suffix));
         if (!copyAsItLies(path, kept)) {
             BackupFile::removeWithCompanions(kept);
             result.reason = QStringLiteral("无法保留当前的数据库：%1").arg(kept);
