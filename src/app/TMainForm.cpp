@@ -11,6 +11,7 @@
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
 #include "goods/StockInPanel.h"
+#include "maintenance/MaintenanceCommands.h"
 #include "sales/SalePanel.h"
 #include "sales/SlipPanel.h"
 #include "widgets/DataGrid.h"
@@ -183,6 +184,14 @@ void TMainForm::buildLayout()
     m_slipButton = addToolButton(QStringLiteral("单据打印"), style()->standardIcon(QStyle::SP_FileDialogContentsView),
                                  QStringLiteral("显示或隐藏当前销售单"));
     connect(m_slipButton, &QToolButton::clicked, this, &TMainForm::toggleSlipPanel);
+    // Backup and restore on the toolbar; the spreadsheet import changes goods
+    // and is guarded with the other commands that do.
+    m_maintenance = new MaintenanceCommands(m_shop, m_prompter, this);
+    connect(addToolButton(QStringLiteral("数据备份"), style()->standardIcon(QStyle::SP_DriveHDIcon),
+                          QStringLiteral("备份或恢复数据库")),
+            &QToolButton::clicked, m_maintenance, &MaintenanceCommands::openBackupWindow);
+    m_goodsMenuGuarded << m_settingsMenu->addAction(QStringLiteral("Excel导入"), m_maintenance,
+                                                    &MaintenanceCommands::openImportWindow);
     QToolButton *settingsButton = addToolButton(QStringLiteral("设 置"), style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                                                 QStringLiteral("密码、用户、界面换肤和小工具"));
     settingsButton->setMenu(m_settingsMenu);

@@ -22,6 +22,7 @@ class StockInPanel;
 class SalePanel;
 class SlipPanel;
 class HintPopup;
+class MaintenanceCommands;
 class Prompter;
 class Shop;
 class SuccessNotice;
@@ -54,6 +55,7 @@ public:
     Tchhform *helpWindow() const { return m_help; }
     SuccessNotice *successNotice() const { return m_notice; }
     DateBoxKeeper *dateBoxKeeper() const { return m_keeper; }
+    MaintenanceCommands *maintenance() const { return m_maintenance; }
     QPointer<Tuserglfm> userAdministrationWindow() const { return m_userAdmin; }
     QPointer<Tchangepassfm> passwordWindow() const { return m_changePassword; }
 
@@ -126,6 +128,7 @@ private:
     SuccessNotice *m_notice;
     DateBoxKeeper *m_keeper;
     HintPopup *m_hints = nullptr;
+    MaintenanceCommands *m_maintenance = nullptr;
     QLabel *m_statusPanels[4] = {};
     QMenu *m_settingsMenu = nullptr;
     QAction *m_passwordAction = nullptr;

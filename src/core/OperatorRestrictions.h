@@ -21,6 +21,7 @@ public:
         ChangeSaleLines,
         DeleteSaleLines,
         SalesCharts,
+        RestoreDatabase,
     };
     enum class Column {
         PurchasePrice,  // goods column 1

@@ -14,7 +14,9 @@ Shop::Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *paren
       m_slips(*this),
       m_sales(*this),
       m_accounts(*this),
-      m_log(*this)
+      m_log(*this),
+      m_backups(*this),
+      m_goodsImport(*this)
 {
 }
 

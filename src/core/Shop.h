@@ -4,6 +4,8 @@
 #include "core/ShopContext.h"
 #include "core/ShopSettings.h"
 #include "goods/GoodsStore.h"
+#include "maintenance/DatabaseBackup.h"
+#include "maintenance/GoodsImport.h"
 #include "operators/OperatorAccounts.h"
 #include "sales/SaleDesk.h"
 #include "sales/SlipBook.h"
@@ -31,6 +33,8 @@ public:
     OperatorAccounts &accounts() { return m_accounts; }
     OperatorLog &log() { return m_log; }
     ShopSettings &settings() { return m_settings; }
+    DatabaseBackup &backups() { return m_backups; }
+    GoodsImport &goodsImport() { return m_goodsImport; }
 
     struct SignIn {
         bool ok = false;
@@ -54,6 +58,8 @@ private:
     SaleDesk m_sales;
     OperatorAccounts m_accounts;
     OperatorLog m_log;
+    DatabaseBackup m_backups;
+    GoodsImport m_goodsImport;
     qint64 m_signInLogId = 0;
 };
 

@@ -8,6 +8,8 @@ const QString kAlarm = QStringLiteral("number");
 const QString kSerial = QStringLiteral("danhao");
 const QString kSerialDay = QStringLiteral("riqi");
 const QString kSkin = QStringLiteral("skin");
+const QString kBackupPath = QStringLiteral("save");
+const QString kDailyBackup = QStringLiteral("autobackup");
 } // namespace
 
 std::optional<bool> ShopSettings::hideZeroStock() const
@@ -33,6 +35,10 @@ QString ShopSettings::serialDay() const { return m_store.read(kSerialDay); }
 void ShopSettings::setSerialDay(const QString &day) { m_store.write(kSerialDay, day); }
 QString ShopSettings::skin() const { return m_store.read(kSkin); }
 void ShopSettings::setSkin(const QString &value) { m_store.write(kSkin, value); }
+QString ShopSettings::backupPath() const { return m_store.read(kBackupPath); }
+void ShopSettings::setBackupPath(const QString &path) { m_store.write(kBackupPath, path); }
+bool ShopSettings::dailyBackup() const { return m_store.read(kDailyBackup) != QLatin1String("no"); }
+void ShopSettings::setDailyBackup(bool on) { m_store.write(kDailyBackup, on ? QStringLiteral("yes") : QStringLiteral("no")); }
 QString ShopSettings::columnSwitch(const QString &key) const { return m_store.read(key); }
 void ShopSettings::setColumnSwitch(const QString &key, const QString &value) { m_store.write(key, value); }
 

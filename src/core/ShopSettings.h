@@ -38,6 +38,15 @@ public:
     QString skin() const;
     void setSkin(const QString &value);
 
+    // save: the backup file the backup window last held, as typed; empty
+    // when never set (the window then offers its default).
+    QString backupPath() const;
+    void setBackupPath(const QString &path);
+
+    // autobackup: the daily automatic backup runs unless this reads "no".
+    bool dailyBackup() const;
+    void setDailyBackup(bool on);
+
     // A column switch of a grid (rukuyin1.., xiaoshouyin1..): "yes", "no" or
     // anything else, which leaves the columns as they are.
     QString columnSwitch(const QString &key) const;

@@ -1,0 +1,143 @@
+#include "maintenance/BackupFile.h"
+
+#include "core/Database.h"
+#include "core/Schema.h"
+#include "core/ShopDatabase.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
+
+namespace quollin::BackupFile {
+
+namespace {
+
+// Pages per step: small enough for a progress bar that moves, large enough
+// that the steps cost nothing beside the copying.
+constexpr int kPagesPerStep = 256;
+
+QString temporaryNameFor(const QString &target)
+{
+    const QFileInfo info(target);
+    return info.dir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".partial"));
+}
+
+// Moves `from` over `to`, replacing it in one step where the system can.
+bool replaceFile(const QString &from, const QString &to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()),
+                            error);
+    return !error;
+}
+
+} // namespace
+
+QStringList companions(const QString &path)
+{
+    return {path + QStringLiteral("-wal"), path + QStringLiteral("-shm"), path + QStringLiteral("-journal")};
+}
+
+void removeWithCompanions(const QString &path)
+{
+    QFile::remove(path);
+    for (const QString &companion : companions(path))
+        QFile::remove(companion);
+}
+
+Result verify(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return Result::failure(QStringLiteral("文件不存在：%1").arg(path));
+    try {
+        auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        Schema::verify(*db);
+        Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check"));
+        QStringList problems;
+        while (check.next()) {
+            const QString line = check.text(0);
+            if (line != QLatin1String("ok"))
+                problems << line;
+        }
+        if (!problems.isEmpty())
+            return Result::failure(QStringLiteral("数据库文件已损坏：%1").arg(problems.first()));
+    } catch (const DbError &e) {
+        return Result::failure(e.message());
+    }
+    return Result::success();
+}
+
+Result copy(const QString &source, const QString &target, const Progress &progress)
+{
+    if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath())
+        return Result::failure(QStringLiteral("备份文件不能是正在使用的数据库本身。"));
+    const QFileInfo targetInfo(target);
+    if (!targetInfo.dir().exists())
+        return Result::failure(QStringLiteral("文件夹不存在：%1").arg(targetInfo.absolutePath()));
+    if (targetInfo.isDir())
+        return Result::failure(QStringLiteral("这是一个文件夹：%1").arg(target));
+
+    const QString partial = temporaryNameFor(target);
+    removeWithCompanions(partial);
+    try {
+        auto from = Database::open(source, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        {
+            auto to = Database::open(partial, QByteArray(ShopDatabase::kKey), Database::OpenMode::CreateIfMissing);
+            sqlite3_backup *backup = sqlite3_backup_init(to->handle(), "main", from->handle(), "main");
+            if (!backup)
+                throw DbError(to->lastErrorMessage());
+            int rc = SQLITE_OK;
+            bool stopped = false;
+            while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+                rc = sqlite3_backup_step(backup, kPagesPerStep);
+                if (progress) {
+                    const int total = sqlite3_backup_pagecount(backup);
+                    if (!progress(total - sqlite3_backup_remaining(backup), total)) {
+                        stopped = true;
+                        break;
+                    }
+                }
+                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                    sqlite3_sleep(50);
+            }
+            sqlite3_backup_finish(backup);
+            if (stopped) {
+                to.reset();
+                removeWithCompanions(partial);
+                return Result::failure(QStringLiteral("备份已取消。"));
+            }
+            if (rc != SQLITE_DONE)
+                throw DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+            // The copy is a file on its own: fold its log into it before it
+            // is closed and moved.
+            to->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        }
+    } catch (const DbError &e) {
+        removeWithCompanions(partial);
+        return Result::failure(e.message());
+    }
+
+    const Result checked = verify(partial);
+    if (!checked.ok) {
+        removeWithCompanions(partial);
+        return checked;
+    }
+    // The old target's companions belong to the old file: a log left beside
+    // the new one would be replayed into it.
+    for (const QString &companion : companions(target))
+        QFile::remove(companion);
+    if (!replaceFile(partial, target)) {
+        removeWithCompanions(partial);
+        return Result::failure(QStringLiteral("无法写入文件：%1").arg(target));
+    }
+    for (const QString &companion : companions(partial))
+        QFile::remove(companion);
+    return Result::success();
+}
+
+} // namespace quollin::BackupFile

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace quollin::BackupFile {
+
+// Either done, or why not (a text the operator can act on).
+struct Result {
+    bool ok = false;
+    QString reason;
+    static Result success() { return {true, QString()}; }
+    static Result failure(const QString &why) { return {false, why}; }
+};
+
+// Told how many pages of how many are copied; returning false stops the copy.
+using Progress = std::function<bool(int done, int total)>;
+
+// Is this a shop file we can use: does our key open it, does it hold our
+// tables, does the engine find it whole (integrity check)? Reads only.
+Result verify(const QString &path);
+
+// Copies the shop file `source` to `target` through the engine, page by page,
+// so that the copy is consistent even while another connection writes and
+// includes what still sits in the write-ahead log. The copy is built under a
+// temporary name beside the target, verified, and only then renamed to the
+// target, replacing a file of that name: a failed, stopped or interrupted copy
+// never leaves a target that passes for a good one, and an old target stays
+// as it was until the new one is whole.
+Result copy(const QString &source, const QString &target, const Progress &progress = {});
+
+// The companions the engine keeps beside a file (write-ahead log, shared
+// memory index, rollback journal).
+QStringList companions(const QString &path);
+void removeWithCompanions(const QString &path);
+
+} // namespace quollin::BackupFile

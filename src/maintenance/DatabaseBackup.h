@@ -1,0 +1,49 @@
+#pragma once
+
+#include "maintenance/BackupFile.h"
+
+#include <QDate>
+#include <QString>
+
+namespace quollin {
+
+class ShopContext;
+
+// Backup and restore of the shop's file. Every backup is a verified copy;
+// a restore takes only a backup that passes the same checks and replaces the
+// file in use without a moment in which neither file would open.
+class DatabaseBackup {
+public:
+    explicit DatabaseBackup(ShopContext &shop) : m_shop(shop) {}
+
+    // "beifen.db" in the user's documents folder.
+    static QString defaultTarget();
+
+    // Copies the file in use to `target` (open or closed, the copy is
+    // consistent). The caller has asked before replacing an existing file.
+    BackupFile::Result backup(const QString &target, const BackupFile::Progress &progress = {});
+
+    enum class RestoreOutcome { Restored, NotFound, Refused };
+    struct Restore {
+        RestoreOutcome outcome = RestoreOutcome::Refused;
+        QString reason;   // why a refused backup was refused
+        QString keptCopy; // where the replaced file was kept
+    };
+    // Replaces the file in use by `backupFile`. The file is closed for the
+    // time of the swap and opened again afterwards when it was open before.
+    // The replaced file is first kept as a dated copy beside it. The super
+    // administrator's command.
+    Restore restore(const QString &backupFile, const BackupFile::Progress &progress = {});
+
+    // The daily automatic backup: "自动备份" beside the shop's file holds one
+    // copy a day, the newest `keep` kept. Makes today's when it is missing;
+    // costs one file lookup when it is there. Returns the reason when
+    // today's copy could not be made.
+    QString ensureDailyBackup(const QDate &today, int keep = 7);
+    QString dailyFolder() const;
+
+private:
+    ShopContext &m_shop;
+};
+
+} // namespace quollin

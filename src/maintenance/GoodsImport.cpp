@@ -1,0 +1,232 @@
+#include "maintenance/GoodsImport.h"
+
+#include "core/Database.h"
+#include "core/DateText.h"
+#include "core/NumberText.h"
+#include "core/PinyinInitials.h"
+#include "core/Schema.h"
+#include "core/ShopContext.h"
+#include "core/ShopDatabase.h"
+
+#include <QDate>
+#include <QHash>
+
+#include <cmath>
+#include <optional>
+
+namespace quollin {
+
+namespace {
+
+// No shop counts or prices beyond this; a larger value is a typing slip.
+constexpr double kLargest = 1e12;
+
+enum Field { A, B, C, D, E, F, G, N1, N2, N3, N4, N5, N6, N7, N8, Z, Day1, FieldCount };
+
+// The sheet's column names, in Field order.
+const char *const kColumnNames[FieldCount] = {"a", "b", "c", "d", "e", "f", "g", "a1", "a2",
+                                              "a3", "a4", "a5", "a6", "a7", "a8", "z", "day1"};
+
+bool isEmpty(const QVariant &cell)
+{
+    return !cell.isValid() || (cell.typeId() == QMetaType::QString && cell.toString().trimmed().isEmpty());
+}
+
+QString asText(const QVariant &cell)
+{
+    switch (cell.typeId()) {
+    case QMetaType::Double:
+        return NumberText::general(cell.toDouble());
+    case QMetaType::QDate:
+        return DateText::date(cell.toDate());
+    case QMetaType::QString:
+        return cell.toString();
+    default:
+        return QString();
+    }
+}
+
+QString refusal(int sheetRow, Field field, const QString &why)
+{
+    return QStringLiteral("%1\n工作表“%2”第%3行“%4”列%5，没有导入任何记录。")
+        .arg(GoodsImport::failedMessage(), GoodsImport::sheetName())
+        .arg(sheetRow)
+        .arg(QLatin1String(kColumnNames[field]), why);
+}
+
+} // namespace
+
+QString GoodsImport::connectionFailedMessage()
+{
+    return QStringLiteral("连接ACCESS失败！请联系技术客服QQ:") + supportContact();
+}
+
+QString GoodsImport::failedMessage()
+{
+    return QStringLiteral("批量EXCEL导入失败！请联系技术客服QQ:") + supportContact();
+}
+
+GoodsImport::Checked GoodsImport::check(const SheetCells &sheet)
+{
+    Checked out;
+    if (sheet.rows.empty()) {
+        out.error = failedMessage();
+        return out;
+    }
+    // Where each field stands in the sheet; e and f may be missing.
+    int at[FieldCount];
+    std::fill(std::begin(at), std::end(at), -1);
+    const std::vector<QVariant> &titles = sheet.rows.front();
+    for (int f = 0; f < FieldCount; ++f) {
+        for (int c = 0; c < int(titles.size()); ++c) {
+            if (asText(titles[c]).trimmed().compare(QLatin1String(kColumnNames[f]), Qt::CaseInsensitive) == 0) {
+                at[f] = c;
+                break;
+            }
+        }
+        if (at[f] < 0 && f != E && f != F) {
+            out.error = failedMessage();
+            return out;
+        }
+    }
+
+    out.rows.reserve(sheet.rows.size() - 1);
+    for (size_t r = 1; r < sheet.rows.size(); ++r) {
+        const std::vector<QVariant> &row = sheet.rows[r];
+        const int sheetRow = int(r) + 1;
+        auto cell = [&](Field f) -> QVariant {
+            return at[f] >= 0 && at[f] < int(row.size()) ? row[at[f]] : QVariant();
+        };
+        bool blank = true;
+        for (int f = 0; f < FieldCount && blank; ++f)
+            blank = isEmpty(cell(Field(f)));
+        if (blank)
+            continue;
+
+        GoodsRecord g;
+        g.name = asText(cell(A));
+        g.specification = asText(cell(B));
+        g.code = asText(cell(C));
+        g.category = asText(cell(D));
+        g.nameInitials = asText(cell(E));
+        g.specInitials = asText(cell(F));
+        g.supplier = asText(cell(G));
+        g.remarks = asText(cell(Z));
+        // Without initials the live search can never find the row.
+        if (g.nameInitials.trimmed().isEmpty())
+            g.nameInitials = PinyinInitials(g.name);
+        if (g.specInitials.trimmed().isEmpty())
+            g.specInitials = PinyinInitials(g.specification);
+
+        std::optional<double> *amounts[] = {&g.purchasePrice, &g.quantity,     &g.purchaseAmount, &g.salePrice,
+                                            &g.soldQuantity,  &g.salesAmount,  &g.stockQuantity,  &g.stockValue};
+        for (int f = N1; f <= N8; ++f) {
+            const QVariant value = cell(Field(f));
+            if (isEmpty(value))
+                continue;
+            std::optional<double> number;
+            if (value.typeId() == QMetaType::Double)
+                number = value.toDouble();
+            else if (value.typeId() == QMetaType::QString)
+                number = NumberText::parseDecimal(value.toString());
+            if (!number) {
+                out.error = refusal(sheetRow, Field(f), QStringLiteral("的“%1”不是数字").arg(asText(value)));
+                out.rows.clear();
+                return out;
+            }
+            if (!std::isfinite(*number) || std::fabs(*number) > kLargest) {
+                out.error = refusal(sheetRow, Field(f), QStringLiteral("的“%1”超出了可以保存的范围").arg(asText(value)));
+                out.rows.clear();
+                return out;
+            }
+            *amounts[f - N1] = *number;
+        }
+
+        const QVariant day = cell(Day1);
+        QDate date;
+        if (day.typeId() == QMetaType::QDate)
+            date = day.toDate();
+        else if (day.typeId() == QMetaType::QString)
+            date = DateText::parseDate(day.toString());
+        if (!date.isValid()) {
+            out.error = refusal(sheetRow, Day1,
+                                isEmpty(day) ? QStringLiteral("没有入库日期")
+                                             : QStringLiteral("的“%1”不是日期（yyyy-mm-dd）").arg(asText(day)));
+            out.rows.clear();
+            return out;
+        }
+        g.day1 = DateText::date(date);
+        out.rows.push_back(std::move(g));
+    }
+    return out;
+}
+
+GoodsImport::Outcome GoodsImport::run(const QString &workbook, const QString &database)
+{
+    m_shop.demand(OperatorRestrictions::Command::NewStockIn);
+    Outcome out;
+    const QString sheetPath = workbook.trimmed();
+    const QString dbPath = database.trimmed();
+    if (sheetPath.isEmpty() || dbPath.isEmpty()) {
+        out.result = Result::MissingPath;
+        out.message = missingPathMessage();
+        return out;
+    }
+
+    std::unique_ptr<Database> db;
+    try {
+        db = Database::open(dbPath, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        Schema::verify(*db);
+        db->useDurableJournal();
+    } catch (const DbError &) {
+        out.result = Result::ConnectionFailed;
+        out.message = connectionFailedMessage();
+        return out;
+    }
+
+    const SheetRead read = readXlsSheet(sheetPath, sheetName());
+    if (!read.ok) {
+        out.message = failedMessage();
+        return out;
+    }
+    const Checked checked = check(read.cells);
+    if (!checked.error.isEmpty()) {
+        out.message = checked.error;
+        return out;
+    }
+
+    try {
+        Transaction transaction(*db);
+        Statement insert = db->prepare(QStringLiteral(
+            "INSERT INTO data (a,b,c,d,e,f,g,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",z,day1) "
+            "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+        for (const GoodsRecord &g : checked.rows) {
+            const QString texts[] = {g.name, g.specification, g.code, g.category, g.nameInitials, g.specInitials, g.supplier};
+            int index = 1;
+            for (const QString &text : texts)
+                insert.bind(index++, text);
+            for (const std::optional<double> &amount : {g.purchasePrice, g.quantity, g.purchaseAmount, g.salePrice,
+                                                        g.soldQuantity, g.salesAmount, g.stockQuantity, g.stockValue}) {
+                if (amount)
+                    insert.bind(index++, *amount);
+                else
+                    insert.bindNull(index++);
+            }
+            insert.bind(index++, g.remarks);
+            insert.bind(index++, g.day1);
+            insert.exec();
+            insert.reset();
+        }
+        transaction.commit();
+    } catch (const DbError &e) {
+        out.message = failedMessage() + QLatin1Char('\n') + e.message();
+        return out;
+    }
+    out.result = Result::Done;
+    out.rows = int(checked.rows.size());
+    out.message = doneMessage();
+    emit m_shop.goodsReloaded();
+    return out;
+}
+
+} // namespace quollin

@@ -1,0 +1,212 @@
+#include "maintenance/Trepair.h"
+
+#include "core/Prompter.h"
+#include "core/Shop.h"
+#include "maintenance/DatabaseBackup.h"
+#include "widgets/NamedWidgets.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quollin {
+
+namespace {
+constexpr int kWidth = 420;
+}
+
+Trepair::Trepair(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      m_shop(shop), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("Trepair"));
+    setWindowTitle(QStringLiteral("数据库备份"));
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 10);
+    column->setSpacing(8);
+
+    auto *header = new QLabel(QStringLiteral("数据库维护备份"), this);
+    header->setObjectName(QStringLiteral("header"));
+    header->setAlignment(Qt::AlignCenter);
+    header->setMinimumHeight(44);
+    header->setStyleSheet(QStringLiteral("QLabel { background: #2f5d8a; color: white; font-size: 16px; font-weight: bold; }"));
+    column->addWidget(header);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(16, 0, 16, 0);
+    body->setSpacing(8);
+    column->addLayout(body);
+
+    auto *folderLine = new QHBoxLayout;
+    auto *caption = new QLabel(QStringLiteral("备份数据的目录:"), this);
+    folderLine->addWidget(caption);
+    // The clickable "默认" looks like a link and works like a button.
+    auto *useDefault = NamedButton(QStringLiteral("默认"), "defaultButton", this);
+    useDefault->setFlat(true);
+    useDefault->setCursor(Qt::PointingHandCursor);
+    useDefault->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline; border: none; padding: 0 4px; }"));
+    folderLine->addWidget(useDefault);
+    folderLine->addStretch(1);
+    body->addLayout(folderLine);
+
+    m_path = Named(new QLineEdit(this), QStringLiteral("备份数据的目录:"), "pathBox");
+    caption->setBuddy(m_path);
+    body->addWidget(m_path);
+
+    m_backup = NamedButton(QStringLiteral("备份数据库"), "backupButton", this);
+    body->addWidget(m_backup, 0, Qt::AlignHCenter);
+
+    auto *note = new QLabel(QStringLiteral("温馨提示：定期备份数据，维护数据安全！"), this);
+    note->setStyleSheet(QStringLiteral("QLabel { color: #2f5d8a; }"));
+    body->addWidget(note);
+
+    // Restore: offered in the window, for the super administrator.
+    m_restore = new QWidget(this);
+    m_restore->setObjectName(QStringLiteral("restoreSection"));
+    auto *restore = new QVBoxLayout(m_restore);
+    restore->setContentsMargins(0, 8, 0, 0);
+    auto *rule = new QFrame(m_restore);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    restore->addWidget(rule);
+    auto *warning = new QLabel(QStringLiteral("警告：恢复数据库功能，只有当目前使用的数据库损坏或丢失时才使用，否则旧数据库会覆盖当前的最新数据库，造成信息丢失。"),
+                               m_restore);
+    warning->setWordWrap(true);
+    warning->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    restore->addWidget(warning);
+    auto *restoreLine = new QHBoxLayout;
+    m_restorePath = Named(new QLineEdit(DatabaseBackup::defaultTarget(), m_restore), QStringLiteral("备份文件"), "restoreBox");
+    restoreLine->addWidget(m_restorePath, 1);
+    auto *open = NamedButton(QStringLiteral("打开备份文件"), "openBackupButton", m_restore);
+    restoreLine->addWidget(open);
+    restore->addLayout(restoreLine);
+    auto *restoreButton = NamedButton(QStringLiteral("恢复数据库"), "restoreButton", m_restore);
+    restore->addWidget(restoreButton, 0, Qt::AlignHCenter);
+    body->addWidget(m_restore);
+
+    connect(useDefault, &QPushButton::clicked, this, &Trepair::useDefault);
+    connect(m_backup, &QPushButton::clicked, this, &Trepair::backUp);
+    connect(open, &QPushButton::clicked, this, &Trepair::chooseRestoreFile);
+    connect(restoreButton, &QPushButton::clicked, this, &Trepair::restore);
+    // Every change of the box is kept at once, whatever made it.
+    connect(m_path, &QLineEdit::textChanged, this, [this](const QString &text) { m_shop.settings().setBackupPath(text); });
+
+    setFixedWidth(kWidth);
+    setFixedHeight(sizeHint().height());
+}
+
+void Trepair::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Nothing may write while the file is copied or replaced.
+    m_shop.closeDatabase();
+    const QString saved = m_shop.settings().backupPath();
+    const QString path = saved.isEmpty() ? DatabaseBackup::defaultTarget() : saved;
+    if (m_path->text() == path)
+        m_shop.settings().setBackupPath(path);
+    else
+        m_path->setText(path);
+    const bool mayRestore = m_shop.rights().mayRun(OperatorRestrictions::Command::RestoreDatabase);
+    m_restore->setVisible(mayRestore);
+    m_restore->setEnabled(mayRestore);
+    setFixedHeight(sizeHint().height());
+}
+
+void Trepair::closeEvent(QCloseEvent *event)
+{
+    try {
+        m_shop.reopen();
+    } catch (const DbError &e) {
+        m_prompter.information(QStringLiteral("数据库无法打开：") + e.message());
+    }
+    emit closed();
+    event->accept();
+}
+
+void Trepair::useDefault() { m_path->setText(DatabaseBackup::defaultTarget()); }
+
+bool Trepair::progress(int done, int total)
+{
+    if (!m_progress) {
+        m_progress = new QProgressDialog(QStringLiteral("正在复制数据库，请稍候......"), QStringLiteral("取消"), 0, 0, this);
+        m_progress->setWindowTitle(windowTitle());
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(300);
+        m_progress->setAutoReset(false);
+    }
+    m_progress->setMaximum(qMax(total, 1));
+    m_progress->setValue(qMin(done, qMax(total, 1)));
+    QApplication::processEvents();
+    return !m_progress->wasCanceled();
+}
+
+void Trepair::backUp()
+{
+    const QString target = m_path->text().trimmed();
+    // The copy asks before replacing; a refused replacement is no success.
+    if (QFileInfo::exists(target)
+        && !m_prompter.askYesNo(QStringLiteral("已存在文件（%1），是否覆盖？").arg(QFileInfo(target).fileName()))) {
+        m_prompter.information(QStringLiteral("数据库备份失败！"));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const BackupFile::Result result = target.isEmpty()
+        ? BackupFile::Result::failure(QStringLiteral("没有备份文件的路径。"))
+        : m_shop.backups().backup(target, [this](int done, int total) { return progress(done, total); });
+    QApplication::restoreOverrideCursor();
+    delete m_progress;
+    m_progress = nullptr;
+    if (result.ok)
+        m_prompter.information(QStringLiteral("数据库备份成功！"));
+    else
+        m_prompter.information(QStringLiteral("数据库备份失败！\n") + result.reason);
+}
+
+void Trepair::chooseRestoreFile()
+{
+    const QString chosen = m_prompter.openFileName(QStringLiteral("打开备份文件"), m_restorePath->text(), QString());
+    if (!chosen.isEmpty())
+        m_restorePath->setText(chosen);
+}
+
+void Trepair::restore()
+{
+    const QString file = m_restorePath->text().trimmed();
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        m_prompter.information(QStringLiteral("备份数据库没找到!"));
+        return;
+    }
+    if (!m_prompter.confirm(QStringLiteral("恢复后，正在使用的数据库将被“%1”替换（原数据库另存一份在它旁边）。确定要恢复吗？")
+                                .arg(QFileInfo(file).fileName())))
+        return;
+    DatabaseBackup::Restore result;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        result = m_shop.backups().restore(file, [this](int done, int total) { return progress(done, total); });
+    } catch (const DbError &e) {
+        result.reason = e.message();
+    }
+    QApplication::restoreOverrideCursor();
+    delete m_progress;
+    m_progress = nullptr;
+    switch (result.outcome) {
+    case DatabaseBackup::RestoreOutcome::Restored:
+        m_prompter.information(QStringLiteral("数据库恢复成功！"));
+        break;
+    case DatabaseBackup::RestoreOutcome::NotFound:
+        m_prompter.information(QStringLiteral("备份数据库没找到!"));
+        break;
+    case DatabaseBackup::RestoreOutcome::Refused:
+        m_prompter.information(QStringLiteral("数据库恢复失败！\n") + result.reason);
+        break;
+    }
+}
+
+} // namespace quollin

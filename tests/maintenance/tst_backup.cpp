@@ -1,0 +1,249 @@
+#include "core/Database.h"
+#include "core/ShopDatabase.h"
+#include "maintenance/BackupFile.h"
+#include "maintenance/DatabaseBackup.h"
+#include "support/ShopFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace quollin;
+using quollin::test::ShopFixture;
+
+namespace {
+
+GoodsRecord article(const QString &name)
+{
+    GoodsRecord r;
+    r.name = name;
+    r.code = name;
+    r.quantity = 1;
+    r.stockQuantity = 1;
+    r.day1 = QStringLiteral("2024-05-01");
+    return r;
+}
+
+// Rows of table data in a file, read through a connection of its own.
+qint64 goodsIn(const QString &path)
+{
+    auto db = Database::open(path, QByteArray(ShopDatabase::kKey));
+    Statement s = db->prepare(QStringLiteral("SELECT count(*) FROM data"));
+    return s.next() ? s.integer(0) : -1;
+}
+
+// A copy of a good file with a run of pages overwritten in its middle.
+void damage(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    QVERIFY(size > 8192);
+    file.seek(size / 2);
+    file.write(QByteArray(4096, '\x5a'));
+}
+
+} // namespace
+
+class TestBackup : public QObject {
+    Q_OBJECT
+private slots:
+    void backupIsAVerifiedCopyOfTheOpenFile();
+    void backupReplacesAnExistingFileOnlyWithAWholeCopy();
+    void backupIntoAMissingFolderFailsAndLeavesNothing();
+    void verifyRefusesWhatIsNotAGoodShopFile();
+    void restoreReplacesTheFileAndKeepsTheOldOne();
+    void restoreRefusesADamagedOrMissingBackup();
+    void restoreIsTheSuperAdministratorsCommand();
+    void dailyBackupIsMadeOnceADayAndKeepsSeven();
+};
+
+void TestBackup::backupIsAVerifiedCopyOfTheOpenFile()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐")));
+    // Committed but still in the write-ahead log of the open connection.
+    f.seedGoods(article(QStringLiteral("雪碧")));
+    QDir(f.env.path(QString())).mkpath(QStringLiteral("备份 文件夹"));
+    const QString target = f.env.path(QStringLiteral("备份 文件夹/beifen.db"));
+
+    int calls = 0;
+    const BackupFile::Result r = f.shop().backups().backup(target, [&](int done, int total) {
+        ++calls;
+        return done <= total;
+    });
+    QVERIFY2(r.ok, qPrintable(r.reason));
+    QVERIFY(calls > 0);
+    QVERIFY(BackupFile::verify(target).ok);
+    QCOMPARE(goodsIn(target), 2);
+    // Nothing of the building is left beside it.
+    QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("beifen.db")});
+    // The shop goes on with its file open.
+    QVERIFY(f.shop().isOpen());
+    QCOMPARE(f.count(QStringLiteral("data")), 2);
+}
+
+void TestBackup::backupReplacesAnExistingFileOnlyWithAWholeCopy()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐")));
+    const QString target = f.env.path(QStringLiteral("beifen.db"));
+    {
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    // A copy stopped half-way leaves the old file as it was.
+    const BackupFile::Result stopped = f.shop().backups().backup(target, [](int, int) { return false; });
+    QVERIFY(!stopped.ok);
+    QCOMPARE(quollin::test::fileBytes(target), QByteArray("an older file"));
+    QVERIFY(!QFileInfo::exists(f.env.path(QStringLiteral(".beifen.db.partial"))));
+
+    const BackupFile::Result r = f.shop().backups().backup(target);
+    QVERIFY2(r.ok, qPrintable(r.reason));
+    QCOMPARE(goodsIn(target), 1);
+
+    // The file in use is never its own backup.
+    QVERIFY(!f.shop().backups().backup(f.env.databasePath()).ok);
+    QCOMPARE(f.count(QStringLiteral("data")), 1);
+}
+
+void TestBackup::backupIntoAMissingFolderFailsAndLeavesNothing()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    const QString target = f.env.path(QStringLiteral("没有的文件夹/beifen.db"));
+    const BackupFile::Result r = f.shop().backups().backup(target);
+    QVERIFY(!r.ok);
+    QVERIFY(!r.reason.isEmpty());
+    QVERIFY(!QFileInfo::exists(QFileInfo(target).path()));
+}
+
+void TestBackup::verifyRefusesWhatIsNotAGoodShopFile()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    for (int i = 0; i < 400; ++i)
+        f.seedGoods(article(QStringLiteral("商品%1").arg(i)));
+    const QString good = f.env.path(QStringLiteral("good.db"));
+    QVERIFY(f.shop().backups().backup(good).ok);
+    QVERIFY(BackupFile::verify(good).ok);
+
+    const QString damaged = f.env.path(QStringLiteral("damaged.db"));
+    QVERIFY(QFile::copy(good, damaged));
+    damage(damaged);
+    QVERIFY(!BackupFile::verify(damaged).ok);
+
+    const QString text = f.env.path(QStringLiteral("text.db"));
+    {
+        QFile t(text);
+        QVERIFY(t.open(QIODevice::WriteOnly));
+        t.write(QByteArray(5000, 'x'));
+    }
+    QVERIFY(!BackupFile::verify(text).ok);
+
+    // A database under another key is not ours.
+    const QString foreign = f.env.path(QStringLiteral("foreign.db"));
+    Database::open(foreign, QByteArray("another key"), Database::OpenMode::CreateIfMissing)
+        ->execScript(QStringLiteral("CREATE TABLE data (x)"));
+    QVERIFY(!BackupFile::verify(foreign).ok);
+
+    QVERIFY(!BackupFile::verify(f.env.path(QStringLiteral("missing.db"))).ok);
+    // Verifying reads only.
+    QCOMPARE(quollin::test::fileBytes(text), QByteArray(5000, 'x'));
+}
+
+void TestBackup::restoreReplacesTheFileAndKeepsTheOldOne()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐")));
+    f.seedGoods(article(QStringLiteral("雪碧")));
+    const QString backup = f.env.path(QStringLiteral("beifen.db"));
+    QVERIFY(f.shop().backups().backup(backup).ok);
+    f.seedGoods(article(QStringLiteral("芬达")));
+
+    QSignalSpy reopened(&f.shop(), &ShopContext::databaseReopened);
+    const DatabaseBackup::Restore r = f.shop().backups().restore(backup);
+    QVERIFY2(r.outcome == DatabaseBackup::RestoreOutcome::Restored, qPrintable(r.reason));
+    QVERIFY(f.shop().isOpen());
+    QCOMPARE(reopened.count(), 1);
+    QCOMPARE(f.count(QStringLiteral("data")), 2);
+    // The replaced file is kept beside, whole.
+    QVERIFY(QFileInfo(r.keptCopy).dir() == QFileInfo(f.env.databasePath()).dir());
+    QCOMPARE(goodsIn(r.keptCopy), 3);
+    // The backup itself is untouched.
+    QCOMPARE(goodsIn(backup), 2);
+}
+
+void TestBackup::restoreRefusesADamagedOrMissingBackup()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    for (int i = 0; i < 400; ++i)
+        f.seedGoods(article(QStringLiteral("商品%1").arg(i)));
+    const QString damaged = f.env.path(QStringLiteral("beifen.db"));
+    QVERIFY(f.shop().backups().backup(damaged).ok);
+    damage(damaged);
+    f.seedGoods(article(QStringLiteral("最后一件")));
+
+    const DatabaseBackup::Restore bad = f.shop().backups().restore(damaged);
+    QVERIFY(bad.outcome == DatabaseBackup::RestoreOutcome::Refused);
+    QVERIFY(!bad.reason.isEmpty());
+    QVERIFY(f.shop().isOpen());
+    QCOMPARE(f.count(QStringLiteral("data")), 401);
+
+    const DatabaseBackup::Restore missing = f.shop().backups().restore(f.env.path(QStringLiteral("nowhere.db")));
+    QVERIFY(missing.outcome == DatabaseBackup::RestoreOutcome::NotFound);
+    QCOMPARE(f.count(QStringLiteral("data")), 401);
+}
+
+void TestBackup::restoreIsTheSuperAdministratorsCommand()
+{
+    ShopFixture f;
+    f.addOperator(QStringLiteral("小王"));
+    QVERIFY(f.signIn(QStringLiteral("小王")));
+    f.seedGoods(article(QStringLiteral("可乐")));
+    const QString backup = f.env.path(QStringLiteral("beifen.db"));
+    // Anyone may take a backup.
+    QVERIFY(f.shop().backups().backup(backup).ok);
+    f.seedGoods(article(QStringLiteral("雪碧")));
+    QVERIFY_THROWS_EXCEPTION(NotPermitted, f.shop().backups().restore(backup));
+    QCOMPARE(f.count(QStringLiteral("data")), 2);
+}
+
+void TestBackup::dailyBackupIsMadeOnceADayAndKeepsSeven()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐")));
+    DatabaseBackup &backups = f.shop().backups();
+    QDir folder(backups.dailyFolder());
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    // Eight older days and a file of the owner's own.
+    for (int day = 1; day <= 8; ++day) {
+        QFile old(folder.filePath(QStringLiteral("data-2024-01-%1.db").arg(day, 2, 10, QLatin1Char('0'))));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+    }
+    QFile own(folder.filePath(QStringLiteral("mine.db")));
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.close();
+
+    const QDate today(2024, 2, 1);
+    QCOMPARE(backups.ensureDailyBackup(today), QString());
+    const QString todays = folder.filePath(QStringLiteral("data-2024-02-01.db"));
+    QCOMPARE(goodsIn(todays), 1);
+    QStringList expected;
+    for (int day = 3; day <= 8; ++day)
+        expected << QStringLiteral("data-2024-01-%1.db").arg(day, 2, 10, QLatin1Char('0'));
+    expected << QStringLiteral("data-2024-02-01.db") << QStringLiteral("mine.db");
+    QCOMPARE(folder.entryList(QDir::Files, QDir::Name), expected);
+
+    // Today's is not made again: later changes wait for tomorrow's.
+    f.seedGoods(article(QStringLiteral("雪碧")));
+    QCOMPARE(backups.ensureDailyBackup(today), QString());
+    QCOMPARE(goodsIn(todays), 1);
+    QCOMPARE(backups.ensureDailyBackup(today.addDays(1)), QString());
+    QCOMPARE(goodsIn(folder.filePath(QStringLiteral("data-2024-02-02.db"))), 2);
+    QCOMPARE(folder.entryList({QStringLiteral("data-*.db")}, QDir::Files).size(), 7);
+}
+
+QTEST_GUILESS_MAIN(TestBackup)
+#include "tst_backup.moc"
