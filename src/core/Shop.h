@@ -4,6 +4,7 @@
 #include "core/ShopContext.h"
 #include "core/ShopSettings.h"
 #include "goods/GoodsStore.h"
+#include "goods/GoodsSummary.h"
 #include "operators/OperatorAccounts.h"
 #include "sales/SaleDesk.h"
 #include "sales/SlipBook.h"
@@ -26,6 +27,7 @@ public:
     ~Shop() override;
 
     GoodsStore &goods() { return m_goods; }
+    GoodsSummary &goodsSummary() { return m_goodsSummary; }
     SlipBook &slips() { return m_slips; }
     SaleDesk &sales() { return m_sales; }
     OperatorAccounts &accounts() { return m_accounts; }
@@ -50,6 +52,7 @@ public:
 private:
     ShopSettings m_settings;
     GoodsStore m_goods;
+    GoodsSummary m_goodsSummary;
     SlipBook m_slips;
     SaleDesk m_sales;
     OperatorAccounts m_accounts;
