@@ -6,6 +6,7 @@
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsSummary.h"
 #include "widgets/DataGrid.h"
+#include "widgets/GridOutput.h"
 
 #include <QMenu>
 #include <QResizeEvent>
@@ -87,8 +88,10 @@ GoodsSummaryWindow::GoodsSummaryWindow(Shop &shop, Prompter &prompter, QWidget *
 
     m_menu = new QMenu(m_grid);
     m_menu->setObjectName(QStringLiteral("summaryMenu"));
-    m_menu->addAction(QStringLiteral("导出Excel"), this, &GoodsSummaryWindow::exportRequested);
-    m_menu->addAction(QStringLiteral("打 印"), this, &GoodsSummaryWindow::printRequested);
+    m_output = new GridOutput(m_grid, shop, prompter,
+                              {QStringLiteral("商品进销存统计报表"), QStringLiteral("商 品 进 销 存 统 计 报 表")}, this);
+    m_menu->addAction(m_output->exportAction());
+    m_menu->addAction(m_output->printAction());
     m_grid->view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid->view(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { m_menu->popup(m_grid->view()->viewport()->mapToGlobal(at)); });

@@ -12,6 +12,7 @@ namespace quollin {
 
 class DataGrid;
 class GoodsSummary;
+class GridOutput;
 class Prompter;
 class Shop;
 
@@ -26,19 +27,15 @@ public:
 
     DataGrid *grid() const { return m_grid; }
     GridModel *model() const { return m_model; }
-    // The grid's context menu ("导出Excel", "打 印").
+    // The grid's context menu ("导出Excel", "打 印") and the commands in it.
     QMenu *contextMenu() const { return m_menu; }
+    GridOutput *output() const { return m_output; }
 
     static std::vector<GridColumn> columns();
 
     // Reads the lines again. A first read puts the cursor on the last line;
     // a later one keeps the sort and the article the cursor stood on.
     void reload();
-
-signals:
-    // The grid's context menu commands; the owner runs them over grid().
-    void exportRequested();
-    void printRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -57,6 +54,7 @@ private:
     DataGrid *m_grid;
     GridModel *m_model;
     QMenu *m_menu;
+    GridOutput *m_output;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
