@@ -97,6 +97,23 @@ private slots:
         QCOMPARE(categories, 2);
     }
 
+    void screenshot()
+    {
+        const QString shots = qEnvironmentVariable("QUOLLIN_SCREENSHOTS");
+        if (shots.isEmpty())
+            QSKIP("QUOLLIN_SCREENSHOTS names no folder");
+        SummaryShop s;
+        const char *names[] = {"可口可乐", "雪碧", "康师傅方便面", "旺旺雪饼", "农夫山泉"};
+        for (int i = 0; i < 5; ++i) {
+            s.seedGoods(stockIn(names[i], QByteArray::number(6901 + i).constData(), 10 + i * 3, 1.5 + i));
+            s.seedGoods(stockIn(names[i], QByteArray::number(6901 + i).constData(), 4 + i, 1.5 + i));
+        }
+        s.main.resize(1031, 636);
+        s.main.show();
+        s.window.show();
+        QVERIFY(s.window.grab().save(QDir(shots).filePath(QStringLiteral("goods-summary.png"))));
+    }
+
     void sortingKeepsTheLinesRead()
     {
         SummaryShop s;
