@@ -9,6 +9,7 @@ packages=(
   libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev libicu-dev
   python3-xlwt # writes the .xls workbooks of the import tests
   fonts-noto-cjk
+  python3-openpyxl
 )
 
 missing=()

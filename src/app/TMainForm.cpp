@@ -10,6 +10,7 @@
 #include "core/Shop.h"
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
+#include "goods/GoodsSummaryWindow.h"
 #include "goods/StockInPanel.h"
 #include "maintenance/MaintenanceCommands.h"
 #include "sales/SalePanel.h"
@@ -19,6 +20,7 @@
 #include "operators/Tloginfm.h"
 #include "operators/Tuserglfm.h"
 #include "widgets/DateBoxKeeper.h"
+#include "widgets/GridOutput.h"
 #include "widgets/HintPopup.h"
 #include "widgets/ShowOrCreateWindow.h"
 #include "widgets/SuccessNotice.h"
@@ -264,6 +266,7 @@ void TMainForm::buildLayout()
     });
     goodsMenu->addSeparator();
     goodsMenu->addAction(QStringLiteral("销售单(小票)打印"), this, &TMainForm::toggleSlipPanel);
+    addReportCommands(goodsMenu);
     m_goods->grid()->view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_goods->grid()->view(), &QWidget::customContextMenuRequested, this,
             [this, goodsMenu](const QPoint &at) { goodsMenu->popup(m_goods->grid()->view()->viewport()->mapToGlobal(at)); });
@@ -280,6 +283,43 @@ void TMainForm::buildLayout()
     statusBar()->setSizeGripEnabled(false);
     m_statusPanels[1]->setText(QStringLiteral("操作员："));
     m_statusPanels[3]->setText(ExternalTools::webSite().toString());
+}
+
+void TMainForm::addReportCommands(QMenu *goodsMenu)
+{
+    QToolButton *summaryButton = addToolButton(QStringLiteral("汇总统计"), style()->standardIcon(QStyle::SP_FileDialogInfoView),
+                                               QStringLiteral("按商品汇总进货、销售和库存"));
+    connect(summaryButton, &QToolButton::clicked, this, [this] { openSummary(true); });
+
+    m_goodsOutput = new GridOutput(m_goods->grid(), m_shop, m_prompter,
+                                   {QStringLiteral("商品进货统计报表"), QStringLiteral("商 品 进 货 统 计 报 表")}, this);
+    goodsMenu->addSeparator();
+    QAction *summary = goodsMenu->addAction(QStringLiteral("汇总统计"), this, [this] { openSummary(false); });
+    summary->setShortcut(QKeySequence(QStringLiteral("Ctrl+H")));
+    m_goodsOutput->exportAction()->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+    m_goodsOutput->printAction()->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    goodsMenu->addAction(m_goodsOutput->exportAction());
+    goodsMenu->addAction(m_goodsOutput->printAction());
+    // The shortcuts work while the menu is closed.
+    addActions({summary, m_goodsOutput->exportAction(), m_goodsOutput->printAction()});
+}
+
+GoodsSummaryWindow *TMainForm::summaryWindow() const { return m_summary.data(); }
+
+void TMainForm::openSummary(bool modal)
+{
+    if (!m_summary)
+        m_summary = new GoodsSummaryWindow(m_shop, m_prompter, this);
+    if (m_summary->isVisible()) {
+        m_summary->raise();
+        m_summary->activateWindow();
+        return;
+    }
+    m_summary->setWindowModality(modal ? Qt::ApplicationModal : Qt::NonModal);
+    if (modal)
+        m_summary->exec();
+    else
+        m_summary->show();
 }
 
 QString TMainForm::layoutIniPath() const

@@ -17,6 +17,8 @@ namespace quollin {
 
 class DateBoxKeeper;
 class GoodsList;
+class GoodsSummaryWindow;
+class GridOutput;
 class ColumnMemory;
 class StockInPanel;
 class SalePanel;
@@ -51,6 +53,9 @@ public:
     ColumnMemory *goodsColumns() const { return m_goodsColumns; }
     // The saved column layouts, beside the settings.
     QString layoutIniPath() const;
+    GridOutput *goodsOutput() const { return m_goodsOutput; }
+    // The goods summary, once it has been opened.
+    GoodsSummaryWindow *summaryWindow() const;
     Tloginfm *signInWindow() const { return m_login; }
     Tchhform *helpWindow() const { return m_help; }
     SuccessNotice *successNotice() const { return m_notice; }
@@ -78,6 +83,9 @@ public slots:
     void deleteGoods();
     void openSale(qint64 goodsId);
     void toggleSlipPanel();
+    // "汇总统计": from the toolbar it waits until closed, from the goods
+    // list's menu it stays open beside the main window.
+    void openSummary(bool modal);
     void openUserAdministration();
     void openPasswordChange();
     void chooseSkin(int index);
@@ -100,6 +108,7 @@ private slots:
 private:
     void buildLayout();
     QToolButton *addToolButton(const QString &caption, const QIcon &icon, const QString &hint);
+    void addReportCommands(QMenu *goodsMenu);
     void applyRestrictions();
     void restoreSettings();
     bool allowed(OperatorRestrictions::Command command);
@@ -115,6 +124,8 @@ private:
     qint64 m_lastClickedGoodsId = -1;
     QToolButton *m_newStockInButton = nullptr;
     QList<QAction *> m_goodsMenuGuarded;
+    GridOutput *m_goodsOutput = nullptr;
+    QPointer<GoodsSummaryWindow> m_summary;
 
     Tloginfm *m_login;
     Tchhform *m_help;

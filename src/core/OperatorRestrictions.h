@@ -28,6 +28,7 @@ public:
         PurchaseAmount, // goods column 3
         StockValue,     // goods column 8
         NetProfit,      // sale line column a5
+        SummaryAmounts, // the goods summary's three amount sums
     };
 
     // Nobody signed in: every guarded command is refused.

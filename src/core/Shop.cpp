@@ -11,6 +11,7 @@ Shop::Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *paren
     : ShopContext(std::move(db), parent),
       m_settings(settings),
       m_goods(*this),
+      m_goodsSummary(*this),
       m_slips(*this),
       m_sales(*this),
       m_accounts(*this),

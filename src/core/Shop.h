@@ -6,6 +6,7 @@
 #include "goods/GoodsStore.h"
 #include "maintenance/DatabaseBackup.h"
 #include "maintenance/GoodsImport.h"
+#include "goods/GoodsSummary.h"
 #include "operators/OperatorAccounts.h"
 #include "sales/SaleDesk.h"
 #include "sales/SlipBook.h"
@@ -28,6 +29,7 @@ public:
     ~Shop() override;
 
     GoodsStore &goods() { return m_goods; }
+    GoodsSummary &goodsSummary() { return m_goodsSummary; }
     SlipBook &slips() { return m_slips; }
     SaleDesk &sales() { return m_sales; }
     OperatorAccounts &accounts() { return m_accounts; }
@@ -54,6 +56,7 @@ public:
 private:
     ShopSettings m_settings;
     GoodsStore m_goods;
+    GoodsSummary m_goodsSummary;
     SlipBook m_slips;
     SaleDesk m_sales;
     OperatorAccounts m_accounts;

@@ -8,8 +8,11 @@
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
+#include "goods/GoodsSummaryWindow.h"
 #include "goods/StockInPanel.h"
+#include "sales/SaleTransaction.h"
 #include "widgets/DataGrid.h"
+#include "widgets/GridOutput.h"
 #include "operators/OperatorAccounts.h"
 #include "operators/Tloginfm.h"
 #include "operators/Tchangepassfm.h"
@@ -26,6 +29,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QtTest>
 
@@ -216,6 +220,72 @@ private slots:
         QCOMPARE(goods->rowCount(), 0);
         QCOMPARE(run.form->successNotice()->text(), QStringLiteral("删除数据成功..."));
         QVERIFY(run.shop->goods().list(ZeroStock::Shown).empty());
+        run.form->hide();
+    }
+
+    void summaryAndReportCommandsOfTheMainWindow()
+    {
+        TestEnvironment env;
+        Run run(env);
+        QStringList opened;
+        GridOutput::setFileOpener([&opened](const QString &path) { opened << path; });
+        QVERIFY(run.showAndWaitForSignIn());
+        run.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+        QTRY_VERIFY(run.form->signInLogId() != 0);
+        StockInBoxes b;
+        b.name = QStringLiteral("可乐");
+        b.code = QStringLiteral("6901");
+        b.category = QStringLiteral("饮料");
+        b.date = QStringLiteral("2026-01-02");
+        b.purchasePrice = QStringLiteral("2");
+        b.quantity = QStringLiteral("6");
+        b.salePrice = QStringLiteral("3");
+        const StockInCheck added = run.shop->goods().addStockIn(b);
+        QVERIFY(added.ok());
+        QVERIFY(run.shop->goods().addStockIn(b).ok());
+
+        // Ctrl+H: the summary beside the main window, which stays usable.
+        run.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(run.form.get()));
+        QTest::keyClick(run.form.get(), Qt::Key_H, Qt::ControlModifier);
+        GoodsSummaryWindow *summary = run.form->summaryWindow();
+        QVERIFY(summary);
+        QVERIFY(summary->isVisible());
+        QCOMPARE(summary->objectName(), QStringLiteral("TForm1"));
+        QCOMPARE(summary->windowTitle(), QStringLiteral("汇总统计"));
+        QVERIFY(!summary->isModal());
+        QCOMPARE(summary->model()->rowCount(), 1);
+        QCOMPARE(summary->grid()->footer()->text(4), QStringLiteral("12"));
+
+        // A sale from the main window's side: the open summary is current.
+        SaleInput sale;
+        sale.goodsId = added.record->id;
+        sale.price = QStringLiteral("3");
+        sale.quantity = QStringLiteral("5");
+        sale.arrears = QStringLiteral("0");
+        sale.saleDate = QStringLiteral("2026-01-03");
+        QVERIFY(run.shop->sales().confirm(sale).ok);
+        QCOMPARE(summary->grid()->footer()->text(6), QStringLiteral("5"));
+        QCOMPARE(summary->grid()->footer()->text(8), QStringLiteral("7"));
+        summary->close();
+
+        // The toolbar button waits until the summary is closed.
+        bool wasModal = false;
+        QTimer::singleShot(0, this, [&] {
+            wasModal = summary->isVisible() && summary->isModal();
+            summary->close();
+        });
+        run.form->findChild<QToolButton *>(QStringLiteral("汇总统计"))->click();
+        QVERIFY(wasModal);
+
+        // Ctrl+E: the goods list as a workbook, opened afterwards.
+        const QString path = env.path(QStringLiteral("goods.xlsx"));
+        run.prompter.queueFileName(path);
+        // The offscreen platform leaves the closed summary active.
+        QApplication::setActiveWindow(run.form.get());
+        QTest::keyClick(run.form.get(), Qt::Key_E, Qt::ControlModifier);
+        QVERIFY2(QFile::exists(path), qPrintable(run.prompter.texts().join(QLatin1Char('|'))));
+        QCOMPARE(opened, QStringList{path});
         run.form->hide();
     }
 

@@ -1,0 +1,64 @@
+#include "goods/GoodsSummary.h"
+
+#include "core/Database.h"
+#include "core/ShopContext.h"
+
+namespace quollin {
+
+QStringList GoodsSummary::hiddenFields() const
+{
+    if (m_shop.maySee(OperatorRestrictions::Column::SummaryAmounts))
+        return {};
+    return {purchaseAmountField(), salesAmountField(), stockAmountField()};
+}
+
+Statement GoodsSummary::statement()
+{
+    const QStringList hidden = hiddenFields();
+    // Sum of the stored field, under the report's name for it.
+    struct Sum {
+        const char *stored;
+        QString field;
+    };
+    const Sum sums[] = {
+        {"2", purchasedQuantityField()}, {"3", purchaseAmountField()}, {"5", soldQuantityField()},
+        {"6", salesAmountField()},       {"7", stockQuantityField()},  {"8", stockAmountField()},
+    };
+    QString sql = QStringLiteral("SELECT a,b,c,d");
+    for (const Sum &sum : sums)
+        if (!hidden.contains(sum.field))
+            sql += QStringLiteral(", sum(\"%1\") AS %2").arg(QLatin1String(sum.stored), sum.field);
+    // No ORDER BY: the lines come in the engine's grouping order; the window
+    // sorts what it holds.
+    sql += QStringLiteral(" FROM data GROUP BY a,b,c,d");
+    return m_shop.db().prepare(sql);
+}
+
+std::vector<GoodsSummaryLine> GoodsSummary::lines()
+{
+    Statement s = statement();
+    const QStringList hidden = hiddenFields();
+    auto amount = [&](const QString &field) -> std::optional<double> {
+        if (hidden.contains(field))
+            return std::nullopt;
+        return s.real(s.columnIndex(field.toUtf8().constData()));
+    };
+    std::vector<GoodsSummaryLine> out;
+    while (s.next()) {
+        GoodsSummaryLine line;
+        line.name = s.text("a");
+        line.specification = s.text("b");
+        line.code = s.text("c");
+        line.category = s.text("d");
+        line.purchasedQuantity = s.real(purchasedQuantityField().toUtf8().constData());
+        line.soldQuantity = s.real(soldQuantityField().toUtf8().constData());
+        line.stockQuantity = s.real(stockQuantityField().toUtf8().constData());
+        line.purchaseAmount = amount(purchaseAmountField());
+        line.salesAmount = amount(salesAmountField());
+        line.stockAmount = amount(stockAmountField());
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
+} // namespace quollin

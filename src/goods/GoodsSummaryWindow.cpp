@@ -1,0 +1,216 @@
+#include "goods/GoodsSummaryWindow.h"
+
+#include "core/Database.h"
+#include "core/Prompter.h"
+#include "core/Shop.h"
+#include "goods/GoodsQuery.h"
+#include "goods/GoodsSummary.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridOutput.h"
+
+#include <QMenu>
+#include <QResizeEvent>
+
+namespace quollin {
+
+namespace {
+
+constexpr int kClientWidth = 988;
+constexpr int kClientHeight = 572;
+// The grid leaves this much of the window's height free below it.
+constexpr int kBelowGrid = 35;
+
+} // namespace
+
+std::vector<GridColumn> GoodsSummaryWindow::columns()
+{
+    const QString info = QStringLiteral("商 品 信 息");
+    auto text = [&info](const char *field, const QString &title) {
+        GridColumn c;
+        c.field = QLatin1String(field);
+        c.group = info;
+        c.title = title;
+        c.kind = GridKind::Text;
+        c.width = 120;
+        return c;
+    };
+    auto sum = [](const QString &field, const QString &group, const QString &title) {
+        GridColumn c;
+        c.field = field;
+        c.group = group;
+        c.title = title;
+        c.kind = GridKind::Plain;
+        c.footer = FooterKind::Sum;
+        c.alignment = Qt::AlignCenter;
+        c.footerAlignment = Qt::AlignCenter;
+        c.width = 80;
+        return c;
+    };
+    const QString in = QStringLiteral("进 货");
+    const QString out = QStringLiteral("销 售");
+    const QString stock = QStringLiteral("存 货");
+    const QString quantity = QStringLiteral("数 量");
+    const QString amount = QStringLiteral("金 额");
+    std::vector<GridColumn> columns{
+        text("a", QStringLiteral("名 称")),
+        text("b", QStringLiteral("规格型号")),
+        text("c", QStringLiteral("编 码")),
+        text("d", QStringLiteral("类 别")),
+        sum(GoodsSummary::purchasedQuantityField(), in, quantity),
+        sum(GoodsSummary::purchaseAmountField(), in, amount),
+        sum(GoodsSummary::soldQuantityField(), out, quantity),
+        sum(GoodsSummary::salesAmountField(), out, amount),
+        sum(GoodsSummary::stockQuantityField(), stock, quantity),
+        sum(GoodsSummary::stockAmountField(), stock, amount),
+    };
+    columns[0].footer = FooterKind::Text;
+    columns[0].footerText = QStringLiteral("总计");
+    columns[0].footerAlignment = Qt::AlignCenter;
+    return columns;
+}
+
+GoodsSummaryWindow::GoodsSummaryWindow(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
+                          | Qt::WindowCloseButtonHint),
+      m_shop(shop), m_summary(shop.goodsSummary()), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("汇总统计"));
+    resize(kClientWidth, kClientHeight);
+
+    m_grid = new DataGrid(this);
+    m_grid->setObjectName(QStringLiteral("summaryGrid"));
+    m_grid->setGridName(QStringLiteral("汇总统计"));
+    m_model = new GridModel(columns(), this);
+    m_grid->setModel(m_model);
+    m_grid->setFitToWidth(true);
+    connect(m_grid, &DataGrid::titleClicked, this, &GoodsSummaryWindow::titleClicked);
+
+    m_menu = new QMenu(m_grid);
+    m_menu->setObjectName(QStringLiteral("summaryMenu"));
+    m_output = new GridOutput(m_grid, shop, prompter,
+                              {QStringLiteral("商品进销存统计报表"), QStringLiteral("商 品 进 销 存 统 计 报 表")}, this);
+    m_menu->addAction(m_output->exportAction());
+    m_menu->addAction(m_output->printAction());
+    m_grid->view()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid->view(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_menu->popup(m_grid->view()->viewport()->mapToGlobal(at)); });
+
+    // Whatever window committed the change, an open summary reads again.
+    connect(&m_shop, &ShopContext::saleRecorded, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::saleLinesChanged, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::goodsRowAdded, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::goodsRowChanged, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::goodsRowRemoved, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::goodsReloaded, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::databaseClosing, m_model, &GridModel::clear);
+}
+
+void GoodsSummaryWindow::read()
+{
+    m_model->clear();
+    GridRows rows = m_model->emptyRows();
+    Statement s = m_summary.statement();
+    // Each grid column by its field's place in the result; a sum the
+    // operator may not see is not in the result and stays empty.
+    std::vector<int> stored;
+    const QStringList hidden = m_summary.hiddenFields();
+    for (int column = 0; column < rows.columnCount(); ++column) {
+        const QString &field = rows.columnField(column);
+        stored.push_back(hidden.contains(field) ? -1 : s.columnIndex(field.toUtf8().constData()));
+        m_grid->setColumnVisible(field, !hidden.contains(field));
+    }
+    while (s.next()) {
+        for (int column = 0; column < rows.columnCount(); ++column) {
+            const int at = stored[size_t(column)];
+            if (!rows.isNumericColumn(column))
+                rows.appendText(column, at < 0 ? QByteArrayView() : s.utf8(at));
+            else if (at < 0 || s.isNull(at))
+                rows.appendEmptyNumber(column);
+            else
+                rows.appendNumber(column, s.real(at));
+        }
+        rows.endRow();
+    }
+    m_model->setRows(std::move(rows));
+    if (m_sortColumn >= 0)
+        m_model->sortBy(m_sortColumn, m_sortOrder);
+}
+
+QString GoodsSummaryWindow::articleKey(int row) const
+{
+    QStringList parts;
+    for (int column = 0; column < 4; ++column)
+        parts << (m_model->isNull(row, column) ? QStringLiteral("\x01") : m_model->value(row, column).toString());
+    return parts.join(QChar(0));
+}
+
+void GoodsSummaryWindow::reload()
+{
+    const int current = m_grid->currentRow();
+    const QString key = current >= 0 ? articleKey(current) : QString();
+    try {
+        read();
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    const int rows = m_model->rowCount();
+    int target = rows - 1;
+    if (!key.isNull()) {
+        for (int row = 0; row < rows; ++row)
+            if (articleKey(row) == key) {
+                target = row;
+                break;
+            }
+    }
+    m_grid->setCurrentRow(target);
+}
+
+void GoodsSummaryWindow::changed()
+{
+    if (isVisible())
+        reload();
+}
+
+void GoodsSummaryWindow::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        if (const QWidget *over = parentWidget())
+            move(over->frameGeometry().center() - rect().center());
+        // A new showing: the lines as the file holds them now, in its order,
+        // the cursor on the last one.
+        m_sortColumn = -1;
+        m_grid->clearSortMarks();
+        m_model->clear();
+        reload();
+    }
+    QDialog::showEvent(event);
+}
+
+void GoodsSummaryWindow::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // Closed, the report holds nothing: the next showing reads again.
+    if (!event->spontaneous())
+        m_model->clear();
+}
+
+void GoodsSummaryWindow::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    m_grid->setGeometry(0, 0, width(), qMax(0, height() - kBelowGrid));
+}
+
+void GoodsSummaryWindow::titleClicked(int column)
+{
+    const SortStep step = sortClick(m_grid->sortMark(column));
+    m_sortColumn = column;
+    m_sortOrder = step.descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_model->sortBy(column, m_sortOrder);
+    m_grid->clearSortMarks();
+    m_grid->setSortMark(column, step.markAfter);
+}
+
+} // namespace quollin

@@ -1,0 +1,187 @@
+#include "widgets/GridOutput.h"
+
+#include "core/Prompter.h"
+#include "core/ShopContext.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridPrintLayout.h"
+#include "widgets/GridWorkbook.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTemporaryFile>
+#include <QUrl>
+
+#include <filesystem>
+#include <system_error>
+
+namespace quollin {
+
+namespace {
+
+GridOutput::FileOpener &fileOpener()
+{
+    static GridOutput::FileOpener opener = [](const QString &path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    return opener;
+}
+
+// The hourglass for as long as the export runs, however it ends.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Replaces `target` by `source` in one step, so that the target is either
+// the old file or the whole new one.
+bool replaceFile(const QString &source, const QString &target, QString &error)
+{
+    std::error_code code;
+    std::filesystem::rename(std::filesystem::path(source.toStdU16String()),
+                            std::filesystem::path(target.toStdU16String()), code);
+    if (code)
+        error = QString::fromLocal8Bit(code.message());
+    return !code;
+}
+
+} // namespace
+
+GridOutput::GridOutput(DataGrid *grid, const ShopContext &shop, Prompter &prompter, Titles titles, QObject *parent)
+    : QObject(parent), m_grid(grid), m_shop(shop), m_prompter(prompter), m_titles(std::move(titles))
+{
+    m_exportAction = new QAction(QStringLiteral("导出Excel"), this);
+    m_printAction = new QAction(QStringLiteral("打 印"), this);
+    connect(m_exportAction, &QAction::triggered, this, &GridOutput::exportToSpreadsheet);
+    connect(m_printAction, &QAction::triggered, this, &GridOutput::printPreview);
+}
+
+void GridOutput::setFileOpener(FileOpener opener) { fileOpener() = std::move(opener); }
+
+QString GridOutput::withSuffix(const QString &path)
+{
+    if (QFileInfo(path).suffix().isEmpty())
+        return path + QStringLiteral(".xlsx");
+    return path;
+}
+
+GridReport GridOutput::report() const
+{
+    GridReport report;
+    report.model = m_grid->model();
+    report.operatorName = m_shop.rights().operatorName();
+    report.madeAt = QDateTime::currentDateTime();
+    const QHeaderView *header = m_grid->header();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (header->isSectionHidden(logical))
+            continue;
+        report.columns.push_back(logical);
+        report.widths.push_back(header->sectionSize(logical));
+    }
+    return report;
+}
+
+QString GridOutput::exportToSpreadsheet()
+{
+    QString path = m_prompter.saveFileName(QStringLiteral("导出Excel"), QString(),
+                                           QStringLiteral("Microsoft Excel xlsx文件 (*.xlsx)"));
+    if (path.trimmed().isEmpty())
+        return {};
+    const GridReport report = this->report();
+    if (!report.model || report.rowCount() == 0 || report.columns.empty())
+        return {};
+    path = withSuffix(path);
+    const QFileInfo target(path);
+    if (target.exists()
+        && !m_prompter.askYesNo(QStringLiteral("已存在文件（") + target.fileName() + QStringLiteral("），是否覆盖？")))
+        return {};
+
+    // Written under a name of its own beside the target, which it replaces
+    // only once complete: a cancelled or failed export leaves the old file
+    // (or none) and no half-written one.
+    QTemporaryFile reserve(target.dir().filePath(QStringLiteral(".") + target.completeBaseName()
+                                                 + QStringLiteral("-XXXXXX.part")));
+    reserve.setAutoRemove(false);
+    if (!reserve.open()) {
+        m_prompter.information(reserve.errorString() + QStringLiteral("：") + path);
+        return {};
+    }
+    const QString temporary = reserve.fileName();
+    reserve.close();
+
+    const int rows = report.rowCount();
+    QProgressDialog progress(QStringLiteral("正在导出数据，请稍候......"), QStringLiteral("取消"), 0, rows,
+                             m_grid->window());
+    progress.setWindowTitle(QStringLiteral("导出Excel"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    GridWorkbook::Result result;
+    {
+        WaitCursor wait;
+        // A step per row for small grids; about a thousand steps for large ones.
+        const int step = std::max(1, rows / 1000);
+        result = GridWorkbook::write(report, m_titles.exportTitle, temporary, [&progress, step, rows](int done) {
+            if (done % step == 0 || done == rows)
+                progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    }
+    progress.close();
+    if (!result.ok) {
+        QFile::remove(temporary);
+        if (!result.cancelled)
+            m_prompter.information(result.error + QStringLiteral("：") + path);
+        return {};
+    }
+    QString error;
+    if (!replaceFile(temporary, path, error)) {
+        QFile::remove(temporary);
+        m_prompter.information(error + QStringLiteral("：") + path);
+        return {};
+    }
+    fileOpener()(path);
+    return path;
+}
+
+void GridOutput::paintPages(QPrinter *printer) const
+{
+    const GridReport report = this->report();
+    if (!report.model)
+        return;
+    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
+    const GridPrintLayout layout(report, m_titles.printHeading,
+                                 GridPrintLayout::operatorLineFor(report.operatorName, report.madeAt.date()),
+                                 page.size(), printer->resolution());
+    QPainter painter(printer);
+    for (int index = 0; index < layout.pageCount(); ++index) {
+        if (index > 0)
+            printer->newPage();
+        layout.render(painter, index);
+    }
+}
+
+void GridOutput::printPreview()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setColorMode(QPrinter::Color);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres, kMarginMillimetres),
+                           QPageLayout::Millimeter);
+    QPrintPreviewDialog preview(&printer, m_grid->window());
+    preview.setObjectName(QStringLiteral("printPreview"));
+    preview.setWindowTitle(m_titles.printHeading);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, &GridOutput::paintPages);
+    preview.exec();
+}
+
+} // namespace quollin
