@@ -13,7 +13,9 @@ Shop::Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *paren
       m_slips(*this),
       m_sales(*this),
       m_accounts(*this),
-      m_log(*this)
+      m_log(*this),
+      m_saleLines(*this),
+      m_statistics(*this)
 {
 }
 

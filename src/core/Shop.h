@@ -5,6 +5,8 @@
 #include "core/ShopSettings.h"
 #include "goods/GoodsStore.h"
 #include "operators/OperatorAccounts.h"
+#include "records/SaleLineStore.h"
+#include "records/SalesStatistics.h"
 #include "sales/SaleDesk.h"
 #include "sales/SlipBook.h"
 
@@ -30,6 +32,8 @@ public:
     SaleDesk &sales() { return m_sales; }
     OperatorAccounts &accounts() { return m_accounts; }
     OperatorLog &log() { return m_log; }
+    SaleLineStore &saleLines() { return m_saleLines; }
+    SalesStatistics &statistics() { return m_statistics; }
     ShopSettings &settings() { return m_settings; }
 
     struct SignIn {
@@ -54,6 +58,8 @@ private:
     SaleDesk m_sales;
     OperatorAccounts m_accounts;
     OperatorLog m_log;
+    SaleLineStore m_saleLines;
+    SalesStatistics m_statistics;
     qint64 m_signInLogId = 0;
 };
 
