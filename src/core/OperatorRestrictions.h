@@ -21,6 +21,8 @@ public:
         ChangeSaleLines,
         DeleteSaleLines,
         SalesCharts,
+        HideNetProfitColumn,
+        ShowAllSaleColumns,
     };
     enum class Column {
         PurchasePrice,  // goods column 1
