@@ -3,6 +3,7 @@
 #include "core/NumberText.h"
 
 #include <QAreaSeries>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QGraphicsSimpleTextItem>
 #include <QLineSeries>
@@ -30,11 +31,17 @@ BarChart::BarChart(const QString &title, int lastSlot, const QString &unit, cons
     chart->setTitleFont(titleFont);
     chart->legend()->hide();
     chart->setMargins(QMargins(4, 4, 4, 4));
-    m_x = new QValueAxis(chart);
-    m_x->setRange(0, lastSlot);
+    // Labels are texts of their own ("3月"): a printf label format would
+    // not carry the Chinese unit.
+    auto *x = new QCategoryAxis(chart);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setStartValue(0);
     // One label a slot for the months, every other day for the days.
-    m_x->setTickCount(lastSlot <= 12 ? lastSlot + 1 : lastSlot / 2 + 1);
-    m_x->setLabelFormat(QStringLiteral("%d") + unit);
+    const int step = lastSlot <= 12 ? 1 : 2;
+    for (int slot = 0; slot <= lastSlot; slot += step)
+        x->append(QString::number(slot) + unit, slot);
+    x->setRange(0, lastSlot);
+    m_x = x;
     m_x->setGridLineVisible(false);
     m_x->setMinorGridLineVisible(false);
     m_y = new QValueAxis(chart);
@@ -88,6 +95,9 @@ void BarChart::setBars(std::vector<StatBar> bars)
         area->attachAxis(m_x);
         area->attachAxis(m_y);
         auto *label = new QGraphicsSimpleTextItem(NumberText::amount(bar.total), c);
+        QFont small = label->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        label->setFont(small);
         label->setZValue(10);
         m_labels.push_back(label);
     }

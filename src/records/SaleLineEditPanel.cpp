@@ -22,7 +22,7 @@ SaleLineEditPanel::SaleLineEditPanel(QWidget *parent) : FloatingPanel(parent)
 {
     setObjectName(QStringLiteral("saleLineEditPanel"));
     auto *grid = new QGridLayout(this);
-    grid->setContentsMargins(10, 4, 6, 8);
+    grid->setContentsMargins(10, 4, 12, 8);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(4);
 
@@ -100,6 +100,7 @@ void SaleLineEditPanel::open(const SaleLine &line, Mode mode)
     m_remark->setText(line.remark);
     m_modify->setVisible(mode == Mode::Modify);
     m_delete->setVisible(mode == Mode::Delete);
+    adjustSize();
     show();
     raise();
 }

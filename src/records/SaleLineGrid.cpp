@@ -22,14 +22,14 @@ std::vector<GridColumn> columns()
         return c;
     };
     std::vector<GridColumn> columns{
-        col("a", goods, QStringLiteral(" 名 称"), GridKind::Text, 110, FooterKind::Text),
+        col("a", goods, QStringLiteral(" 名 称"), GridKind::Text, 120, FooterKind::Text),
         col("b", goods, QStringLiteral("规格型号"), GridKind::Text, 80),
         col("c", goods, QStringLiteral(" 编 码"), GridKind::Text, 96),
         col("d", goods, QStringLiteral("类 别"), GridKind::Text, 64),
         col("2", sale, QStringLiteral("单 价"), GridKind::Plain, 56),
         col("3", sale, QStringLiteral("数 量"), GridKind::Quantity, 56, FooterKind::Sum),
         col("4", sale, QStringLiteral("金 额"), GridKind::Amount, 64, FooterKind::Sum),
-        col("day1", sale, QStringLiteral("日 期"), GridKind::Date, 80),
+        col("day1", sale, QStringLiteral("日 期"), GridKind::Date, 92),
         col("6", sale, QStringLiteral("欠款额"), GridKind::Amount, 60, FooterKind::Sum),
         col("a5", sale, QStringLiteral("净利润"), GridKind::Amount, 60, FooterKind::Sum),
         col("z", sale, QStringLiteral("单 号"), GridKind::Text, 96),

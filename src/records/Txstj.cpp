@@ -108,6 +108,10 @@ void Txstj::buildBrowser(QWidget *tab)
         const int quantity = model.columnOf(QStringLiteral("3"));
         return isRedQuantity(model.isNull(row, quantity) ? std::nan("") : model.number(row, quantity));
     });
+    // Fitting to the width of a grid not yet laid out would squeeze every
+    // column to its minimum and lose the proportions: it starts at the first
+    // opening.
+    m_grid->setFitToWidth(false);
     m_grid->setModel(m_model);
     m_grid->hideColumn(QStringLiteral("z"));
     column->addWidget(m_grid, 1);
@@ -344,6 +348,8 @@ void Txstj::showEvent(QShowEvent *event)
 
 void Txstj::opening()
 {
+    if (!m_grid->fitToWidth())
+        m_grid->setFitToWidth(true);
     m_columns->restoreWidths();
     const QDate today = QDate::currentDate();
     for (QComboBox *year : {m_monthYear, m_dayYear})
@@ -396,9 +402,11 @@ void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists)
 {
     m_panel->hide();
     m_sort = {};
+    // A model reset gives the header its default sections back: the
+    // operator's widths, order and hidden columns are put back after it.
+    const GridLayoutIni::GridLayout kept = m_grid->layout();
     m_ids.clear();
     m_model->clear();
-    m_grid->clearSortMarks();
     try {
         if (refillLists) {
             // Emptying the category box is no search of its own.
@@ -414,10 +422,31 @@ void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists)
         m_ids.clear();
         m_model->clear();
         m_prompter.information(e.message());
-        return;
     }
-    if (toLastRow && !m_ids.empty())
+    m_grid->applyLayout(kept);
+    m_grid->clearSortMarks();
+    rehideColumns();
+    if (m_ids.empty())
+        return;
+    if (toLastRow)
         m_grid->setCurrentRow(int(m_ids.size()) - 1);
+}
+
+void Txstj::rehideColumns()
+{
+    // After a model reset the header leaves a hidden column a sliver of room
+    // between its neighbours; hiding it afresh closes the gap.
+    QHeaderView *header = m_grid->header();
+    bool any = false;
+    for (int c = 0; c < header->count(); ++c) {
+        if (!header->isSectionHidden(c))
+            continue;
+        header->setSectionHidden(c, false);
+        header->setSectionHidden(c, true);
+        any = true;
+    }
+    if (any)
+        m_grid->fitColumns();
 }
 
 SaleLineSearch Txstj::searchFromBoxes() const

@@ -84,6 +84,7 @@ private:
     // Reads the statement's rows into the grid; the panel hides first. With
     // lists, the category list and the customers are refilled first.
     void load(const BoundQuery &query, bool toLastRow, bool refillLists);
+    void rehideColumns();
     SaleLineSearch searchFromBoxes() const;
     void titleClicked(int column);
     void rowClicked(int row);
