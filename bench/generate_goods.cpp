@@ -30,7 +30,10 @@ const QString &pick(const QStringList &list, QRandomGenerator &random)
 void generateGoods(Database &db, int rows, quint32 seed)
 {
     QRandomGenerator random(seed);
-    GoodsStore store(db);
+    // Straight into the table: the store now needs a whole shop session.
+    Statement insert = db.prepare(QStringLiteral(
+        "INSERT INTO data (a,b,c,d,e,f,g,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",z,day1) "
+        "VALUES (:a,:b,:c,:d,:e,:f,:g,:n1,:n2,:n3,:n4,:n5,:n6,:n7,:n8,:z,:day1)"));
     const QDate first(2014, 1, 1);
     Transaction transaction(db);
     for (int i = 0; i < rows; ++i) {
@@ -56,7 +59,14 @@ void generateGoods(Database &db, int rows, quint32 seed)
         const StockInCheck check = checkStockIn(b, StockInKind::Change);
         if (!check.ok())
             throw DbError(check.error);
-        store.insert(*check.record);
+        const GoodsRecord &r = *check.record;
+        insert.bind(":a", r.name).bind(":b", r.specification).bind(":c", r.code).bind(":d", r.category);
+        insert.bind(":e", r.nameInitials).bind(":f", r.specInitials).bind(":g", r.supplier);
+        insert.bind(":n1", *r.purchasePrice).bind(":n2", *r.quantity).bind(":n3", *r.purchaseAmount);
+        insert.bind(":n4", *r.salePrice).bind(":n5", *r.soldQuantity).bind(":n6", *r.salesAmount);
+        insert.bind(":n7", *r.stockQuantity).bind(":n8", *r.stockValue).bind(":z", r.remarks).bind(":day1", r.day1);
+        insert.exec();
+        insert.reset();
     }
     transaction.commit();
 }

@@ -19,6 +19,7 @@
 #include "operators/Tchangepassfm.h"
 #include "operators/Tloginfm.h"
 #include "operators/Tuserglfm.h"
+#include "records/Txstj.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/GridOutput.h"
 #include "widgets/HintPopup.h"
@@ -267,6 +268,13 @@ void TMainForm::buildLayout()
     goodsMenu->addSeparator();
     goodsMenu->addAction(QStringLiteral("销售单(小票)打印"), this, &TMainForm::toggleSlipPanel);
     addReportCommands(goodsMenu);
+    // The sales records window lives for the whole run and is shown modally
+    // from the toolbar and from this menu; it follows the shop by itself.
+    m_records = new Txstj(m_shop, m_prompter, this);
+    QToolButton *recordsButton = addToolButton(QStringLiteral("销售明细"), style()->standardIcon(QStyle::SP_FileDialogListView),
+                                               QStringLiteral("查询、修改和删除销售记录，查看销售统计"));
+    connect(recordsButton, &QToolButton::clicked, this, &TMainForm::openSalesRecords);
+    goodsMenu->addAction(QStringLiteral("销售明细"), this, &TMainForm::openSalesRecords);
     m_goods->grid()->view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_goods->grid()->view(), &QWidget::customContextMenuRequested, this,
             [this, goodsMenu](const QPoint &at) { goodsMenu->popup(m_goods->grid()->view()->viewport()->mapToGlobal(at)); });
@@ -511,6 +519,8 @@ void TMainForm::openSale(qint64 goodsId)
 }
 
 void TMainForm::toggleSlipPanel() { m_slip->toggle(); }
+
+void TMainForm::openSalesRecords() { m_records->exec(); }
 
 void TMainForm::openUserAdministration()
 {

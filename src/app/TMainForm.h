@@ -33,6 +33,7 @@ class Tchangepassfm;
 class Tchhform;
 class Tloginfm;
 class Tuserglfm;
+class Txstj;
 
 // The main window: it lives for the whole run, asks for sign-in at its first
 // activation, and closing it ends the program. It lays out the windows over
@@ -47,6 +48,7 @@ public:
     const OperatorRestrictions &restrictions() const;
     SalePanel *salePanel() const { return m_sale; }
     SlipPanel *slipPanel() const { return m_slip; }
+    Txstj *salesRecordsWindow() const { return m_records; }
 
     GoodsList *goodsList() const { return m_goods; }
     StockInPanel *stockInPanel() const { return m_stockIn; }
@@ -86,6 +88,7 @@ public slots:
     // "汇总统计": from the toolbar it waits until closed, from the goods
     // list's menu it stays open beside the main window.
     void openSummary(bool modal);
+    void openSalesRecords();
     void openUserAdministration();
     void openPasswordChange();
     void chooseSkin(int index);
@@ -120,6 +123,7 @@ private:
     ColumnMemory *m_goodsColumns = nullptr;
     SalePanel *m_sale = nullptr;
     SlipPanel *m_slip = nullptr;
+    Txstj *m_records = nullptr;
     QToolButton *m_slipButton = nullptr;
     qint64 m_lastClickedGoodsId = -1;
     QToolButton *m_newStockInButton = nullptr;

@@ -22,6 +22,8 @@ public:
         DeleteSaleLines,
         SalesCharts,
         RestoreDatabase,
+        HideNetProfitColumn,
+        ShowAllSaleColumns,
     };
     enum class Column {
         PurchasePrice,  // goods column 1

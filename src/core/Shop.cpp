@@ -17,7 +17,9 @@ Shop::Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *paren
       m_accounts(*this),
       m_log(*this),
       m_backups(*this),
-      m_goodsImport(*this)
+      m_goodsImport(*this),
+      m_saleLines(*this),
+      m_statistics(*this)
 {
 }
 

@@ -8,6 +8,8 @@
 #include "maintenance/GoodsImport.h"
 #include "goods/GoodsSummary.h"
 #include "operators/OperatorAccounts.h"
+#include "records/SaleLineStore.h"
+#include "records/SalesStatistics.h"
 #include "sales/SaleDesk.h"
 #include "sales/SlipBook.h"
 
@@ -34,6 +36,8 @@ public:
     SaleDesk &sales() { return m_sales; }
     OperatorAccounts &accounts() { return m_accounts; }
     OperatorLog &log() { return m_log; }
+    SaleLineStore &saleLines() { return m_saleLines; }
+    SalesStatistics &statistics() { return m_statistics; }
     ShopSettings &settings() { return m_settings; }
     DatabaseBackup &backups() { return m_backups; }
     GoodsImport &goodsImport() { return m_goodsImport; }
@@ -63,6 +67,8 @@ private:
     OperatorLog m_log;
     DatabaseBackup m_backups;
     GoodsImport m_goodsImport;
+    SaleLineStore m_saleLines;
+    SalesStatistics m_statistics;
     qint64 m_signInLogId = 0;
 };
 

@@ -222,6 +222,8 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
 
     connect(&m_shop, &ShopContext::signedIn, this, &SalePanel::signedIn);
     connect(&m_shop, &ShopContext::databaseClosing, this, &SalePanel::closePanel);
+    // A corrected or deleted line may add or take away a customer.
+    connect(&m_shop, &ShopContext::saleLinesChanged, this, &SalePanel::refillCustomers);
 }
 
 void SalePanel::restoreSettings()

@@ -2,10 +2,15 @@
 // killed. The crash test starts it and kills it at random moments; every line
 // it writes to standard output is the ID of a sale line whose confirmation
 // returned, so the test can tell which sales the program had reported done.
+// With "delete" it also deletes sale lines, as the records window does, and
+// writes the ID of each deleted line with a minus sign.
 //
-// Usage: sale_loop <database file> <seed>
+// Usage: sale_loop <database file> <seed> [delete]
 #include "core/Database.h"
+#include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "core/ShopDatabase.h"
+#include "records/SaleLineStore.h"
 #include "sales/SaleTransaction.h"
 
 #include <QRandomGenerator>
@@ -18,12 +23,20 @@ using namespace quollin;
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: sale_loop <database file> <seed>\n");
+    if (argc != 3 && !(argc == 4 && QByteArray(argv[3]) == "delete")) {
+        std::fprintf(stderr, "usage: sale_loop <database file> <seed> [delete]\n");
         return 2;
     }
+    const bool deletes = argc == 4;
     try {
-        std::unique_ptr<Database> db = ShopDatabase::open(QString::fromLocal8Bit(argv[1]));
+        const QString path = QString::fromLocal8Bit(argv[1]);
+        SettingsStore settings(path + QStringLiteral(".conf"));
+        Shop shop(ShopDatabase::open(path), settings);
+        if (deletes && !shop.signIn(ShopDatabase::kSuperAdministrator, ShopDatabase::kInitialPassword).ok) {
+            std::fprintf(stderr, "sale_loop: sign-in refused\n");
+            return 2;
+        }
+        Database *db = &shop.db();
         std::vector<qint64> ids;
         Statement rows = db->prepare(QStringLiteral("SELECT ID FROM data ORDER BY ID"));
         while (rows.next())
@@ -41,6 +54,21 @@ int main(int argc, char **argv)
         const char *const prices[] = {"8", "9.9", "12.35", "0.1", "100"};
         QRandomGenerator random(quint32(QByteArray(argv[2]).toULong()));
         for (int serial = 1;; ++serial) {
+            if (deletes && random.bounded(3) == 0) {
+                Statement pick = db->prepare(QStringLiteral("SELECT ID FROM data1 ORDER BY random() LIMIT 1"));
+                if (pick.next()) {
+                    const qint64 line = pick.integer(0);
+                    pick.reset();
+                    const SaleLineOutcome out = shop.saleLines().remove(line);
+                    if (!out.ok) {
+                        std::fprintf(stderr, "sale_loop: deletion refused: %s\n", out.message.toUtf8().constData());
+                        return 3;
+                    }
+                    std::printf("-%lld\n", static_cast<long long>(line));
+                    std::fflush(stdout);
+                    continue;
+                }
+            }
             SaleInput in;
             in.goodsId = ids[random.bounded(quint32(ids.size()))];
             in.quantity = QString::fromLatin1(quantities[random.bounded(6)]);

@@ -1,6 +1,8 @@
 // A copy of the program killed in the middle of confirming sales must leave a
 // file whose goods rows agree with their sale lines: each confirmation moves
-// the row and appends its line together or not at all.
+// the row and appends its line together or not at all. Built a second time
+// with SALE_LOOP_MODE "delete", the child also deletes lines, each deletion
+// giving the stock back and removing its line together or not at all.
 #include "core/Database.h"
 #include "core/NumberText.h"
 #include "core/ShopDatabase.h"
@@ -87,12 +89,15 @@ private:
             return -1;
         }
 
-        // A sale the program had reported as done must be in the file.
-        if (lastReportedLine > 0) {
+        // A sale the program had reported as done must be in the file, a
+        // line it had reported deleted (a negative ID) must not.
+        if (lastReportedLine != 0) {
             Statement line = db->prepare(QStringLiteral("SELECT count(*) FROM data1 WHERE ID=:id"));
-            line.bind(":id", lastReportedLine).next();
-            if (line.integer(0) != 1) {
-                QTest::qFail(qPrintable(QStringLiteral("confirmed sale line %1 is missing").arg(lastReportedLine)),
+            line.bind(":id", qAbs(lastReportedLine)).next();
+            if (line.integer(0) != (lastReportedLine > 0 ? 1 : 0)) {
+                QTest::qFail(qPrintable(QStringLiteral("reported line %1 is %2").arg(qAbs(lastReportedLine))
+                                            .arg(lastReportedLine > 0 ? QStringLiteral("missing")
+                                                                      : QStringLiteral("still there"))),
                              __FILE__, __LINE__);
                 return -1;
             }
@@ -155,8 +160,11 @@ private slots:
         qint64 lines = 0;
         for (int k = 0; k < kills; ++k) {
             QProcess child;
-            child.start(QStringLiteral(SALE_LOOP_PATH),
-                        {m_env.databasePath(), QString::number(seed ^ quint32(k * 2654435761u))});
+            QStringList arguments{m_env.databasePath(), QString::number(seed ^ quint32(k * 2654435761u))};
+#ifdef SALE_LOOP_MODE
+            arguments << QStringLiteral(SALE_LOOP_MODE);
+#endif
+            child.start(QStringLiteral(SALE_LOOP_PATH), arguments);
             QVERIFY2(child.waitForStarted(10000), qPrintable(child.errorString()));
 
             // Kill only once the child is in its loop, so that the kills
@@ -185,7 +193,8 @@ private slots:
                 qInfo("after kill %d (%d ms into the loop)", k + 1, delay);
                 return;
             }
-            qInfo("kill %d after %d ms: %lld sale lines", k + 1, delay, static_cast<long long>(now));
+            qInfo("kill %d after %d ms: %lld sale lines, %lld deleted by this child", k + 1, delay,
+                  static_cast<long long>(now), static_cast<long long>(out.count("\n-")));
             lines = now;
         }
         QVERIFY2(lines > 0, "no sale was ever committed");

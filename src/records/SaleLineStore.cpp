@@ -1,0 +1,238 @@
+#include "records/SaleLineStore.h"
+
+#include "core/Database.h"
+#include "core/DateText.h"
+#include "core/DistinctValues.h"
+#include "core/NumberText.h"
+#include "core/ShopContext.h"
+#include "records/SaleLineQuery.h"
+
+#include <cmath>
+#include <variant>
+
+namespace quollin {
+
+namespace {
+
+// Larger amounts are no shop's: they come from a damaged file or a typo.
+constexpr double kLargest = 1e13;
+
+bool storable(double value) { return std::isfinite(value) && std::fabs(value) < kLargest; }
+
+std::optional<double> number(const Statement &s, const char *column)
+{
+    const int at = s.columnIndex(column);
+    if (s.isNull(at))
+        return std::nullopt;
+    return s.real(at);
+}
+
+// A stored value as the deletion needs it: none, one that does not read as
+// a number (text left in a numeric column by an older file), or the number.
+struct Missing {};
+struct Unreadable {};
+using Stored = std::variant<Missing, Unreadable, double>;
+
+Stored stored(const Statement &s, const char *column)
+{
+    const int at = s.columnIndex(column);
+    if (s.isNull(at))
+        return Missing{};
+    const QVariant v = s.value(at);
+    if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray) {
+        const std::optional<double> read = NumberText::parseDecimal(v.toString());
+        if (!read)
+            return Unreadable{};
+        return *read;
+    }
+    return s.real(at);
+}
+
+// The value as the panel shows it (15 significant digits), so that the
+// arithmetic works on what the operator reads.
+double shown(double value) { return NumberText::parseDecimal(NumberText::general(value)).value_or(value); }
+
+struct Refusal {
+    QString message;
+};
+
+double required(const Stored &value, const QString &what)
+{
+    if (const double *v = std::get_if<double>(&value))
+        return shown(*v);
+    throw Refusal{what + QStringLiteral("不是有效的数字，不能删除这条销售记录。")};
+}
+
+// The goods row the line was sold from, read inside the caller's transaction.
+std::optional<qint64> goodsRowOf(Database &db, const Statement &line)
+{
+    if (!line.isNull("goods_id")) {
+        Statement row = db.prepare(QStringLiteral("SELECT ID FROM data WHERE ID=:id"));
+        row.bind(":id", line.integer("goods_id"));
+        if (row.next())
+            return row.integer(0);
+        return std::nullopt;
+    }
+    // An older line: the stock-in of that day with the same goods fields.
+    const QDate stockIn = DateText::parseDate(line.text("day2"));
+    if (!stockIn.isValid())
+        return std::nullopt;
+    const QString name = line.text("a").trimmed();
+    const QString spec = line.text("b").trimmed();
+    const QString code = line.text("c").trimmed();
+    const QString category = line.text("d").trimmed();
+    // The day1 index narrows to one day's stock-ins; the trimmed comparison is
+    // the same one the sale used when it copied the fields.
+    Statement rows = db.prepare(QStringLiteral("SELECT ID,a,b,c,d FROM data WHERE day1=:day ORDER BY ID"));
+    rows.bind(":day", DateText::date(stockIn));
+    while (rows.next()) {
+        if (rows.text(1).trimmed() == name && rows.text(2).trimmed() == spec && rows.text(3).trimmed() == code
+            && rows.text(4).trimmed() == category)
+            return rows.integer(0);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Database &SaleLineStore::db() { return m_shop.db(); }
+
+QStringList SaleLineStore::hiddenFields() const
+{
+    if (m_shop.maySee(OperatorRestrictions::Column::NetProfit))
+        return {};
+    return {QStringLiteral("a5")};
+}
+
+Statement SaleLineStore::statement(const BoundQuery &query)
+{
+    Statement s = db().prepare(query.sql);
+    for (const auto &[name, value] : query.values)
+        s.bind(name.constData(), value);
+    return s;
+}
+
+std::optional<SaleLine> SaleLineStore::find(qint64 id)
+{
+    Statement s = db().prepare(QStringLiteral("SELECT ") + SaleLineQuery::selectColumns()
+                               + QStringLiteral(" FROM data1 WHERE ID=:id"));
+    s.bind(":id", id);
+    if (!s.next())
+        return std::nullopt;
+    SaleLine line;
+    line.id = s.integer("ID");
+    line.name = s.text("a");
+    line.specification = s.text("b");
+    line.code = s.text("c");
+    line.category = s.text("d");
+    line.saleDate = s.text("day1");
+    line.price = number(s, "2");
+    line.quantity = number(s, "3");
+    line.amount = number(s, "4");
+    line.arrears = number(s, "6");
+    if (hiddenFields().isEmpty())
+        line.profit = number(s, "a5");
+    line.slipNumber = s.text("z");
+    line.customer = s.text("g");
+    line.address = s.text("h");
+    line.phone = s.text("i");
+    line.remark = s.text("j");
+    line.purchasePrice = number(s, "1");
+    line.stockInDate = s.text("day2");
+    if (!s.isNull("goods_id"))
+        line.goodsId = s.integer("goods_id");
+    return line;
+}
+
+QStringList SaleLineStore::categories() { return DistinctValues(db(), QStringLiteral("d"), QStringLiteral("data1")); }
+
+QStringList SaleLineStore::customers() { return DistinctValues(db(), QStringLiteral("g"), QStringLiteral("data1")); }
+
+SaleLineOutcome SaleLineStore::correct(qint64 id, const SaleLineCorrection &correction)
+{
+    m_shop.demand(OperatorRestrictions::Command::ChangeSaleLines);
+    SaleLineOutcome outcome;
+    const std::optional<double> arrears = NumberText::parseDecimal(correction.arrears);
+    if (!arrears) {
+        outcome.message = QStringLiteral("欠款金额“") + correction.arrears + QStringLiteral("”不是有效的数字，无欠款请填0。");
+        return outcome;
+    }
+    if (!storable(*arrears)) {
+        outcome.message = QStringLiteral("欠款金额超出范围。");
+        return outcome;
+    }
+    Statement update = db().prepare(QStringLiteral(
+        "UPDATE data1 SET \"6\"=:n6,z=:z,g=:g,h=:h,i=:i,j=:j WHERE ID=:id"));
+    update.bind(":n6", *arrears)
+        .bind(":z", correction.slipNumber.trimmed())
+        .bind(":g", correction.customer.trimmed())
+        .bind(":h", correction.address.trimmed())
+        .bind(":i", correction.phone.trimmed())
+        .bind(":j", correction.remark.trimmed())
+        .bind(":id", id);
+    update.exec();
+    if (db().changes() != 1) {
+        outcome.message = QStringLiteral("这条销售记录已不存在。");
+        return outcome;
+    }
+    outcome.ok = true;
+    emit m_shop.saleLinesChanged();
+    return outcome;
+}
+
+SaleLineOutcome SaleLineStore::remove(qint64 id)
+{
+    m_shop.demand(OperatorRestrictions::Command::DeleteSaleLines);
+    SaleLineOutcome outcome;
+    try {
+        Database &d = db();
+        Transaction transaction(d);
+        Statement line = d.prepare(QStringLiteral(
+            "SELECT a,b,c,d,\"1\",\"3\",\"4\",day2,goods_id FROM data1 WHERE ID=:id"));
+        line.bind(":id", id);
+        if (!line.next())
+            throw Refusal{QStringLiteral("这条销售记录已不存在。")};
+
+        if (const std::optional<qint64> goodsId = goodsRowOf(d, line)) {
+            Statement goods = d.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE ID=:id"));
+            goods.bind(":id", *goodsId);
+            goods.next(); // found just now, under the same write lock
+            const Stored sold = stored(goods, "5");
+            const Stored stock = stored(goods, "7");
+            // Without a sold or stock quantity there is nothing to give back to.
+            if (!std::holds_alternative<Missing>(sold) && !std::holds_alternative<Missing>(stock)) {
+                const double q = required(stored(line, "3"), QStringLiteral("销售数量"));
+                const double m = required(stored(line, "4"), QStringLiteral("销售金额"));
+                const double p = required(stored(line, "1"), QStringLiteral("进货单价"));
+                const double n5 = shown(required(sold, QStringLiteral("商品的已售数量")) - q);
+                const double n6 = shown(required(stored(goods, "6"), QStringLiteral("商品的销售金额")) - m);
+                const double n7 = shown(required(stock, QStringLiteral("商品的库存数量")) + q);
+                const double n8 = shown(required(stored(goods, "8"), QStringLiteral("商品的库存金额")) + q * p);
+                for (double v : {n5, n6, n7, n8})
+                    if (!storable(v))
+                        throw Refusal{QStringLiteral("退回库存后的数值超出范围，不能删除这条销售记录。")};
+                goods.reset();
+                Statement update = d.prepare(QStringLiteral(
+                    "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE ID=:id"));
+                update.bind(":n5", n5).bind(":n6", n6).bind(":n7", n7).bind(":n8", n8).bind(":id", *goodsId);
+                update.exec();
+                outcome.goodsId = *goodsId;
+            }
+        }
+        line.reset();
+        Statement remove = d.prepare(QStringLiteral("DELETE FROM data1 WHERE ID=:id"));
+        remove.bind(":id", id).exec();
+        transaction.commit();
+    } catch (const Refusal &r) {
+        outcome = SaleLineOutcome{};
+        outcome.message = r.message;
+        return outcome;
+    }
+    outcome.ok = true;
+    if (outcome.goodsId)
+        emit m_shop.goodsRowChanged(outcome.goodsId);
+    emit m_shop.saleLinesChanged();
+    return outcome;
+}
+
+} // namespace quollin

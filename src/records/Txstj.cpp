@@ -1,0 +1,670 @@
+#include "records/Txstj.h"
+
+#include "core/Database.h"
+#include "core/Prompter.h"
+#include "core/Shop.h"
+#include "records/BarChart.h"
+#include "records/SaleLineGrid.h"
+#include "widgets/ChoiceList.h"
+#include "widgets/DataGrid.h"
+#include "widgets/GridModel.h"
+#include "widgets/NamedWidgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace quollin {
+
+namespace {
+
+QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
+                     QWidget *parent)
+{
+    auto *label = new QLabel(caption, parent);
+    auto *box = Named(new QLineEdit(parent), caption, objectName);
+    label->setBuddy(box);
+    grid->addWidget(label, row, column);
+    grid->addWidget(box, row, column + 1);
+    return box;
+}
+
+QComboBox *yearBox(const char *objectName, QWidget *parent)
+{
+    auto *box = Named(new QComboBox(parent), QStringLiteral("年"), objectName);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    for (int year = 2015; year <= 2020; ++year)
+        box->addItem(QString::number(year));
+    box->setMinimumWidth(80);
+    return box;
+}
+
+} // namespace
+
+Txstj::Txstj(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QDialog(parent), m_shop(shop), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("Txstj"));
+    setWindowTitle(QStringLiteral("销售明细"));
+    setModal(true);
+    resize(1024, 660);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("recordsTabs"));
+    outer->addWidget(m_tabs);
+    auto *browser = new QWidget(m_tabs);
+    auto *statistics = new QWidget(m_tabs);
+    m_tabs->addTab(browser, QStringLiteral("销售明细"));
+    m_tabs->addTab(statistics, QStringLiteral("销售统计"));
+    buildBrowser(browser);
+    buildStatistics(statistics);
+    buildMenu();
+
+    connect(&m_shop, &ShopContext::signedIn, this, &Txstj::applyRestrictions);
+    connect(&m_shop, &ShopContext::saleRecorded, this, &Txstj::saleRecorded);
+    connect(&m_shop, &ShopContext::databaseClosing, this, [this] {
+        m_panel->hide();
+        m_ids.clear();
+        m_model->clear();
+    });
+    // The remembered column states count from the start; the saved layout
+    // of the grid comes on top of them at every opening.
+    m_columns->applySaved();
+    applyRestrictions();
+}
+
+Txstj::~Txstj() = default;
+
+void Txstj::buildBrowser(QWidget *tab)
+{
+    auto *column = new QVBoxLayout(tab);
+    column->setContentsMargins(2, 2, 2, 2);
+
+    m_grid = new DataGrid(tab);
+    m_grid->setObjectName(QStringLiteral("recordsGrid"));
+    m_grid->setGridName(QStringLiteral("销售明细"));
+    m_grid->setToolTip(QStringLiteral("点列标题进行排序，双击记录进行修改"));
+    m_model = new GridModel(SaleLineGrid::columns(), this);
+    m_model->setRowHighlight([](const GridModel &model, int row) {
+        const int quantity = model.columnOf(QStringLiteral("3"));
+        return isRedQuantity(model.isNull(row, quantity) ? std::nan("") : model.number(row, quantity));
+    });
+    // Fitting to the width of a grid not yet laid out would squeeze every
+    // column to its minimum and lose the proportions: it starts at the first
+    // opening.
+    m_grid->setFitToWidth(false);
+    m_grid->setModel(m_model);
+    m_grid->hideColumn(QStringLiteral("z"));
+    column->addWidget(m_grid, 1);
+    connect(m_grid, &DataGrid::titleClicked, this, &Txstj::titleClicked);
+    connect(m_grid, &DataGrid::rowClicked, this, &Txstj::rowClicked);
+    connect(m_grid, &DataGrid::rowDoubleClicked, this, [this] { openForModify(); });
+    connect(m_grid, &DataGrid::currentRowChanged, this, [this](int row) {
+        if (m_panel->isVisible() && lineId(row) != m_panel->lineId())
+            m_panel->hide();
+    });
+    m_grid->view()->installEventFilter(this);
+
+    const QString ini = QFileInfo(m_shop.settings().store().location()).dir().filePath(QStringLiteral("qljxc.ini"));
+    m_columns = new ColumnMemory(m_grid, m_shop.settings().store(), SaleLineGrid::columnSwitches(),
+                                 QStringLiteral("morvel2"), ini, this);
+
+    m_panel = new SaleLineEditPanel(m_grid);
+    m_panel->move(40, 30);
+    connect(m_panel, &SaleLineEditPanel::modifyRequested, this, &Txstj::saveCorrection);
+    connect(m_panel, &SaleLineEditPanel::deleteRequested, this, &Txstj::deleteLine);
+
+    auto *bottom = new QHBoxLayout;
+    column->addLayout(bottom);
+
+    auto *search = new QGroupBox(QStringLiteral(" 快速拼音查询"), tab);
+    search->setObjectName(QStringLiteral("recordsSearch"));
+    auto *grid = new QGridLayout(search);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    {
+        auto *label = new QLabel(QStringLiteral("类 别："), search);
+        m_category = Named(new QComboBox(search), QStringLiteral("类 别："), "recordsCategory");
+        m_category->setEditable(true);
+        m_category->setInsertPolicy(QComboBox::NoInsert);
+        label->setBuddy(m_category);
+        grid->addWidget(label, 0, 0);
+        grid->addWidget(m_category, 0, 1);
+    }
+    m_name = captioned(grid, 0, 2, QStringLiteral("商品名称："), "recordsName", search);
+    m_spec = captioned(grid, 0, 4, QStringLiteral("规格型号："), "recordsSpec", search);
+    m_code = captioned(grid, 1, 0, QStringLiteral("商品编码："), "recordsCode", search);
+    m_customer = captioned(grid, 1, 2, QStringLiteral("客户名称："), "recordsCustomer", search);
+    m_remark = captioned(grid, 1, 4, QStringLiteral("备 注："), "recordsRemark", search);
+    m_name->setPlaceholderText(QStringLiteral("输入字母拼音查询"));
+    m_spec->setPlaceholderText(QStringLiteral("输入字母拼音查询"));
+
+    m_dateTick = Named(new QCheckBox(QStringLiteral("销售日期："), search), QStringLiteral("销售日期："), "recordsDateTick");
+    m_from = Named(new QDateEdit(QDate::currentDate(), search), QStringLiteral("销售日期从"), "recordsFrom");
+    m_to = Named(new QDateEdit(QDate::currentDate(), search), QStringLiteral("销售日期至"), "recordsTo");
+    for (QDateEdit *box : {m_from, m_to}) {
+        box->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        box->setCalendarPopup(true);
+    }
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(m_dateTick);
+    dates->addWidget(m_from);
+    dates->addWidget(new QLabel(QStringLiteral("至"), search));
+    dates->addWidget(m_to);
+    dates->addStretch();
+    grid->addLayout(dates, 2, 0, 1, 6);
+
+    auto *buttons = new QHBoxLayout;
+    const struct {
+        const char *caption;
+        const char *name;
+        void (Txstj::*slot)();
+    } commands[] = {
+        {"查 询", "queryButton", &Txstj::query},         {"本 月", "monthButton", &Txstj::thisMonth},
+        {"全部记录", "allButton", &Txstj::allLines},     {"当 天", "todayButton", &Txstj::today},
+        {"清空条件", "clearButton", &Txstj::clearConditions},
+    };
+    for (const auto &c : commands) {
+        QPushButton *button = NamedButton(QString::fromUtf8(c.caption), c.name, search);
+        connect(button, &QPushButton::clicked, this, c.slot);
+        buttons->addWidget(button);
+    }
+    grid->addLayout(buttons, 3, 0, 1, 6);
+    bottom->addWidget(search, 1);
+
+    // Every change of a condition box narrows the grid at once.
+    for (QLineEdit *box : {m_name, m_spec, m_code, m_customer, m_remark})
+        connect(box, &QLineEdit::textChanged, this, &Txstj::query);
+    connect(m_category, &QComboBox::editTextChanged, this, &Txstj::query);
+
+    auto *right = new QVBoxLayout;
+    auto *returns = new QGroupBox(QStringLiteral("退货"), tab);
+    returns->setObjectName(QStringLiteral("recordsReturns"));
+    auto *returnRow = new QHBoxLayout(returns);
+    QPushButton *returnQuery = NamedButton(QStringLiteral("查 询"), "returnsQueryButton", returns);
+    QPushButton *returnAll = NamedButton(QStringLiteral("全部退货"), "allReturnsButton", returns);
+    returnRow->addWidget(returnQuery);
+    returnRow->addWidget(returnAll);
+    connect(returnQuery, &QPushButton::clicked, this, &Txstj::queryReturns);
+    connect(returnAll, &QPushButton::clicked, this, &Txstj::allReturns);
+    right->addWidget(returns);
+
+    auto *slips = new QGroupBox(QStringLiteral("销售单打印"), tab);
+    slips->setObjectName(QStringLiteral("recordsSlips"));
+    auto *slipGrid = new QGridLayout(slips);
+    auto *slipLabel = new QLabel(QStringLiteral("销售单号："), slips);
+    m_slip = Named(new QLineEdit(slips), QStringLiteral("销售单号："), "recordsSlip");
+    slipLabel->setBuddy(m_slip);
+    QPushButton *slipQuery = NamedButton(QStringLiteral("查 询"), "slipQueryButton", slips);
+    QPushButton *preview = NamedButton(QStringLiteral("销售单预览"), "slipPreviewButton", slips);
+    slipGrid->addWidget(slipLabel, 0, 0);
+    slipGrid->addWidget(m_slip, 0, 1, 1, 2);
+    slipGrid->addWidget(slipQuery, 1, 1);
+    slipGrid->addWidget(preview, 1, 2);
+    connect(slipQuery, &QPushButton::clicked, this, &Txstj::querySlip);
+    connect(preview, &QPushButton::clicked, this, &Txstj::later);
+    right->addWidget(slips);
+    right->addStretch();
+    bottom->addLayout(right);
+}
+
+void Txstj::buildStatistics(QWidget *tab)
+{
+    auto *column = new QVBoxLayout(tab);
+    auto button = [this, tab](const char *caption, const char *name, void (Txstj::*slot)()) {
+        QPushButton *b = NamedButton(QString::fromUtf8(caption), name, tab);
+        connect(b, &QPushButton::clicked, this, slot);
+        m_chartButtons << b;
+        return b;
+    };
+
+    auto *monthRow = new QHBoxLayout;
+    m_monthChart = new BarChart(QStringLiteral("月销售报表统计"), 12, QStringLiteral("月"), Qt::yellow, tab);
+    m_monthChart->setObjectName(QStringLiteral("monthChart"));
+    monthRow->addWidget(m_monthChart, 1);
+    auto *monthSide = new QGridLayout;
+    m_monthYear = yearBox("monthChartYear", tab);
+    monthSide->addWidget(m_monthYear, 0, 0);
+    monthSide->addWidget(new QLabel(QStringLiteral("年"), tab), 0, 1);
+    monthSide->addWidget(button("查询利润", "monthProfitButton", &Txstj::profitByMonth), 1, 0, 1, 2);
+    monthSide->addWidget(button("查询销售额", "monthAmountButton", &Txstj::amountByMonth), 2, 0, 1, 2);
+    monthSide->setRowStretch(3, 1);
+    monthRow->addLayout(monthSide);
+    column->addLayout(monthRow, 1);
+
+    auto *dayRow = new QHBoxLayout;
+    m_dayChart = new BarChart(QStringLiteral("日销售报表统计"), 32, QStringLiteral("日"), QColor(255, 128, 64), tab);
+    m_dayChart->setObjectName(QStringLiteral("dayChart"));
+    dayRow->addWidget(m_dayChart, 1);
+    auto *daySide = new QGridLayout;
+    m_dayYear = yearBox("dayChartYear", tab);
+    m_dayMonth = Named(new QComboBox(tab), QStringLiteral("月份"), "dayChartMonth");
+    m_dayMonth->setEditable(true);
+    m_dayMonth->setInsertPolicy(QComboBox::NoInsert);
+    for (int month = 1; month <= 12; ++month)
+        m_dayMonth->addItem(QString::number(month));
+    daySide->addWidget(m_dayYear, 0, 0);
+    daySide->addWidget(new QLabel(QStringLiteral("年"), tab), 0, 1);
+    daySide->addWidget(m_dayMonth, 1, 0);
+    daySide->addWidget(new QLabel(QStringLiteral("月份"), tab), 1, 1);
+    daySide->addWidget(button("查询利润", "dayProfitButton", &Txstj::profitByDay), 2, 0, 1, 2);
+    daySide->addWidget(button("查询销售额", "dayAmountButton", &Txstj::amountByDay), 3, 0, 1, 2);
+    daySide->setRowStretch(4, 1);
+    dayRow->addLayout(daySide);
+    column->addLayout(dayRow, 1);
+}
+
+void Txstj::buildMenu()
+{
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("recordsMenu"));
+    m_modifyAction = m_menu->addAction(QStringLiteral("修 改 "), this, &Txstj::openForModify);
+    m_deleteAction = m_menu->addAction(QStringLiteral("删 除"), this, &Txstj::openForDelete);
+    QAction *exportAction = m_menu->addAction(QStringLiteral("导出Excel"), this, &Txstj::later);
+    QAction *printAction = m_menu->addAction(QStringLiteral("打 印"), this, &Txstj::later);
+    // The composer's entry is there but not offered in the menu.
+    QAction *posAction = m_menu->addAction(QStringLiteral("POS小票打印"), this, &Txstj::later);
+    posAction->setVisible(false);
+    // The keys are the grid's own (see eventFilter); the menu only names them.
+    m_deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
+    exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    printAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    for (QAction *a : {m_deleteAction, exportAction, printAction})
+        a->setShortcutContext(Qt::WidgetShortcut);
+    m_menu->addSeparator();
+    m_menu->addAction(QStringLiteral("保存当前列宽"), this, [this] {
+        if (!m_columns->saveWidths())
+            m_prompter.information(QStringLiteral("列宽没能保存到：") + m_columns->iniPath());
+    });
+    for (const ColumnSwitch &entry : SaleLineGrid::columnSwitches())
+        m_menu->addAction(m_columns->action(entry.settingName));
+    m_menu->addSeparator();
+    m_showAllAction = m_menu->addAction(QStringLiteral("全部显示"), this, &Txstj::showAllColumns);
+
+    m_grid->view()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid->view(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { m_menu->popup(m_grid->view()->viewport()->mapToGlobal(at)); });
+}
+
+void Txstj::applyRestrictions()
+{
+    const OperatorRestrictions &rights = m_shop.rights();
+    using Command = OperatorRestrictions::Command;
+    auto guard = [](auto *item, bool allowed) {
+        item->setVisible(allowed);
+        item->setEnabled(allowed);
+    };
+    guard(m_modifyAction, rights.mayRun(Command::ChangeSaleLines));
+    guard(m_deleteAction, rights.mayRun(Command::DeleteSaleLines));
+    guard(m_showAllAction, rights.mayRun(Command::ShowAllSaleColumns));
+    m_columns->setMayShow(SaleLineGrid::columnsMayShow(rights));
+    m_columns->applyRestrictions(rights);
+    const bool charts = rights.mayRun(Command::SalesCharts);
+    m_monthChart->setVisible(charts);
+    m_dayChart->setVisible(charts);
+    for (QPushButton *b : std::as_const(m_chartButtons))
+        b->setEnabled(charts);
+    if (!charts) {
+        m_monthChart->setBars({});
+        m_dayChart->setBars({});
+    }
+}
+
+int Txstj::rowCount() const { return m_model->rowCount(); }
+
+qint64 Txstj::lineId(int row) const
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return 0;
+    return m_ids[size_t(m_model->loadIndex(row))];
+}
+
+void Txstj::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        opening();
+}
+
+void Txstj::opening()
+{
+    if (!m_grid->fitToWidth())
+        m_grid->setFitToWidth(true);
+    m_columns->restoreWidths();
+    const QDate today = QDate::currentDate();
+    for (QComboBox *year : {m_monthYear, m_dayYear})
+        year->setEditText(QString::number(today.year()));
+    m_dayMonth->setEditText(QString::number(today.month()));
+    m_from->setDate(today);
+    m_to->setDate(today);
+    profitCharts();
+    thisMonth();
+}
+
+void Txstj::done(int result)
+{
+    // Nothing of a closed window is held: the rows and charts go, and the
+    // goods list reads everything again.
+    m_panel->hide();
+    m_ids.clear();
+    m_model->clear();
+    m_monthChart->setBars({});
+    m_dayChart->setBars({});
+    QDialog::done(result);
+    emit m_shop.goodsReloaded();
+}
+
+bool Txstj::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid->view() && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            openForDelete();
+            return true;
+        }
+        if (key->modifiers() == Qt::ControlModifier && (key->key() == Qt::Key_E || key->key() == Qt::Key_D)) {
+            later();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Txstj::saleRecorded(const RecordedSale &sale)
+{
+    m_slip->setText(sale.slipNumber);
+    // A closed window reads this month afresh when it is next shown.
+    if (isVisible())
+        thisMonth();
+}
+
+void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists)
+{
+    m_panel->hide();
+    m_sort = {};
+    // A model reset gives the header its default sections back: the
+    // operator's widths, order and hidden columns are put back after it.
+    const GridLayoutIni::GridLayout kept = m_grid->layout();
+    m_ids.clear();
+    m_model->clear();
+    try {
+        if (refillLists) {
+            // Emptying the category box is no search of its own.
+            const QSignalBlocker quiet(m_category);
+            setChoices(m_category, m_shop.saleLines().categories());
+        }
+        GridRows rows = m_model->emptyRows();
+        std::vector<qint64> ids;
+        SaleLineGrid::readRows(m_shop.saleLines(), query, rows, ids);
+        m_ids = std::move(ids);
+        m_model->setRows(std::move(rows));
+    } catch (const DbError &e) {
+        m_ids.clear();
+        m_model->clear();
+        m_prompter.information(e.message());
+    }
+    m_grid->applyLayout(kept);
+    m_grid->clearSortMarks();
+    rehideColumns();
+    if (m_ids.empty())
+        return;
+    if (toLastRow)
+        m_grid->setCurrentRow(int(m_ids.size()) - 1);
+}
+
+void Txstj::rehideColumns()
+{
+    // After a model reset the header leaves a hidden column a sliver of room
+    // between its neighbours; hiding it afresh closes the gap.
+    QHeaderView *header = m_grid->header();
+    bool any = false;
+    for (int c = 0; c < header->count(); ++c) {
+        if (!header->isSectionHidden(c))
+            continue;
+        header->setSectionHidden(c, false);
+        header->setSectionHidden(c, true);
+        any = true;
+    }
+    if (any)
+        m_grid->fitColumns();
+}
+
+SaleLineSearch Txstj::searchFromBoxes() const
+{
+    SaleLineSearch s;
+    s.category = m_category->currentText();
+    s.nameInitials = m_name->text();
+    s.code = m_code->text();
+    s.specInitials = m_spec->text();
+    s.customer = m_customer->text();
+    s.remark = m_remark->text();
+    s.dateRange = m_dateTick->isChecked();
+    s.from = m_from->date();
+    s.to = m_to->date();
+    return s;
+}
+
+void Txstj::query() { load(SaleLineQuery::condition(SaleLineQuery::Sign::Sales, searchFromBoxes()), false, false); }
+
+void Txstj::queryReturns()
+{
+    load(SaleLineQuery::condition(SaleLineQuery::Sign::Returns, searchFromBoxes()), false, false);
+}
+
+void Txstj::thisMonth() { load(SaleLineQuery::month(QDate::currentDate()), true, true); }
+
+void Txstj::allLines() { load(SaleLineQuery::all(), true, true); }
+
+void Txstj::allReturns() { load(SaleLineQuery::allReturns(), true, true); }
+
+void Txstj::today()
+{
+    // The date boxes keep what the operator set; only the tick changes.
+    const QSignalBlocker quiet(m_dateTick);
+    m_dateTick->setChecked(true);
+    query();
+}
+
+void Txstj::clearConditions()
+{
+    // Each box that held text queries again as it empties, as typing does.
+    for (QLineEdit *box : {m_name, m_spec, m_code, m_customer, m_remark})
+        box->clear();
+    m_category->setEditText(QString());
+    m_dateTick->setChecked(false);
+}
+
+void Txstj::querySlip()
+{
+    // The edit panel stays as it is: the slip search is no browse of its own.
+    const bool panelShown = m_panel->isVisible();
+    load(SaleLineQuery::slipContaining(m_slip->text()), false, false);
+    m_panel->setVisible(panelShown && m_panel->lineId() != 0);
+}
+
+void Txstj::titleClicked(int column)
+{
+    m_panel->hide();
+    m_sort = nextSaleSort(m_sort, column);
+    m_model->sortBy(column, m_sort.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    m_grid->clearSortMarks();
+    m_grid->setSortMark(column, m_sort.descending ? SortMark::Descending : SortMark::Ascending);
+}
+
+void Txstj::rowClicked(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    m_slip->setText(m_model->value(row, QStringLiteral("z")).toString());
+}
+
+void Txstj::openForModify() { openPanel(SaleLineEditPanel::Mode::Modify); }
+
+void Txstj::openForDelete() { openPanel(SaleLineEditPanel::Mode::Delete); }
+
+void Txstj::openPanel(SaleLineEditPanel::Mode mode)
+{
+    using Command = OperatorRestrictions::Command;
+    // Hidden from the operator means refused, whichever way he asks.
+    if (!m_shop.rights().mayRun(mode == SaleLineEditPanel::Mode::Modify ? Command::ChangeSaleLines
+                                                                       : Command::DeleteSaleLines)) {
+        m_prompter.information(OperatorRestrictions::refusalText());
+        return;
+    }
+    const int row = m_grid->currentRow();
+    if (row < 0 || m_model->value(row, QStringLiteral("a")).toString().isEmpty())
+        return;
+    try {
+        const std::optional<SaleLine> line = m_shop.saleLines().find(lineId(row));
+        if (!line) {
+            m_prompter.information(QStringLiteral("这条销售记录已不存在。"));
+            return;
+        }
+        m_panel->open(*line, mode);
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
+}
+
+void Txstj::saveCorrection()
+{
+    const qint64 id = m_panel->lineId();
+    if (id == 0 || m_ids.empty())
+        return;
+    std::optional<SaleLine> line;
+    try {
+        const SaleLineOutcome outcome = m_shop.saleLines().correct(id, m_panel->correction());
+        if (!outcome.ok) {
+            m_prompter.information(outcome.message);
+            return;
+        }
+        line = m_shop.saleLines().find(id);
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    // The row changes in place; no new read of the grid.
+    for (int row = 0; line && row < m_model->rowCount(); ++row) {
+        if (lineId(row) != id)
+            continue;
+        auto set = [&](const char *field, const QVariant &value) {
+            m_model->setValue(row, m_model->columnOf(QLatin1String(field)), value);
+        };
+        set("6", line->arrears ? QVariant(*line->arrears) : QVariant());
+        set("z", line->slipNumber);
+        set("g", line->customer);
+        set("h", line->address);
+        set("i", line->phone);
+        set("j", line->remark);
+        break;
+    }
+    m_panel->hide();
+    m_prompter.information(QStringLiteral("修改记录成功！"));
+}
+
+void Txstj::deleteLine()
+{
+    const qint64 id = m_panel->lineId();
+    if (id == 0)
+        return;
+    try {
+        const SaleLineOutcome outcome = m_shop.saleLines().remove(id);
+        if (!outcome.ok) {
+            m_prompter.information(outcome.message);
+            return;
+        }
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    thisMonth();
+    m_panel->clearShown();
+    m_panel->hide();
+    profitCharts();
+    m_prompter.information(QStringLiteral("删除销售记录成功！"));
+}
+
+void Txstj::showAllColumns()
+{
+    if (!m_shop.rights().mayRun(OperatorRestrictions::Command::ShowAllSaleColumns)) {
+        m_prompter.information(OperatorRestrictions::refusalText());
+        return;
+    }
+    const ColumnMayShow mayShow = SaleLineGrid::columnsMayShow(m_shop.rights());
+    for (const QString &field : SaleLineGrid::showAllFields())
+        if (mayShow(field))
+            m_grid->showColumn(field);
+}
+
+void Txstj::later() { m_prompter.information(QStringLiteral("此功能将在后续版本中提供。")); }
+
+void Txstj::monthChartOf(StatValue value)
+{
+    const std::optional<int> year = SalesStatistics::wholeNumber(m_monthYear->currentText());
+    if (!year) {
+        m_prompter.warning(QStringLiteral("“年”必须填写整数年份！"));
+        m_monthYear->setFocus();
+        return;
+    }
+    try {
+        m_monthChart->setBars(m_shop.statistics().byMonth(value, *year));
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
+}
+
+void Txstj::dayChartOf(StatValue value)
+{
+    const std::optional<int> year = SalesStatistics::wholeNumber(m_dayYear->currentText());
+    if (!year) {
+        m_prompter.warning(QStringLiteral("“年”必须填写整数年份！"));
+        m_dayYear->setFocus();
+        return;
+    }
+    const std::optional<int> month = SalesStatistics::wholeNumber(m_dayMonth->currentText());
+    if (!month) {
+        m_prompter.warning(QStringLiteral("“月份”必须填写整数！"));
+        m_dayMonth->setFocus();
+        return;
+    }
+    try {
+        m_dayChart->setBars(m_shop.statistics().byDay(value, *year, *month));
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
+}
+
+void Txstj::profitByMonth() { monthChartOf(StatValue::Profit); }
+void Txstj::amountByMonth() { monthChartOf(StatValue::SalesAmount); }
+void Txstj::profitByDay() { dayChartOf(StatValue::Profit); }
+void Txstj::amountByDay() { dayChartOf(StatValue::SalesAmount); }
+
+void Txstj::profitCharts()
+{
+    if (!m_shop.rights().mayRun(OperatorRestrictions::Command::SalesCharts))
+        return;
+    profitByMonth();
+    profitByDay();
+}
+
+} // namespace quollin
