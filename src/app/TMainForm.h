@@ -27,6 +27,7 @@ class Shop;
 class SuccessNotice;
 class TAboutBox;
 class Tchangepassfm;
+class Tpos;
 class Tchhform;
 class Tloginfm;
 class Tuserglfm;
@@ -56,6 +57,7 @@ public:
     DateBoxKeeper *dateBoxKeeper() const { return m_keeper; }
     QPointer<Tuserglfm> userAdministrationWindow() const { return m_userAdmin; }
     QPointer<Tchangepassfm> passwordWindow() const { return m_changePassword; }
+    Tpos *printSettingsWindow() const { return m_printSettings; }
 
     // What runs each time the sign-in window shows (the real program writes
     // its desktop entry; tests leave the user's desktop alone).
@@ -78,6 +80,7 @@ public slots:
     void toggleSlipPanel();
     void openUserAdministration();
     void openPasswordChange();
+    void openPrintSettings();
     void chooseSkin(int index);
     void startCalculator();
     void startTextEditor();
@@ -109,6 +112,7 @@ private:
     ColumnMemory *m_goodsColumns = nullptr;
     SalePanel *m_sale = nullptr;
     SlipPanel *m_slip = nullptr;
+    Tpos *m_printSettings = nullptr;
     QToolButton *m_slipButton = nullptr;
     qint64 m_lastClickedGoodsId = -1;
     QToolButton *m_newStockInButton = nullptr;
