@@ -8,6 +8,7 @@ packages=(
   libqt6opengl6-dev
   libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev
   fonts-noto-cjk
+  poppler-utils
 )
 
 missing=()
