@@ -10,6 +10,7 @@ packages=(
   python3-xlwt # writes the .xls workbooks of the import tests
   fonts-noto-cjk
   python3-openpyxl
+  poppler-utils
 )
 
 missing=()

@@ -15,6 +15,7 @@
 #include "maintenance/MaintenanceCommands.h"
 #include "sales/SalePanel.h"
 #include "sales/SlipPanel.h"
+#include "sales/Tpos.h"
 #include "widgets/DataGrid.h"
 #include "operators/Tchangepassfm.h"
 #include "operators/Tloginfm.h"
@@ -156,6 +157,7 @@ void TMainForm::buildLayout()
     // Menu "设 置".
     m_settingsMenu = new QMenu(QStringLiteral("设 置"), this);
     m_settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
+    m_settingsMenu->addAction(QStringLiteral("打印设置"), this, &TMainForm::openPrintSettings);
     m_passwordAction = m_settingsMenu->addAction(QStringLiteral("修改密码"), this, &TMainForm::openPasswordChange);
     m_userAdminAction = m_settingsMenu->addAction(QStringLiteral("用户管理"), this, &TMainForm::openUserAdministration);
     m_settingsMenu->addSeparator();
@@ -226,6 +228,12 @@ void TMainForm::buildLayout()
     connect(m_sale, &SalePanel::previewRequested, this, &TMainForm::toggleSlipPanel);
     connect(m_slip, &SlipPanel::nextRequested, m_sale, &SalePanel::nextSlip);
     connect(m_slip, &SlipPanel::previousRequested, m_sale, &SalePanel::previousSlip);
+    connect(m_sale, &SalePanel::slipStepped, m_slip, &SlipPanel::resetCash);
+    // The print texts are read once, now; tickets and slips take them from
+    // the window's boxes.
+    m_printSettings = new Tpos(m_shop, m_prompter, this);
+    m_slip->setPrintSettings(m_printSettings);
+    m_slip->setDateSource(m_stockIn->dateBox());
     // While the sale panel is open, its row is the list's current row: any
     // move or new read of the list closes it.
     connect(m_goods, &GoodsList::rowsChanging, m_sale, &QWidget::hide);
@@ -275,6 +283,7 @@ void TMainForm::buildLayout()
                                                QStringLiteral("查询、修改和删除销售记录，查看销售统计"));
     connect(recordsButton, &QToolButton::clicked, this, &TMainForm::openSalesRecords);
     goodsMenu->addAction(QStringLiteral("销售明细"), this, &TMainForm::openSalesRecords);
+    goodsMenu->addAction(QStringLiteral("打印设置"), this, &TMainForm::openPrintSettings);
     m_goods->grid()->view()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_goods->grid()->view(), &QWidget::customContextMenuRequested, this,
             [this, goodsMenu](const QPoint &at) { goodsMenu->popup(m_goods->grid()->view()->viewport()->mapToGlobal(at)); });
@@ -534,6 +543,16 @@ void TMainForm::openPasswordChange()
     if (!allowed(OperatorRestrictions::Command::ChangePassword))
         return;
     ShowOrCreateWindow(m_changePassword, [this] { return centredOnScreen(new Tchangepassfm(m_shop, m_prompter, this)); });
+}
+
+void TMainForm::openPrintSettings()
+{
+    if (m_printSettings->isMinimized())
+        m_printSettings->showNormal();
+    else
+        m_printSettings->show();
+    m_printSettings->raise();
+    m_printSettings->activateWindow();
 }
 
 void TMainForm::chooseSkin(int index)

@@ -30,6 +30,7 @@ class Shop;
 class SuccessNotice;
 class TAboutBox;
 class Tchangepassfm;
+class Tpos;
 class Tchhform;
 class Tloginfm;
 class Tuserglfm;
@@ -65,6 +66,7 @@ public:
     MaintenanceCommands *maintenance() const { return m_maintenance; }
     QPointer<Tuserglfm> userAdministrationWindow() const { return m_userAdmin; }
     QPointer<Tchangepassfm> passwordWindow() const { return m_changePassword; }
+    Tpos *printSettingsWindow() const { return m_printSettings; }
 
     // What runs each time the sign-in window shows (the real program writes
     // its desktop entry; tests leave the user's desktop alone).
@@ -91,6 +93,7 @@ public slots:
     void openSalesRecords();
     void openUserAdministration();
     void openPasswordChange();
+    void openPrintSettings();
     void chooseSkin(int index);
     void startCalculator();
     void startTextEditor();
@@ -124,6 +127,7 @@ private:
     SalePanel *m_sale = nullptr;
     SlipPanel *m_slip = nullptr;
     Txstj *m_records = nullptr;
+    Tpos *m_printSettings = nullptr;
     QToolButton *m_slipButton = nullptr;
     qint64 m_lastClickedGoodsId = -1;
     QToolButton *m_newStockInButton = nullptr;

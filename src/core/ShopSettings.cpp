@@ -10,6 +10,14 @@ const QString kSerialDay = QStringLiteral("riqi");
 const QString kSkin = QStringLiteral("skin");
 const QString kBackupPath = QStringLiteral("save");
 const QString kDailyBackup = QStringLiteral("autobackup");
+const QString kCompany = QStringLiteral("company");
+const QString kAddress = QStringLiteral("address");
+
+QString numbered(const char *stem, int which)
+{
+    Q_ASSERT(which >= 1 && which <= 4);
+    return QLatin1String(stem) + QString::number(which);
+}
 } // namespace
 
 std::optional<bool> ShopSettings::hideZeroStock() const
@@ -41,5 +49,13 @@ bool ShopSettings::dailyBackup() const { return m_store.read(kDailyBackup) != QL
 void ShopSettings::setDailyBackup(bool on) { m_store.write(kDailyBackup, on ? QStringLiteral("yes") : QStringLiteral("no")); }
 QString ShopSettings::columnSwitch(const QString &key) const { return m_store.read(key); }
 void ShopSettings::setColumnSwitch(const QString &key, const QString &value) { m_store.write(key, value); }
+QString ShopSettings::pos(int which) const { return m_store.read(numbered("pos", which)); }
+bool ShopSettings::setPos(int which, const QString &text) { return m_store.write(numbered("pos", which), text); }
+QString ShopSettings::dan(int which) const { return m_store.read(numbered("dan", which)); }
+bool ShopSettings::setDan(int which, const QString &text) { return m_store.write(numbered("dan", which), text); }
+QString ShopSettings::company() const { return m_store.read(kCompany); }
+bool ShopSettings::setCompany(const QString &text) { return m_store.write(kCompany, text); }
+QString ShopSettings::address() const { return m_store.read(kAddress); }
+bool ShopSettings::setAddress(const QString &text) { return m_store.write(kAddress, text); }
 
 } // namespace quollin

@@ -52,6 +52,19 @@ public:
     QString columnSwitch(const QString &key) const;
     void setColumnSwitch(const QString &key, const QString &value);
 
+    // The texts of tickets and slips. pos1..pos4: ticket title, slogans 1
+    // and 2, closing line; dan1..dan4: slip header, contact line, slogans 1
+    // and 2 (which runs 1 to 4); company and address: the shop's name and
+    // address line. Writes are false when the store could not be written.
+    QString pos(int which) const;
+    bool setPos(int which, const QString &text);
+    QString dan(int which) const;
+    bool setDan(int which, const QString &text);
+    QString company() const;
+    bool setCompany(const QString &text);
+    QString address() const;
+    bool setAddress(const QString &text);
+
 private:
     SettingsStore &m_store;
 };

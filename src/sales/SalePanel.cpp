@@ -435,12 +435,14 @@ void SalePanel::nextSlip()
     m_serial.next();
     buildSlipNumber();
     refillCustomers();
+    emit slipStepped();
 }
 
 void SalePanel::previousSlip()
 {
     m_serial.previous();
     buildSlipNumber();
+    emit slipStepped();
 }
 
 void SalePanel::refreshSlip() { emit slipChanged(m_slipNumber->text().trimmed(), m_customer->currentText()); }

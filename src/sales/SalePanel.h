@@ -71,6 +71,8 @@ signals:
     // The slip panel should list this slip.
     void slipChanged(const QString &slipNumber, const QString &customer);
     void previewRequested();
+    // "+", "-" and their slip panel twins ran: a new tender starts.
+    void slipStepped();
 
 public slots:
     // A double click on a goods row.

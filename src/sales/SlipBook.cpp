@@ -53,7 +53,7 @@ void SlipBook::scanLines(const QString &slipNumber, const std::function<void(con
 {
     // Exactly this number: a pattern would put serials 1000-1009 on slip 100.
     Statement s = m_shop.db().prepare(QStringLiteral(
-        "SELECT a,b,\"3\",\"2\",\"4\" FROM data1 WHERE z=:z ORDER BY \"ID\""));
+        "SELECT a,b,c,\"3\",\"2\",\"4\",g,h,i,j,day1 FROM data1 WHERE z=:z ORDER BY \"ID\""));
     s.bind(":z", slipNumber.trimmed());
     while (s.next())
         line(s);

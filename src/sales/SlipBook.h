@@ -41,7 +41,8 @@ public:
     int highestSerialOn(const QDate &day);
 
     // The lines of exactly this slip, in the order they were sold, with the
-    // columns a, b, 3 (quantity), 2 (price), 4 (amount).
+    // columns a, b, c, 3 (quantity), 2 (price), 4 (amount), the customer's
+    // g, h, i, j and the sale day day1.
     void scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line);
 
 private:

@@ -2,18 +2,27 @@
 
 #include "core/EngineMessage.h"
 #include "core/Database.h"
+#include "core/DateText.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
+#include "sales/PrintTexts.h"
+#include "sales/SlipLayout.h"
+#include "sales/SlipLines.h"
+#include "sales/Tender.h"
+#include "sales/TicketLayout.h"
+#include "sales/Tpos.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
 #include "widgets/NamedWidgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTime>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -82,12 +91,35 @@ SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     auto *totalLabel = new QLabel(QStringLiteral("合计："), this);
     m_total = Named(new QLineEdit(QStringLiteral("0"), this), QStringLiteral("合计："), "slipTotal");
     m_total->setReadOnly(true);
-    m_total->setMaximumWidth(120);
+    m_total->setMaximumWidth(80);
     totalLabel->setBuddy(m_total);
-    tender->addStretch(1);
+    auto *cashLabel = new QLabel(QStringLiteral("现金："), this);
+    m_cash = Named(new QLineEdit(this), QStringLiteral("现金："), "slipCash");
+    m_cash->setMaximumWidth(70);
+    cashLabel->setBuddy(m_cash);
+    m_cash->installEventFilter(this);
+    auto *changeLabel = new QLabel(QStringLiteral("找零："), this);
+    m_change = Named(new QLineEdit(QStringLiteral("0"), this), QStringLiteral("找零："), "slipChange");
+    m_change->setReadOnly(true);
+    m_change->setMaximumWidth(70);
+    changeLabel->setBuddy(m_change);
+    m_ticketButton = NamedButton(QStringLiteral("POS小票打印"), "slipTicket", this);
+    m_slipButton = NamedButton(QStringLiteral("销售单打印"), "slipPrint", this);
     tender->addWidget(totalLabel);
     tender->addWidget(m_total);
+    tender->addWidget(cashLabel);
+    tender->addWidget(m_cash);
+    tender->addWidget(changeLabel);
+    tender->addWidget(m_change);
+    tender->addStretch(1);
+    tender->addWidget(m_ticketButton);
+    tender->addWidget(m_slipButton);
     column->addLayout(tender);
+    connect(m_total, &QLineEdit::textChanged, this, [this] { updateChange(false); });
+    connect(m_cash, &QLineEdit::textChanged, this, [this] { updateChange(false); });
+    connect(m_cash, &QLineEdit::editingFinished, this, [this] { updateChange(true); });
+    connect(m_ticketButton, &QPushButton::clicked, this, &SlipPanel::printTicket);
+    connect(m_slipButton, &QPushButton::clicked, this, &SlipPanel::printSlip);
 
     setFixedSize(kWidth, kHeight);
     hide();
@@ -138,6 +170,109 @@ void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
     m_model->setRows(std::move(rows));
     // The total is the footer's own sum, returns counted with their sign.
     m_total->setText(NumberText::general(m_model->sum(4)));
+}
+
+void SlipPanel::updateChange(bool loud)
+{
+    // While the operator types, a lone point is only on its way to a number;
+    // leaving the box with it is reported.
+    const QString cash = m_cash->text();
+    if (const std::optional<QString> change = Tender::change(cash, m_total->text()))
+        m_change->setText(*change);
+    else if (loud && !cash.isEmpty())
+        m_prompter.information(Tender::message(Tender::Verdict::NotANumber));
+}
+
+void SlipPanel::resetCash() { m_cash->setText(QStringLiteral("0")); }
+
+bool SlipPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_cash && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            m_ticketButton->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+        // Tab still leaves the box; everything else but digits, the point
+        // and backspace is dropped.
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false;
+        const QString text = key->text();
+        const bool typed = text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.'))
+                           && text.at(0).unicode() < 128 && !(key->modifiers() & Qt::ControlModifier);
+        return !typed;
+    }
+    return FloatingPanel::eventFilter(watched, event);
+}
+
+PrintTexts SlipPanel::printTexts() const
+{
+    return m_printSettings ? m_printSettings->texts() : PrintTexts::load(m_shop.settings());
+}
+
+void SlipPanel::printTicket()
+{
+    const Tender::Verdict verdict = Tender::check(m_total->text(), m_cash->text());
+    if (verdict != Tender::Verdict::Print) {
+        m_prompter.information(Tender::message(verdict));
+        if (verdict != Tender::Verdict::NoSale)
+            m_cash->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const PrintTexts texts = printTexts();
+    TicketInput in;
+    in.title = texts.ticketTitle;
+    in.slogan1 = texts.ticketSlogan1;
+    in.slogan2 = texts.ticketSlogan2;
+    in.closing = texts.ticketClosing;
+    in.slipNumber = m_number;
+    in.cashier = m_shop.rights().operatorName();
+    in.date = m_dateSource ? m_dateSource->text() : DateText::today();
+    in.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+    in.total = m_total->text();
+    in.cash = Tender::cashOnTicket(m_cash->text());
+    in.change = Tender::changeOnTicket(m_cash->text(), m_total->text());
+    try {
+        in.lines = ReadSlipLines(m_shop.slips(), m_number);
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    // The next number only for a ticket that was printed.
+    const QString failure = m_printer.print(TicketLayout::build(in), QStringLiteral("小票"));
+    if (!failure.isEmpty()) {
+        m_prompter.information(failure);
+        return;
+    }
+    emit nextRequested();
+}
+
+void SlipPanel::printSlip()
+{
+    if (m_total->text() == QLatin1String("0")) {
+        m_prompter.information(Tender::message(Tender::Verdict::NoSale));
+        emit nextRequested();
+        return;
+    }
+    const PrintTexts texts = printTexts();
+    SlipInput in;
+    in.header = texts.slipHeader;
+    in.contact = texts.slipContact;
+    in.slogan1 = texts.slipSlogan1;
+    in.slogan2 = texts.slipSlogan2;
+    in.slipNumber = m_number;
+    in.operatorName = m_shop.rights().operatorName();
+    try {
+        in.lines = ReadSlipLines(m_shop.slips(), m_number);
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    const SlipDocument slip = SlipLayout::build(in);
+    if (!slip.notice.isEmpty())
+        m_prompter.information(slip.notice);
+    PreviewLayout(slip.layout, window());
+    emit nextRequested();
 }
 
 void SlipPanel::toggle()

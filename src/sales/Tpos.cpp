@@ -1,0 +1,96 @@
+#include "sales/Tpos.h"
+
+#include "core/Prompter.h"
+#include "core/Shop.h"
+#include "widgets/NamedWidgets.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace quollin {
+
+namespace {
+
+QLineEdit *addBox(QFormLayout *form, const QString &caption, const char *objectName, const QString &text,
+                  QWidget *parent)
+{
+    auto *box = Named(new QLineEdit(text, parent), caption, objectName);
+    box->setMinimumWidth(320);
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(box);
+    form->addRow(label, box);
+    return box;
+}
+
+} // namespace
+
+Tpos::Tpos(Shop &shop, Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_shop(shop), m_prompter(prompter)
+{
+    setObjectName(QStringLiteral("printSettings"));
+    setWindowTitle(QStringLiteral("销售单小票设置"));
+    const PrintTexts stored = PrintTexts::load(m_shop.settings());
+
+    auto *column = new QVBoxLayout(this);
+    auto *ticket = new QGroupBox(QStringLiteral("POS小票设置"), this);
+    auto *ticketForm = new QFormLayout(ticket);
+    m_boxes[0] = addBox(ticketForm, QStringLiteral("小票标题："), "pos1", stored.ticketTitle, ticket);
+    m_boxes[1] = addBox(ticketForm, QStringLiteral("宣传语1："), "pos2", stored.ticketSlogan1, ticket);
+    m_boxes[2] = addBox(ticketForm, QStringLiteral("宣传语2："), "pos3", stored.ticketSlogan2, ticket);
+    m_boxes[3] = addBox(ticketForm, QStringLiteral("结束语："), "pos4", stored.ticketClosing, ticket);
+    column->addWidget(ticket);
+
+    auto *slip = new QGroupBox(QStringLiteral("销售单设置"), this);
+    auto *slipForm = new QFormLayout(slip);
+    m_boxes[4] = addBox(slipForm, QStringLiteral("销售单表头："), "dan1", stored.slipHeader, slip);
+    m_boxes[5] = addBox(slipForm, QStringLiteral("联系地址电话："), "dan2", stored.slipContact, slip);
+    m_boxes[6] = addBox(slipForm, QStringLiteral("宣传语1："), "dan3", stored.slipSlogan1, slip);
+    m_boxes[7] = addBox(slipForm, QStringLiteral("宣传语2："), "dan4", stored.slipSlogan2, slip);
+    auto *note = new QLabel(QStringLiteral("说明：宣传语1不填写，销售单可以不打印此项"), slip);
+    note->setObjectName(QStringLiteral("slipNote"));
+    slipForm->addRow(note);
+    column->addWidget(slip);
+
+    auto *shopForm = new QFormLayout;
+    m_boxes[8] = addBox(shopForm, QStringLiteral("公司(店铺)名称："), "company", stored.company, this);
+    column->addLayout(shopForm);
+
+    m_save = Named(new QToolButton(this), QStringLiteral("保存"), "printSettingsSave");
+    m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    m_save->setToolTip(QStringLiteral("保存"));
+    m_save->setIconSize(QSize(32, 32));
+    column->addWidget(m_save, 0, Qt::AlignRight);
+    connect(m_save, &QToolButton::clicked, this, &Tpos::save);
+}
+
+PrintTexts Tpos::texts() const
+{
+    PrintTexts t;
+    t.ticketTitle = m_boxes[0]->text();
+    t.ticketSlogan1 = m_boxes[1]->text();
+    t.ticketSlogan2 = m_boxes[2]->text();
+    t.ticketClosing = m_boxes[3]->text();
+    t.slipHeader = m_boxes[4]->text();
+    t.slipContact = m_boxes[5]->text();
+    t.slipSlogan1 = m_boxes[6]->text();
+    t.slipSlogan2 = m_boxes[7]->text();
+    t.company = m_boxes[8]->text();
+    return t;
+}
+
+void Tpos::save()
+{
+    if (!texts().save(m_shop.settings())) {
+        m_prompter.information(QStringLiteral("设置文件无法写入，打印设置没有保存。"));
+        return;
+    }
+    m_prompter.information(QStringLiteral("已保存成功！"));
+    close();
+}
+
+} // namespace quollin

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "sales/PrintTexts.h"
+
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+namespace quollin {
+
+class Prompter;
+class Shop;
+
+// The print settings window "销售单小票设置": the texts of tickets and slips.
+// It reads the stored texts once, when it is made at start; tickets and slips
+// take the texts from its boxes, so an edit counts at once and the save keeps
+// it for the next run. Closing only hides it.
+class Tpos : public QWidget {
+    Q_OBJECT
+public:
+    Tpos(Shop &shop, Prompter &prompter, QWidget *parent);
+
+    // The texts as the boxes hold them now.
+    PrintTexts texts() const;
+
+    QLineEdit *ticketTitleBox() const { return m_boxes[0]; }
+    QLineEdit *box(int index) const { return m_boxes[index]; } // in the order of PrintTexts
+    QToolButton *saveButton() const { return m_save; }
+
+public slots:
+    void save();
+
+private:
+    Shop &m_shop;
+    Prompter &m_prompter;
+    QLineEdit *m_boxes[9];
+    QToolButton *m_save;
+};
+
+} // namespace quollin
