@@ -192,7 +192,7 @@ void TMainForm::buildLayout()
     // Backup and restore on the toolbar; the spreadsheet import changes goods
     // and is guarded with the other commands that do.
     m_maintenance = new MaintenanceCommands(m_shop, m_prompter, this);
-    connect(addToolButton(QStringLiteral("数据备份"), style()->standardIcon(QStyle::SP_DriveHDIcon),
+    connect(addToolButton(QStringLiteral("数据备份"), style()->standardIcon(QStyle::SP_DialogSaveButton),
                           QStringLiteral("备份或恢复数据库")),
             &QToolButton::clicked, m_maintenance, &MaintenanceCommands::openBackupWindow);
     m_goodsMenuGuarded << m_settingsMenu->addAction(QStringLiteral("Excel导入"), m_maintenance,
