@@ -10,6 +10,7 @@
 #include "widgets/ChoiceList.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
+#include "widgets/GridReader.h"
 #include "widgets/NamedWidgets.h"
 
 #include <QCheckBox>
@@ -69,18 +70,6 @@ std::vector<GridColumn> goodsColumns()
     columns[0].footerText = QStringLiteral("总计");
     columns[0].footerAlignment = Qt::AlignCenter;
     return columns;
-}
-
-// Where each grid column's field stands in the statement's result, found by
-// name; -1 for a field the operator may not see, which is left empty.
-std::vector<int> storedColumns(const Statement &s, const GridRows &rows, const QStringList &hidden)
-{
-    std::vector<int> stored;
-    for (int column = 0; column < rows.columnCount(); ++column) {
-        const QString field = rows.columnField(column);
-        stored.push_back(hidden.contains(field) ? -1 : s.columnIndex(field.toLatin1().constData()));
-    }
-    return stored;
 }
 
 QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
@@ -281,19 +270,10 @@ void GoodsList::refreshRow(qint64 goodsId)
     bool found = false;
     try {
         Statement s = m_store.statement(GoodsQuery::oneRow(m_lastQuery, goodsId));
-        const GridRows shape = m_model->emptyRows();
-        const std::vector<int> stored = storedColumns(s, shape, m_store.hiddenFields());
+        const GridReader reader(s, m_model->emptyRows(), m_store.hiddenFields());
         while (s.next()) {
             found = true;
-            QVariantList values;
-            for (int column = 0; column < int(stored.size()); ++column) {
-                const int at = stored[size_t(column)];
-                if (isNumeric(m_model->column(column).kind))
-                    values << (at < 0 || s.isNull(at) ? QVariant() : QVariant(s.real(at)));
-                else
-                    values << (at < 0 ? QString() : s.text(at));
-            }
-            m_model->setRowValues(row, values);
+            m_model->setRowValues(row, reader.values(s));
         }
     } catch (const DbError &e) {
         m_prompter.information(engineMessage(e));
@@ -311,26 +291,13 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
 
 void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
 {
-    const int columns = rows.columnCount();
-    std::vector<char> numberColumn(static_cast<size_t>(columns));
-    for (int column = 0; column < columns; ++column)
-        numberColumn[size_t(column)] = rows.isNumericColumn(column);
     // Straight from the engine into the grid's cells: nothing is held twice.
     Statement s = store.statement(query);
-    const std::vector<int> stored = storedColumns(s, rows, store.hiddenFields());
+    const GridReader reader(s, rows, store.hiddenFields());
     const int idColumn = s.columnIndex("ID");
     while (s.next()) {
         ids.push_back(s.integer(idColumn));
-        for (int column = 0; column < columns; ++column) {
-            const int at = stored[size_t(column)];
-            if (!numberColumn[size_t(column)])
-                rows.appendText(column, at < 0 ? QByteArrayView() : s.utf8(at));
-            else if (at < 0 || s.isNull(at))
-                rows.appendEmptyNumber(column);
-            else
-                rows.appendNumber(column, s.real(at));
-        }
-        rows.endRow();
+        reader.appendRow(s, rows);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsSummary.h"
 #include "widgets/DataGrid.h"
+#include "widgets/GridReader.h"
 #include "widgets/GridOutput.h"
 
 #include <QMenu>
@@ -112,27 +113,13 @@ void GoodsSummaryWindow::read()
     m_model->clear();
     GridRows rows = m_model->emptyRows();
     Statement s = m_summary.statement();
-    // Each grid column by its field's place in the result; a sum the
-    // operator may not see is not in the result and stays empty.
-    std::vector<int> stored;
+    // A sum the operator may not see is not in the result and stays empty.
     const QStringList hidden = m_summary.hiddenFields();
-    for (int column = 0; column < rows.columnCount(); ++column) {
-        const QString &field = rows.columnField(column);
-        stored.push_back(hidden.contains(field) ? -1 : s.columnIndex(field.toUtf8().constData()));
-        m_grid->setColumnVisible(field, !hidden.contains(field));
-    }
-    while (s.next()) {
-        for (int column = 0; column < rows.columnCount(); ++column) {
-            const int at = stored[size_t(column)];
-            if (!rows.isNumericColumn(column))
-                rows.appendText(column, at < 0 ? QByteArrayView() : s.utf8(at));
-            else if (at < 0 || s.isNull(at))
-                rows.appendEmptyNumber(column);
-            else
-                rows.appendNumber(column, s.real(at));
-        }
-        rows.endRow();
-    }
+    for (int column = 0; column < rows.columnCount(); ++column)
+        m_grid->setColumnVisible(rows.columnField(column), !hidden.contains(rows.columnField(column)));
+    const GridReader reader(s, rows, hidden);
+    while (s.next())
+        reader.appendRow(s, rows);
     m_model->setRows(std::move(rows));
     if (m_sortColumn >= 0)
         m_model->sortBy(m_sortColumn, m_sortOrder);

@@ -1,7 +1,10 @@
 #include "records/SaleLineGrid.h"
 
+#include "widgets/GridReader.h"
+
 #include "core/Database.h"
 #include "records/SaleLineStore.h"
+#include "widgets/GridReader.h"
 
 namespace quollin::SaleLineGrid {
 
@@ -88,29 +91,12 @@ QStringList showAllFields()
 
 void readRows(SaleLineStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
 {
-    const int columns = rows.columnCount();
     Statement s = store.statement(query);
-    const QStringList hidden = store.hiddenFields();
-    std::vector<int> stored;
-    std::vector<char> numeric;
-    for (int column = 0; column < columns; ++column) {
-        const QString field = rows.columnField(column);
-        stored.push_back(hidden.contains(field) ? -1 : s.columnIndex(field.toLatin1().constData()));
-        numeric.push_back(rows.isNumericColumn(column));
-    }
+    const GridReader reader(s, rows, store.hiddenFields());
     const int idColumn = s.columnIndex("ID");
     while (s.next()) {
         ids.push_back(s.integer(idColumn));
-        for (int column = 0; column < columns; ++column) {
-            const int at = stored[size_t(column)];
-            if (!numeric[size_t(column)])
-                rows.appendText(column, at < 0 ? QByteArrayView() : s.utf8(at));
-            else if (at < 0 || s.isNull(at))
-                rows.appendEmptyNumber(column);
-            else
-                rows.appendNumber(column, s.real(at));
-        }
-        rows.endRow();
+        reader.appendRow(s, rows);
     }
 }
 
