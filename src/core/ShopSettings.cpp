@@ -12,6 +12,8 @@ const QString kBackupPath = QStringLiteral("save");
 const QString kDailyBackup = QStringLiteral("autobackup");
 const QString kCompany = QStringLiteral("company");
 const QString kAddress = QStringLiteral("address");
+const QString kTicketPrinter = QStringLiteral("posprinter");
+const QString kCashDrawer = QStringLiteral("drawer");
 
 QString numbered(const char *stem, int which)
 {
@@ -57,5 +59,13 @@ QString ShopSettings::company() const { return m_store.read(kCompany); }
 bool ShopSettings::setCompany(const QString &text) { return m_store.write(kCompany, text); }
 QString ShopSettings::address() const { return m_store.read(kAddress); }
 bool ShopSettings::setAddress(const QString &text) { return m_store.write(kAddress, text); }
+
+QString ShopSettings::ticketPrinter() const { return m_store.read(kTicketPrinter); }
+bool ShopSettings::setTicketPrinter(const QString &target) { return m_store.write(kTicketPrinter, target.trimmed()); }
+bool ShopSettings::cashDrawer() const { return m_store.read(kCashDrawer) == QLatin1String("yes"); }
+bool ShopSettings::setCashDrawer(bool on)
+{
+    return m_store.write(kCashDrawer, on ? QStringLiteral("yes") : QStringLiteral("no"));
+}
 
 } // namespace quollin

@@ -65,6 +65,15 @@ public:
     QString address() const;
     bool setAddress(const QString &text);
 
+    // posprinter: where tickets go; empty for the system printer, otherwise
+    // a receipt printer's device file or host:port.
+    QString ticketPrinter() const;
+    bool setTicketPrinter(const QString &target);
+    // drawer: "yes" opens the cash drawer on the receipt printer after a
+    // ticket; off unless chosen.
+    bool cashDrawer() const;
+    bool setCashDrawer(bool on);
+
 private:
     SettingsStore &m_store;
 };

@@ -1,5 +1,6 @@
 #include "goods/GoodsSummaryWindow.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
@@ -140,7 +141,7 @@ void GoodsSummaryWindow::reload()
     try {
         read();
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     const int rows = m_model->rowCount();

@@ -1,5 +1,6 @@
 #include "records/Txstj.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
@@ -421,7 +422,7 @@ void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists)
     } catch (const DbError &e) {
         m_ids.clear();
         m_model->clear();
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     m_grid->applyLayout(kept);
     m_grid->clearSortMarks();
@@ -542,7 +543,7 @@ void Txstj::openPanel(SaleLineEditPanel::Mode mode)
         }
         m_panel->open(*line, mode);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 
@@ -560,7 +561,7 @@ void Txstj::saveCorrection()
         }
         line = m_shop.saleLines().find(id);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     // The row changes in place; no new read of the grid.
@@ -594,7 +595,7 @@ void Txstj::deleteLine()
             return;
         }
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     thisMonth();
@@ -629,7 +630,7 @@ void Txstj::monthChartOf(StatValue value)
     try {
         m_monthChart->setBars(m_shop.statistics().byMonth(value, *year));
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 
@@ -650,7 +651,7 @@ void Txstj::dayChartOf(StatValue value)
     try {
         m_dayChart->setBars(m_shop.statistics().byDay(value, *year, *month));
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
 }
 

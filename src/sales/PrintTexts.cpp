@@ -7,6 +7,8 @@ namespace quollin {
 PrintTexts PrintTexts::load(const ShopSettings &settings)
 {
     PrintTexts texts;
+    texts.ticketPrinter = settings.ticketPrinter();
+    texts.openDrawer = settings.cashDrawer();
     if (settings.pos(1).isEmpty())
         return texts;
     texts.ticketTitle = settings.pos(1);
@@ -31,6 +33,8 @@ bool PrintTexts::save(ShopSettings &settings) const
     ok = settings.setDan(2, slipContact) && ok;
     ok = settings.setDan(3, slipSlogan1) && ok;
     ok = settings.setDan(4, slipSlogan2) && ok;
+    ok = settings.setTicketPrinter(ticketPrinter) && ok;
+    ok = settings.setCashDrawer(openDrawer) && ok;
     return settings.setCompany(company) && ok;
 }
 

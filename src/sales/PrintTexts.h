@@ -18,12 +18,17 @@ struct PrintTexts {
     QString slipSlogan1 = QStringLiteral("货物当面点清，离店后概不负责");    // dan3
     QString slipSlogan2 = QStringLiteral("感谢您的惠顾！");                 // dan4
     QString company = QStringLiteral("Quollin商店");                       // company
+    // Where tickets go: empty for the system printer, or a receipt printer's
+    // device file or host:port that takes ESC/POS bytes (posprinter).
+    QString ticketPrinter;
+    bool openDrawer = false; // drawer
 
     // The stored texts when the shop has saved any (a ticket title is
     // there), every one of the nine as stored, empty ones included; the
-    // defaults otherwise.
+    // defaults otherwise. The printer and drawer choice as stored.
     static PrintTexts load(const ShopSettings &settings);
-    // Writes all nine; false when the settings could not be written.
+    // Writes all nine and the printer choice; false when the settings could
+    // not be written.
     bool save(ShopSettings &settings) const;
 };
 

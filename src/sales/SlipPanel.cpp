@@ -1,5 +1,8 @@
 #include "sales/SlipPanel.h"
 
+#include "sales/EscPosTicket.h"
+#include "sales/TicketDevice.h"
+
 #include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
@@ -235,11 +238,14 @@ void SlipPanel::printTicket()
     try {
         in.lines = ReadSlipLines(m_shop.slips(), m_number);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     // The next number only for a ticket that was printed.
-    const QString failure = m_printer.print(TicketLayout::build(in), QStringLiteral("小票"));
+    const PrintLayout ticket = TicketLayout::build(in);
+    const QString failure = TicketDevice::kindOf(texts.ticketPrinter) == TicketDevice::Kind::SystemPrinter
+                                ? m_printer.print(ticket, QStringLiteral("小票"))
+                                : TicketDevice::send(EscPosTicket::encode(ticket, texts.openDrawer), texts.ticketPrinter);
     if (!failure.isEmpty()) {
         m_prompter.information(failure);
         return;
@@ -265,7 +271,7 @@ void SlipPanel::printSlip()
     try {
         in.lines = ReadSlipLines(m_shop.slips(), m_number);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     const SlipDocument slip = SlipLayout::build(in);

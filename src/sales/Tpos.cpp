@@ -4,6 +4,8 @@
 #include "core/Shop.h"
 #include "widgets/NamedWidgets.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -60,6 +62,24 @@ Tpos::Tpos(Shop &shop, Prompter &prompter, QWidget *parent)
     m_boxes[8] = addBox(shopForm, QStringLiteral("公司(店铺)名称："), "company", stored.company, this);
     column->addLayout(shopForm);
 
+    // A receipt printer without a driver (USB or network) takes the ticket
+    // as ESC/POS bytes straight from us.
+    auto *device = new QGroupBox(QStringLiteral("小票打印机"), this);
+    auto *deviceForm = new QFormLayout(device);
+    m_ticketPrinter = Named(new QComboBox(device), QStringLiteral("小票打印机："), "ticketPrinter");
+    m_ticketPrinter->setEditable(true);
+    m_ticketPrinter->addItems({QStringLiteral("系统打印机"), QStringLiteral("/dev/usb/lp0"), QStringLiteral("192.168.1.100:9100")});
+    m_ticketPrinter->setEditText(stored.ticketPrinter.isEmpty() ? QStringLiteral("系统打印机") : stored.ticketPrinter);
+    m_ticketPrinter->setToolTip(QStringLiteral("系统打印机，或小票打印机的设备文件（如 /dev/usb/lp0）或网络地址（如 192.168.1.100:9100）"));
+    auto *printerLabel = new QLabel(QStringLiteral("小票打印机："), device);
+    printerLabel->setBuddy(m_ticketPrinter);
+    deviceForm->addRow(printerLabel, m_ticketPrinter);
+    m_drawer = Named(new QCheckBox(QStringLiteral("打印小票后打开钱箱"), device), QStringLiteral("打印小票后打开钱箱"),
+                     "cashDrawer");
+    m_drawer->setChecked(stored.openDrawer);
+    deviceForm->addRow(m_drawer);
+    column->addWidget(device);
+
     m_save = Named(new QToolButton(this), QStringLiteral("保存"), "printSettingsSave");
     m_save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     m_save->setToolTip(QStringLiteral("保存"));
@@ -80,6 +100,9 @@ PrintTexts Tpos::texts() const
     t.slipSlogan1 = m_boxes[6]->text();
     t.slipSlogan2 = m_boxes[7]->text();
     t.company = m_boxes[8]->text();
+    const QString printer = m_ticketPrinter->currentText().trimmed();
+    t.ticketPrinter = printer == QStringLiteral("系统打印机") ? QString() : printer;
+    t.openDrawer = m_drawer->isChecked();
     return t;
 }
 

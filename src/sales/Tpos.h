@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QToolButton;
 
@@ -27,6 +29,8 @@ public:
     QLineEdit *ticketTitleBox() const { return m_boxes[0]; }
     QLineEdit *box(int index) const { return m_boxes[index]; } // in the order of PrintTexts
     QToolButton *saveButton() const { return m_save; }
+    QComboBox *ticketPrinterBox() const { return m_ticketPrinter; }
+    QCheckBox *drawerTick() const { return m_drawer; }
 
 public slots:
     void save();
@@ -36,6 +40,8 @@ private:
     Prompter &m_prompter;
     QLineEdit *m_boxes[9];
     QToolButton *m_save;
+    QComboBox *m_ticketPrinter;
+    QCheckBox *m_drawer;
 };
 
 } // namespace quollin

@@ -3,6 +3,7 @@
 #include "core/DateText.h"
 #include "goods/StockInPanel.h"
 #include "operators/Tloginfm.h"
+#include "sales/EscPosTicket.h"
 #include "sales/LayoutPrinter.h"
 #include "sales/SalePanel.h"
 #include "sales/SlipLayout.h"
@@ -12,6 +13,7 @@
 #include "support/ShopFixture.h"
 #include "widgets/PasswordBox.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
@@ -270,6 +272,40 @@ private slots:
         till.slip()->ticketButton()->click();
         QVERIFY(till.prompter.lastText().contains(QStringLiteral("没有安装打印机")));
         QCOMPARE(till.number(), todaySlip(5));
+    }
+
+    // A receipt printer without a driver, chosen in the print settings, gets
+    // the ticket as ESC/POS bytes; the number moves on only when it took them.
+    void receiptPrinterGetsEscPos()
+    {
+        Till till;
+        till.start();
+        till.addLine(QStringLiteral("面包"), 3, 51);
+        Tpos *settings = till.form->printSettingsWindow();
+        const QString device = m_dir.filePath(QStringLiteral("lp0"));
+        settings->ticketPrinterBox()->setEditText(m_dir.filePath(QStringLiteral("missing/lp0")));
+        till.typeCash(QStringLiteral("100"));
+        till.slip()->ticketButton()->click();
+        QVERIFY2(till.prompter.lastText().startsWith(QStringLiteral("无法打开小票打印机")), qPrintable(till.prompter.lastText()));
+        QCOMPARE(till.number(), todaySlip(5));
+
+        settings->ticketPrinterBox()->setEditText(device);
+        settings->drawerTick()->setChecked(true);
+        till.prompter.clear();
+        till.slip()->ticketButton()->click();
+        QCOMPARE(till.prompter.texts(), QStringList());
+        QCOMPARE(till.number(), todaySlip(6));
+        QFile written(device);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.startsWith(EscPosTicket::initialise()));
+        QVERIFY(bytes.endsWith(EscPosTicket::drawerPulse()));
+        QVERIFY(bytes.contains(EscPosTicket::gbk(QStringLiteral("现金:100.00元"))));
+
+        // Saved and read back with the other settings.
+        settings->saveButton()->click();
+        QCOMPARE(till.settings.read(QStringLiteral("posprinter")), device);
+        QCOMPARE(till.settings.read(QStringLiteral("drawer")), QStringLiteral("yes"));
     }
 
     void slipPrintShowsThePreviewAndMovesOn()
