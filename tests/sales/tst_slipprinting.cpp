@@ -302,6 +302,12 @@ private slots:
         QVERIFY(bytes.endsWith(EscPosTicket::drawerPulse()));
         QVERIFY(bytes.contains(EscPosTicket::gbk(QStringLiteral("现金:100.00元"))));
 
+        // A look at the window, when asked for.
+        if (const QString shots = qEnvironmentVariable("QUOLLIN_SCREENSHOTS"); !shots.isEmpty()) {
+            settings->show();
+            QVERIFY(QTest::qWaitForWindowExposed(settings));
+            settings->grab().save(QDir(shots).filePath(QStringLiteral("print-settings.png")));
+        }
         // Saved and read back with the other settings.
         settings->saveButton()->click();
         QCOMPARE(till.settings.read(QStringLiteral("posprinter")), device);
