@@ -5,6 +5,7 @@
 #include "records/ComposerPrint.h"
 #include "records/ComposerTicketLayout.h"
 #include "records/SixLineSlipLayout.h"
+#include "sales/PdfFallback.h"
 #include "sales/Tender.h"
 #include "widgets/NamedWidgets.h"
 
@@ -201,9 +202,11 @@ ComposerPrint SlipComposer::printContent() const
 void SlipComposer::printTicket()
 {
     // A ticket that did not print keeps its rows for another try.
-    const QString failure = m_printer.print(ComposerTicketLayout::build(printContent()), QStringLiteral("小票"));
-    if (!failure.isEmpty()) {
-        m_prompter.information(failure);
+    const PrintOutcome outcome =
+        PrintOrKeepAsPdf(m_printer, ComposerTicketLayout::build(printContent()), QStringLiteral("小票"), m_prompter);
+    if (!outcome.done) {
+        if (!outcome.message.isEmpty())
+            m_prompter.information(outcome.message);
         return;
     }
     clear();
@@ -214,7 +217,7 @@ void SlipComposer::previewSlip()
     const SixLineSlip slip = SixLineSlipLayout::build(printContent());
     if (!slip.notice.isEmpty())
         m_prompter.information(slip.notice);
-    PreviewLayout(slip.layout, window());
+    PreviewLayoutOrKeepAsPdf(slip.layout, QStringLiteral("销售单"), m_prompter, window());
     clear();
     m_remark->clear();
 }

@@ -6,7 +6,7 @@
 #include "records/BarChart.h"
 #include "records/SaleLineGrid.h"
 #include "records/SlipComposer.h"
-#include "sales/LayoutPrinter.h"
+#include "sales/PdfFallback.h"
 #include "sales/PrintTexts.h"
 #include "sales/SlipLayout.h"
 #include "sales/SlipLines.h"
@@ -693,7 +693,7 @@ void Txstj::previewSlip()
     const SlipDocument slip = SlipLayout::build(in);
     if (!slip.notice.isEmpty())
         m_prompter.information(slip.notice);
-    PreviewLayout(slip.layout, this);
+    PreviewLayoutOrKeepAsPdf(slip.layout, QStringLiteral("销售单") + number, m_prompter, this);
 }
 
 void Txstj::composeCurrent()

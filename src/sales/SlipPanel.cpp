@@ -6,6 +6,7 @@
 #include "core/NumberText.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
+#include "sales/PdfFallback.h"
 #include "sales/PrintTexts.h"
 #include "sales/SlipLayout.h"
 #include "sales/SlipLines.h"
@@ -238,10 +239,11 @@ void SlipPanel::printTicket()
         m_prompter.information(e.message());
         return;
     }
-    // The next number only for a ticket that was printed.
-    const QString failure = m_printer.print(TicketLayout::build(in), QStringLiteral("小票"));
-    if (!failure.isEmpty()) {
-        m_prompter.information(failure);
+    // The next number only for a ticket that was printed (or kept as a PDF).
+    const PrintOutcome outcome = PrintOrKeepAsPdf(m_printer, TicketLayout::build(in), QStringLiteral("小票"), m_prompter);
+    if (!outcome.done) {
+        if (!outcome.message.isEmpty())
+            m_prompter.information(outcome.message);
         return;
     }
     emit nextRequested();
@@ -271,7 +273,7 @@ void SlipPanel::printSlip()
     const SlipDocument slip = SlipLayout::build(in);
     if (!slip.notice.isEmpty())
         m_prompter.information(slip.notice);
-    PreviewLayout(slip.layout, window());
+    PreviewLayoutOrKeepAsPdf(slip.layout, QStringLiteral("销售单") + m_number, m_prompter, window());
     emit nextRequested();
 }
 

@@ -5,6 +5,7 @@
 #include "records/SlipComposer.h"
 #include "records/Txstj.h"
 #include "sales/LayoutPrinter.h"
+#include "sales/PdfFallback.h"
 #include "sales/SaleTransaction.h"
 #include "support/ShopFixture.h"
 #include "widgets/DataGrid.h"
@@ -57,7 +58,8 @@ struct PreviewWatch {
     bool opened = false;
     QString title;
 };
-PreviewWatch watchPreview(QObject *context, const QString &pdf, const std::function<void()> &action)
+PreviewWatch watchPreview(QObject *context, const QString &pdf, const std::function<void()> &action,
+                          const std::function<void(QPrintPreviewDialog *)> &inside = {})
 {
     PreviewWatch watch;
     // A timer of this call only: when no preview opens, it never fires.
@@ -76,6 +78,8 @@ PreviewWatch watchPreview(QObject *context, const QString &pdf, const std::funct
             printer.setPageSize(QPageSize(QPageSize::A4));
             emit dialog->paintRequested(&printer);
         }
+        if (inside)
+            inside(dialog);
         dialog->reject();
     });
     timer.start(0);
@@ -412,6 +416,57 @@ private slots:
         QCOMPARE(r.composer()->customerBox()->text(), QString());
         QCOMPARE(r.composer()->remarkBox()->toPlainText(), QString());
         keep(pdf, QStringLiteral("six-line.pdf"));
+    }
+
+    // Without a printer, ticket and slips can be kept as PDF files.
+    void keptAsPdfWhereNoPrinterIsInstalled()
+    {
+        if (PrinterInstalled())
+            QSKIP("a printer is installed here");
+        Records r;
+        r.seed(QStringLiteral("矿泉水"), QStringLiteral("100"), 2, 3);
+        r.open();
+        r.select(QStringLiteral("矿泉水"));
+        r.menuEntry(QStringLiteral("POS小票打印"))->trigger();
+
+        // Declined: nothing written, the rows stay.
+        r.composer()->ticketButton()->click();
+        QVERIFY(r.prompter.lastText().contains(QStringLiteral("没有安装打印机")));
+        QCOMPARE(r.prompter.texts().size(), 1);
+        QCOMPARE(r.composer()->rows().filledCount(), 1);
+        // A save dialog cancelled: the same.
+        r.prompter.queueAnswer(true);
+        r.composer()->ticketButton()->click();
+        QCOMPARE(r.prompter.lastText(), QStringLiteral("另存为PDF"));
+        QCOMPARE(r.composer()->rows().filledCount(), 1);
+
+        // Accepted: the file the operator names, ".pdf" added.
+        r.prompter.clear();
+        r.prompter.queueAnswer(true);
+        r.prompter.queueFileName(r.file("小票 一"));
+        r.composer()->ticketButton()->click();
+        QCOMPARE(r.prompter.texts().size(), 2);
+        QVERIFY(shows(pdfText(r.file("小票 一.pdf")), QStringLiteral("矿泉水 2 6.00")));
+        QCOMPARE(r.composer()->rows().filledCount(), 0);
+
+        // The slip preview offers "另存为PDF" on its tool bar.
+        auto *slip = r.window->findChild<QLineEdit *>(QStringLiteral("recordsSlip"));
+        slip->setText(QStringLiteral("100"));
+        r.prompter.clear();
+        r.prompter.queueFileName(r.file("slip.pdf"));
+        bool offered = false;
+        const PreviewWatch shown = watchPreview(this, QString(), [&] {
+            r.window->findChild<QPushButton *>(QStringLiteral("slipPreviewButton"))->click();
+        }, [&](QPrintPreviewDialog *dialog) {
+            auto *save = dialog->findChild<QAction *>(QStringLiteral("keepAsPdf"));
+            offered = save && save->text() == QStringLiteral("另存为PDF");
+            if (save)
+                save->trigger();
+        });
+        QVERIFY(shown.opened);
+        QVERIFY(offered);
+        QCOMPARE(r.prompter.texts(), QStringList{QStringLiteral("另存为PDF")});
+        QVERIFY(shows(pdfText(r.file("slip.pdf")), QStringLiteral("单 号：100")));
     }
 };
 
