@@ -49,7 +49,8 @@ SlipComposer::SlipComposer(Shop &shop, Prompter &prompter, QWidget *parent)
     m_close->setAccessibleName(QStringLiteral("关闭"));
     m_close->setAutoRaise(true);
     top->addWidget(customerLabel);
-    top->addWidget(m_customer, 1);
+    m_customer->setFixedWidth(240);
+    top->addWidget(m_customer);
     top->addStretch(1);
     top->addWidget(m_close);
     column->addLayout(top);
@@ -73,7 +74,7 @@ SlipComposer::SlipComposer(Shop &shop, Prompter &prompter, QWidget *parent)
             box->setAccessibleDescription(QStringLiteral("第%1行").arg(r + 1));
             box->setReadOnly(true);
             box->setFocusPolicy(Qt::ClickFocus);
-            box->setMinimumWidth(kBoxWidths[c]);
+            box->setFixedWidth(kBoxWidths[c]);
             if (c >= Quantity)
                 box->setAlignment(Qt::AlignRight);
             grid->addWidget(box, r + 1, c);
@@ -89,7 +90,7 @@ SlipComposer::SlipComposer(Shop &shop, Prompter &prompter, QWidget *parent)
         connect(remove, &QPushButton::clicked, this, [this, r] { deleteRow(r); });
     }
     m_remark = Named(new QPlainTextEdit(this), QStringLiteral("备 注"), "composerRemark");
-    m_remark->setMinimumWidth(110);
+    m_remark->setFixedWidth(140);
     grid->addWidget(m_remark, 1, ColumnCount + 1, ComposerRows::kRows, 1);
     column->addLayout(grid);
 
@@ -124,7 +125,7 @@ SlipComposer::SlipComposer(Shop &shop, Prompter &prompter, QWidget *parent)
     connect(m_ticketButton, &QPushButton::clicked, this, &SlipComposer::printTicket);
     connect(m_slipButton, &QPushButton::clicked, this, &SlipComposer::previewSlip);
 
-    adjustSize();
+    setFixedSize(sizeHint());
     hide();
 }
 

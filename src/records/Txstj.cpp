@@ -710,6 +710,8 @@ void Txstj::composeCurrent()
     m_composer->raise();
     const int at = m_composer->carry(
         ComposerRow::fromLine(text("c"), text("a"), text("b"), number("3"), number("2"), number("4")));
+    if (at < 0)
+        m_prompter.information(QStringLiteral("已有6条记录，请先打印或删除其中的记录。"));
     if (at == 0)
         m_composer->customerBox()->setText(text("g"));
 }

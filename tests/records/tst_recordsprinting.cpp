@@ -326,6 +326,19 @@ private slots:
         QCOMPARE(r.cell(1, SlipComposer::Name), QStringLiteral("矿泉水"));
         QCOMPARE(r.composer()->customerBox()->text(), QStringLiteral("李四"));
         QCOMPARE(r.composer()->totalBox()->text(), QStringLiteral("51.00"));
+        QCOMPARE(r.prompter.texts(), QStringList());
+
+        // A full composer takes no seventh line, and says so.
+        for (int i = 0; i < 4; ++i)
+            entry->trigger();
+        QCOMPARE(r.composer()->rows().filledCount(), 6);
+        entry->trigger();
+        QCOMPARE(r.prompter.texts().size(), 1);
+        QCOMPARE(r.composer()->totalBox()->text(), QStringLiteral("75.00"));
+
+        const QString shots = qEnvironmentVariable("QUOLLIN_SCREENSHOTS");
+        if (!shots.isEmpty())
+            QVERIFY(r.window->grab().save(QDir(shots).filePath(QStringLiteral("records-composer.png"))));
     }
 
     void composerTenderAndTicket()
