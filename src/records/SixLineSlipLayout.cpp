@@ -118,8 +118,9 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     text(kLeft, kTop + 10, width, 90, in.company + QStringLiteral("销售单"), Qt::AlignHCenter,
          PrintFont{.points = 18, .bold = true});
     text(kLeft, kTop + 105, width, 50, in.address, Qt::AlignHCenter, body);
-    text(1450, kTop + 105, kRight - 1450, 50, QStringLiteral("单号："), Qt::AlignLeft, body);
-    text(kLeft, kTop + 160, 1300, 50, QStringLiteral("客户名称：") + in.customer, Qt::AlignLeft, body);
+    // The slip's own line: a long address above cannot run into it.
+    text(kLeft, kTop + 160, 1000, 50, QStringLiteral("客户名称：") + in.customer, Qt::AlignLeft, body);
+    text(1150, kTop + 160, 300, 50, QStringLiteral("单号："), Qt::AlignLeft, body);
     text(1450, kTop + 160, kRight - 1450, 50, QStringLiteral("日 期：") + DateText::date(in.at.date()),
          Qt::AlignLeft, body);
 

@@ -152,7 +152,16 @@ private slots:
 
         QCOMPARE(l.find(QStringLiteral("王记商店销售单"))->align & Qt::AlignHCenter, Qt::AlignHCenter);
         QVERIFY(l.find(QStringLiteral("东街1号 电话555")));
-        QVERIFY(l.find(QStringLiteral("单号："))); // no number
+        // Number (none) and date at the right of the customer, below the address.
+        const PlacedText *number = l.find(QStringLiteral("单号："));
+        const PlacedText *customer = l.find(QStringLiteral("客户名称：王五"));
+        const PlacedText *date = l.find(QStringLiteral("日 期：2024-03-05"));
+        QVERIFY(number && customer && date);
+        QCOMPARE(number->box.top(), customer->box.top());
+        QCOMPARE(date->box.top(), customer->box.top());
+        QVERIFY(customer->box.right() < number->box.left());
+        QVERIFY(number->box.right() < date->box.left());
+        QVERIFY(l.find(QStringLiteral("东街1号 电话555"))->box.bottom() < customer->box.top());
         QVERIFY(l.find(QStringLiteral("日 期：2024-03-05")));
         QVERIFY(l.find(QStringLiteral("客户名称：王五")));
         // Headings in order, on one line.
