@@ -279,6 +279,7 @@ void TMainForm::buildLayout()
     // The sales records window lives for the whole run and is shown modally
     // from the toolbar and from this menu; it follows the shop by itself.
     m_records = new Txstj(m_shop, m_prompter, this);
+    m_records->setPrintSettings(m_printSettings);
     QToolButton *recordsButton = addToolButton(QStringLiteral("销售明细"), style()->standardIcon(QStyle::SP_FileDialogListView),
                                                QStringLiteral("查询、修改和删除销售记录，查看销售统计"));
     connect(recordsButton, &QToolButton::clicked, this, &TMainForm::openSalesRecords);

@@ -6,9 +6,16 @@
 #include "core/Shop.h"
 #include "records/BarChart.h"
 #include "records/SaleLineGrid.h"
+#include "records/SlipComposer.h"
+#include "sales/PdfFallback.h"
+#include "sales/PrintTexts.h"
+#include "sales/SlipLayout.h"
+#include "sales/SlipLines.h"
+#include "sales/Tpos.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
+#include "widgets/GridOutput.h"
 #include "widgets/NamedWidgets.h"
 
 #include <QAction>
@@ -223,10 +230,24 @@ void Txstj::buildBrowser(QWidget *tab)
     slipGrid->addWidget(slipQuery, 1, 1);
     slipGrid->addWidget(preview, 1, 2);
     connect(slipQuery, &QPushButton::clicked, this, &Txstj::querySlip);
-    connect(preview, &QPushButton::clicked, this, &Txstj::later);
+    connect(preview, &QPushButton::clicked, this, &Txstj::previewSlip);
     right->addWidget(slips);
     right->addStretch();
     bottom->addLayout(right);
+
+    // The shop's name and address for the composer: read from the settings,
+    // every change written back. The operator does not see them.
+    m_company = Named(new QLineEdit(tab), QStringLiteral("公司(店铺)名称："), "recordsCompany");
+    m_address = Named(new QLineEdit(tab), QStringLiteral("地址电话："), "recordsAddress");
+    m_company->hide();
+    m_address->hide();
+    readShopLines();
+    connect(m_company, &QLineEdit::textEdited, this, [this](const QString &text) { m_shop.settings().setCompany(text); });
+    connect(m_address, &QLineEdit::textEdited, this, [this](const QString &text) { m_shop.settings().setAddress(text); });
+
+    m_composer = new SlipComposer(m_shop, m_prompter, tab);
+    m_composer->setShopLines(m_company, m_address);
+    m_composer->move(60, 40);
 }
 
 void Txstj::buildStatistics(QWidget *tab)
@@ -281,11 +302,14 @@ void Txstj::buildMenu()
     m_menu->setObjectName(QStringLiteral("recordsMenu"));
     m_modifyAction = m_menu->addAction(QStringLiteral("修 改 "), this, &Txstj::openForModify);
     m_deleteAction = m_menu->addAction(QStringLiteral("删 除"), this, &Txstj::openForDelete);
-    QAction *exportAction = m_menu->addAction(QStringLiteral("导出Excel"), this, &Txstj::later);
-    QAction *printAction = m_menu->addAction(QStringLiteral("打 印"), this, &Txstj::later);
-    // The composer's entry is there but not offered in the menu.
-    QAction *posAction = m_menu->addAction(QStringLiteral("POS小票打印"), this, &Txstj::later);
-    posAction->setVisible(false);
+    m_output = new GridOutput(m_grid, m_shop, m_prompter,
+                              {QStringLiteral("销 售 报 表"), QStringLiteral("销 售 统 计 报 表")}, this);
+    QAction *exportAction = m_output->exportAction();
+    QAction *printAction = m_output->printAction();
+    m_menu->addAction(exportAction);
+    m_menu->addAction(printAction);
+    // The composer is reached from here: the current record goes into it.
+    m_composerAction = m_menu->addAction(QStringLiteral("POS小票打印"), this, &Txstj::composeCurrent);
     // The keys are the grid's own (see eventFilter); the menu only names them.
     m_deleteAction->setShortcut(QKeySequence(Qt::Key_Delete));
     exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -356,6 +380,7 @@ void Txstj::opening()
     for (QComboBox *year : {m_monthYear, m_dayYear})
         year->setEditText(QString::number(today.year()));
     m_dayMonth->setEditText(QString::number(today.month()));
+    readShopLines();
     m_from->setDate(today);
     m_to->setDate(today);
     profitCharts();
@@ -384,7 +409,7 @@ bool Txstj::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (key->modifiers() == Qt::ControlModifier && (key->key() == Qt::Key_E || key->key() == Qt::Key_D)) {
-            later();
+            (key->key() == Qt::Key_E ? m_output->exportAction() : m_output->printAction())->trigger();
             return true;
         }
     }
@@ -394,6 +419,16 @@ bool Txstj::eventFilter(QObject *watched, QEvent *event)
 void Txstj::saleRecorded(const RecordedSale &sale)
 {
     m_slip->setText(sale.slipNumber);
+    // The confirmed line goes into the composer, its customer with it.
+    try {
+        if (const std::optional<SaleLine> line = m_shop.saleLines().find(sale.lineId))
+            m_composer->carry(ComposerRow::fromLine(line->code, line->name, line->specification,
+                                                    line->quantity.value_or(0), line->price.value_or(0),
+                                                    line->amount.value_or(0)));
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+    }
+    m_composer->customerBox()->setText(sale.customer);
     // A closed window reads this month afresh when it is next shown.
     if (isVisible())
         thisMonth();
@@ -617,7 +652,70 @@ void Txstj::showAllColumns()
             m_grid->showColumn(field);
 }
 
-void Txstj::later() { m_prompter.information(QStringLiteral("此功能将在后续版本中提供。")); }
+void Txstj::readShopLines()
+{
+    m_company->setText(m_shop.settings().company());
+    m_address->setText(m_shop.settings().address());
+}
+
+PrintTexts Txstj::printTexts() const
+{
+    return m_printSettings ? m_printSettings->texts() : PrintTexts::load(m_shop.settings());
+}
+
+void Txstj::previewSlip()
+{
+    const QString number = m_slip->text().trimmed();
+    if (number.isEmpty()) {
+        m_prompter.information(QStringLiteral("点选要打印的某行记录"));
+        return;
+    }
+    // The grid lists the slip's lines as the search finds them; the slip
+    // itself holds exactly the lines of this number.
+    querySlip();
+    const PrintTexts texts = printTexts();
+    SlipInput in;
+    in.header = texts.slipHeader;
+    in.contact = texts.slipContact;
+    in.slogan1 = texts.slipSlogan1;
+    in.slogan2 = texts.slipSlogan2;
+    in.slipNumber = number;
+    in.operatorName = m_shop.rights().operatorName();
+    try {
+        in.lines = ReadSlipLines(m_shop.slips(), number);
+    } catch (const DbError &e) {
+        m_prompter.information(e.message());
+        return;
+    }
+    if (in.lines.empty()) {
+        m_prompter.information(QStringLiteral("没有单号为“%1”的销售记录。").arg(number));
+        return;
+    }
+    const SlipDocument slip = SlipLayout::build(in);
+    if (!slip.notice.isEmpty())
+        m_prompter.information(slip.notice);
+    PreviewLayoutOrKeepAsPdf(slip.layout, QStringLiteral("销售单") + number, m_prompter, this);
+}
+
+void Txstj::composeCurrent()
+{
+    const int row = m_grid->currentRow();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const auto text = [this, row](const char *field) { return m_model->value(row, QLatin1String(field)).toString(); };
+    const auto number = [this, row](const char *field) {
+        const int column = m_model->columnOf(QLatin1String(field));
+        return m_model->isNull(row, column) ? 0.0 : m_model->number(row, column);
+    };
+    m_composer->show();
+    m_composer->raise();
+    const int at = m_composer->carry(
+        ComposerRow::fromLine(text("c"), text("a"), text("b"), number("3"), number("2"), number("4")));
+    if (at < 0)
+        m_prompter.information(QStringLiteral("已有6条记录，请先打印或删除其中的记录。"));
+    if (at == 0)
+        m_composer->customerBox()->setText(text("g"));
+}
 
 void Txstj::monthChartOf(StatValue value)
 {

@@ -24,8 +24,12 @@ class BarChart;
 class ColumnMemory;
 class DataGrid;
 class GridModel;
+class GridOutput;
 class Prompter;
 class Shop;
+class SlipComposer;
+class Tpos;
+struct PrintTexts;
 struct RecordedSale;
 
 // The sales records window "销售明细": the sale lines with their search
@@ -46,8 +50,18 @@ public:
     SaleLineEditPanel *editPanel() const { return m_panel; }
     QTabWidget *tabs() const { return m_tabs; }
     QMenu *contextMenu() const { return m_menu; }
+    // "导出Excel" and "打 印" of the records grid.
+    GridOutput *output() const { return m_output; }
     BarChart *monthChart() const { return m_monthChart; }
     BarChart *dayChart() const { return m_dayChart; }
+    SlipComposer *composer() const { return m_composer; }
+    // The shop's name and address line the composer prints; not shown.
+    QLineEdit *companyBox() const { return m_company; }
+    QLineEdit *addressBox() const { return m_address; }
+    QAction *composerAction() const { return m_composerAction; }
+    // The texts of the slip come from the print settings window's boxes;
+    // without one, from the stored settings.
+    void setPrintSettings(const Tpos *window) { m_printSettings = window; }
     // The rows shown, in the order shown, and the line each one is.
     int rowCount() const;
     qint64 lineId(int row) const;
@@ -61,6 +75,8 @@ public slots:
     void queryReturns();   // "查 询" of "退货"
     void allReturns();     // "全部退货"
     void querySlip();      // "查 询" of "销售单打印"
+    void previewSlip();    // "销售单预览"
+    void composeCurrent(); // "POS小票打印" of the grid's menu
     void openForModify();  // "修 改 ", double click
     void openForDelete();  // "删 除", Del
     void showAllColumns(); // "全部显示"
@@ -91,7 +107,8 @@ private:
     void openPanel(SaleLineEditPanel::Mode mode);
     void saveCorrection();
     void deleteLine();
-    void later();
+    void readShopLines();
+    PrintTexts printTexts() const;
     void monthChartOf(StatValue value);
     void dayChartOf(StatValue value);
     void profitCharts();
@@ -106,10 +123,16 @@ private:
     ColumnMemory *m_columns = nullptr;
     SaleLineEditPanel *m_panel = nullptr;
     QMenu *m_menu = nullptr;
+    GridOutput *m_output = nullptr;
     QList<QAction *> m_guarded;
     QAction *m_modifyAction = nullptr;
     QAction *m_deleteAction = nullptr;
     QAction *m_showAllAction = nullptr;
+    QAction *m_composerAction = nullptr;
+    SlipComposer *m_composer = nullptr;
+    QLineEdit *m_company = nullptr;
+    QLineEdit *m_address = nullptr;
+    const Tpos *m_printSettings = nullptr;
 
     QComboBox *m_category = nullptr;
     QLineEdit *m_name = nullptr;

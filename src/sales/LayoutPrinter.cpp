@@ -96,7 +96,7 @@ QString LayoutPrinter::print(const PrintLayout &layout, const QString &document)
     return {};
 }
 
-void PreviewLayout(const PrintLayout &layout, QWidget *parent)
+void PreviewLayout(const PrintLayout &layout, QWidget *parent, const std::function<void(QPrintPreviewDialog &)> &extend)
 {
     QPrinter printer(QPrinter::HighResolution);
     setPage(printer, layout);
@@ -106,6 +106,8 @@ void PreviewLayout(const PrintLayout &layout, QWidget *parent)
         QPainter painter(target);
         paintAll(*target, painter, layout);
     });
+    if (extend)
+        extend(preview);
     preview.exec();
 }
 

@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <functional>
+
 class QPainter;
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -32,7 +35,9 @@ private:
 };
 
 // A print preview of the layout on its page size, from which the operator
-// prints or saves a PDF; returns when the preview is closed.
-void PreviewLayout(const PrintLayout &layout, QWidget *parent);
+// prints or saves a PDF; returns when the preview is closed. `extend` may
+// add to the dialog before it opens.
+void PreviewLayout(const PrintLayout &layout, QWidget *parent,
+                   const std::function<void(QPrintPreviewDialog &)> &extend = {});
 
 } // namespace quollin

@@ -9,6 +9,7 @@
 #include "core/NumberText.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
+#include "sales/PdfFallback.h"
 #include "sales/PrintTexts.h"
 #include "sales/SlipLayout.h"
 #include "sales/SlipLines.h"
@@ -241,13 +242,20 @@ void SlipPanel::printTicket()
         m_prompter.information(engineMessage(e));
         return;
     }
-    // The next number only for a ticket that was printed.
+    // The next number only for a ticket that was printed (or kept as a PDF):
+    // through the system printer, or as ESC/POS bytes to a receipt printer
+    // without a driver.
     const PrintLayout ticket = TicketLayout::build(in);
-    const QString failure = TicketDevice::kindOf(texts.ticketPrinter) == TicketDevice::Kind::SystemPrinter
-                                ? m_printer.print(ticket, QStringLiteral("小票"))
-                                : TicketDevice::send(EscPosTicket::encode(ticket, texts.openDrawer), texts.ticketPrinter);
-    if (!failure.isEmpty()) {
-        m_prompter.information(failure);
+    PrintOutcome outcome;
+    if (TicketDevice::kindOf(texts.ticketPrinter) == TicketDevice::Kind::SystemPrinter) {
+        outcome = PrintOrKeepAsPdf(m_printer, ticket, QStringLiteral("小票"), m_prompter);
+    } else {
+        outcome.message = TicketDevice::send(EscPosTicket::encode(ticket, texts.openDrawer), texts.ticketPrinter);
+        outcome.done = outcome.message.isEmpty();
+    }
+    if (!outcome.done) {
+        if (!outcome.message.isEmpty())
+            m_prompter.information(outcome.message);
         return;
     }
     emit nextRequested();
@@ -277,7 +285,7 @@ void SlipPanel::printSlip()
     const SlipDocument slip = SlipLayout::build(in);
     if (!slip.notice.isEmpty())
         m_prompter.information(slip.notice);
-    PreviewLayout(slip.layout, window());
+    PreviewLayoutOrKeepAsPdf(slip.layout, QStringLiteral("销售单") + m_number, m_prompter, window());
     emit nextRequested();
 }
 

@@ -272,6 +272,14 @@ private slots:
         till.slip()->ticketButton()->click();
         QVERIFY(till.prompter.lastText().contains(QStringLiteral("没有安装打印机")));
         QCOMPARE(till.number(), todaySlip(5));
+        // Kept as a PDF instead: handed out, so the next number.
+        till.prompter.queueAnswer(true);
+        const QString kept = m_dir.filePath(QStringLiteral("kept-ticket.pdf"));
+        till.prompter.queueFileName(kept);
+        till.slip()->ticketButton()->click();
+        QCOMPARE(till.prompter.lastText(), QStringLiteral("另存为PDF"));
+        QVERIFY(shows(pdfText(kept), QStringLiteral("面包 3 51")));
+        QCOMPARE(till.number(), todaySlip(6));
     }
 
     // A receipt printer without a driver, chosen in the print settings, gets
