@@ -61,7 +61,8 @@ private slots:
         while (indexes.next())
             names << indexes.text(0);
         for (const char *wanted : {"data.data_day1", "data.data_a", "data.data_b", "data.data_c", "data.data_d",
-                                   "data.data_g", "data1.data1_day1", "data1.data1_z", "data1.data1_g"})
+                                   "data.data_g", "data1.data1_day1", "data1.data1_z", "data1.data1_g",
+                                   "data1.data1_day1_sums"})
             QVERIFY2(names.contains(QLatin1String(wanted)), wanted);
 
         const QDir folder(QFileInfo(env.databasePath()).absolutePath());
@@ -140,6 +141,44 @@ private slots:
             QVERIFY2(joined.contains(QLatin1String("COVERING INDEX data_") + QLatin1String(column)), qPrintable(joined));
             QVERIFY2(!joined.contains(QLatin1String("TEMP B-TREE")), qPrintable(joined));
         }
+    }
+
+    void earlierLayoutGetsTheSumsIndexAtOpen()
+    {
+        TestEnvironment env;
+        {
+            auto db = ShopDatabase::open(env.databasePath());
+            // The layout before the profit charts summed from an index of their own.
+            db->execScript(QStringLiteral("DROP INDEX IF EXISTS data1_day1_sums"));
+            db->execScript(QStringLiteral("INSERT INTO data1 (a, day1, a5, \"4\") VALUES ('可乐', '2023-06-05', 1.5, 3)"));
+        }
+        auto db = ShopDatabase::open(env.databasePath());
+        Statement indexes = db->prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+        QStringList names;
+        while (indexes.next())
+            names << indexes.text(0);
+        QVERIFY(names.contains(QLatin1String("data1_day1_sums")));
+
+        // The sums by month and by day of a date range read the index alone,
+        // never a table row per line.
+        for (const char *slot : {"substr(day1,6,2)", "day1"}) {
+            for (const char *sum : {"SUM(a5)", "SUM(\"4\")"}) {
+                Statement plan = db->prepare(
+                    QStringLiteral("EXPLAIN QUERY PLAN SELECT %1,%2 FROM data1 WHERE day1>=:from AND day1<:to "
+                                   "GROUP BY %1 ORDER BY %1")
+                        .arg(QLatin1String(slot), QLatin1String(sum)));
+                plan.bind(":from", QStringLiteral("2023-01-01")).bind(":to", QStringLiteral("2024-01-01"));
+                QStringList steps;
+                while (plan.next())
+                    steps << plan.text(plan.columnCount() - 1);
+                const QString joined = steps.join(QLatin1Char('|'));
+                QVERIFY2(joined.contains(QLatin1String("COVERING INDEX data1_day1_sums")), qPrintable(joined));
+            }
+        }
+        Statement total = db->prepare(QStringLiteral("SELECT SUM(a5), SUM(\"4\") FROM data1 WHERE day1>='2023-06-01'"));
+        QVERIFY(total.next());
+        QCOMPARE(total.real(0), 1.5);
+        QCOMPARE(total.real(1), 3.0);
     }
 
     void foreignOrNewerFilesAreRefusedUnchanged()
