@@ -62,7 +62,7 @@ private slots:
             names << indexes.text(0);
         for (const char *wanted : {"data.data_day1", "data.data_a", "data.data_b", "data.data_c", "data.data_d",
                                    "data.data_g", "data1.data1_day1", "data1.data1_z", "data1.data1_g",
-                                   "data1.data1_day1_sums"})
+                                   "data1.data1_day1_sums", "data1.data1_d"})
             QVERIFY2(names.contains(QLatin1String(wanted)), wanted);
 
         const QDir folder(QFileInfo(env.databasePath()).absolutePath());
@@ -143,13 +143,15 @@ private slots:
         }
     }
 
-    void earlierLayoutGetsTheSumsIndexAtOpen()
+    void earlierLayoutGetsTheRecordsIndexesAtOpen()
     {
         TestEnvironment env;
         {
             auto db = ShopDatabase::open(env.databasePath());
-            // The layout before the profit charts summed from an index of their own.
+            // The layout before the profit charts summed from an index of their
+            // own and the records window's category list read one.
             db->execScript(QStringLiteral("DROP INDEX IF EXISTS data1_day1_sums"));
+            db->execScript(QStringLiteral("DROP INDEX IF EXISTS data1_d"));
             db->execScript(QStringLiteral("INSERT INTO data1 (a, day1, a5, \"4\") VALUES ('可乐', '2023-06-05', 1.5, 3)"));
         }
         auto db = ShopDatabase::open(env.databasePath());
@@ -158,6 +160,14 @@ private slots:
         while (indexes.next())
             names << indexes.text(0);
         QVERIFY(names.contains(QLatin1String("data1_day1_sums")));
+        QVERIFY(names.contains(QLatin1String("data1_d")));
+
+        // The sale lines' categories are read off their index, not a sort of every line.
+        Statement categories = db->prepare(QStringLiteral("EXPLAIN QUERY PLAN SELECT d AS v FROM data1 GROUP BY d"));
+        QStringList walk;
+        while (categories.next())
+            walk << categories.text(categories.columnCount() - 1);
+        QVERIFY2(walk.join(QLatin1Char('|')).contains(QLatin1String("COVERING INDEX data1_d")), qPrintable(walk.join(QLatin1Char('|'))));
 
         // The sums by month and by day of a date range read the index alone,
         // never a table row per line.
