@@ -66,7 +66,7 @@ Till &till()
     if (t.form)
         return t;
     const QString path = t.dir.filePath(QStringLiteral("flow.db"));
-    generateShopFile(path, kGoods, kLines);
+    generateShopFile(path, kGoods, kLines, threeYearsToThisMonth());
     t.settings = std::make_unique<SettingsStore>(t.dir.filePath(QStringLiteral("jxc.ini")));
     t.shop = std::make_unique<Shop>(ShopDatabase::open(path), *t.settings);
     t.form = std::make_unique<TMainForm>(*t.shop, t.prompter);
