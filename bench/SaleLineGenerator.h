@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QtGlobal>
 
@@ -14,12 +15,17 @@ class Database;
 // thousand regular customers (with address and phone) besides walk-in sales,
 // dates over three years in order, some returns and some arrears. The goods
 // rows themselves are left as they are. The same seed gives the same lines.
-void generateSaleLines(Database &db, int lines, quint32 seed);
+// The three years start on `first`.
+void generateSaleLines(Database &db, int lines, quint32 seed, QDate first = QDate(2022, 1, 1));
 
 // Builds a new shop file at path with the given numbers of goods rows and
 // sale lines (fixed seeds), its log emptied, ready to be opened as the
 // program opens it. Prints how long it took.
-void generateShopFile(const QString &path, int goods, int lines);
+void generateShopFile(const QString &path, int goods, int lines, QDate first = QDate(2022, 1, 1));
+
+// The first day of three years of lines whose last day is the last day of
+// the current month, so that "本 月" and this year's charts have lines.
+QDate threeYearsToThisMonth();
 
 // Up to `most` goods rows with at least one in stock, in a fixed random
 // order: the rows the sale benchmarks sell from.

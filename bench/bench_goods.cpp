@@ -3,6 +3,7 @@
 #include "GoodsGenerator.h"
 
 #include "core/Database.h"
+#include "core/ShopContext.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsStore.h"
@@ -19,17 +20,24 @@ using namespace quollin;
 
 namespace {
 
-// One file per size, generated once for the whole run.
-Database &shop(int rows)
+// One file per size, generated once for the whole run; the store reads
+// through a session context over it (reading needs no operator).
+ShopContext &context(int rows)
 {
     static QTemporaryDir dir;
-    static std::map<int, std::unique_ptr<Database>> files;
-    auto &db = files[rows];
-    if (!db) {
-        db = ShopDatabase::open(dir.filePath(QStringLiteral("goods-%1.db").arg(rows)));
+    static std::map<int, std::unique_ptr<ShopContext>> files;
+    auto &ctx = files[rows];
+    if (!ctx) {
+        auto db = ShopDatabase::open(dir.filePath(QStringLiteral("goods-%1.db").arg(rows)));
         generateGoods(*db, rows, 20161208);
+        ctx = std::make_unique<ShopContext>(std::move(db));
     }
-    return *db;
+    return *ctx;
+}
+
+Database &shop(int rows)
+{
+    return context(rows).db();
 }
 
 // The same statement and values, every column of every row read and dropped.
@@ -72,7 +80,7 @@ BoundQuery keystroke(int letters)
 
 void BM_ListAll_Store(benchmark::State &state)
 {
-    GoodsStore store(shop(int(state.range(0))));
+    GoodsStore store(context(int(state.range(0))));
     size_t rows = 0;
     for (auto _ : state) {
         std::vector<GoodsRecord> list = store.list(ZeroStock::Shown);
@@ -94,7 +102,7 @@ void BM_ListAll_Bare(benchmark::State &state)
 
 void BM_Keystroke_Store(benchmark::State &state)
 {
-    GoodsStore store(shop(int(state.range(0))));
+    GoodsStore store(context(int(state.range(0))));
     const BoundQuery query = keystroke(int(state.range(1)));
     size_t rows = 0;
     for (auto _ : state) {

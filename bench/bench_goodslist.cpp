@@ -6,6 +6,7 @@
 
 #include "core/Database.h"
 #include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"
@@ -33,10 +34,9 @@ using namespace quollin;
 
 namespace {
 
-struct Shop {
-    std::unique_ptr<Database> db;
-    std::unique_ptr<GoodsStore> store;
+struct Files {
     std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<quollin::Shop> shop;
     MessageBoxPrompter prompter;
     std::unique_ptr<QWidget> window;
     GoodsList *list = nullptr;
@@ -50,21 +50,22 @@ QTemporaryDir &folder()
 }
 
 // Emptied before the application goes, so no widget outlives it.
-std::map<int, std::unique_ptr<Shop>> shops;
+std::map<int, std::unique_ptr<Files>> shops;
 
-Shop &shop(int rows)
+Files &shop(int rows)
 {
     auto &s = shops[rows];
     if (!s) {
-        s = std::make_unique<Shop>();
-        s->db = ShopDatabase::open(folder().filePath(QStringLiteral("list-%1.db").arg(rows)));
-        generateGoods(*s->db, rows, 20161208);
-        s->store = std::make_unique<GoodsStore>(*s->db);
+        s = std::make_unique<Files>();
+        auto db = ShopDatabase::open(folder().filePath(QStringLiteral("list-%1.db").arg(rows)));
+        generateGoods(*db, rows, 20161208);
         s->settings = std::make_unique<SettingsStore>(folder().filePath(QStringLiteral("jxc-%1.ini").arg(rows)));
+        s->shop = std::make_unique<quollin::Shop>(std::move(db), *s->settings);
+        s->shop->signIn(ShopDatabase::kSuperAdministrator, ShopDatabase::kInitialPassword);
         s->window = std::make_unique<QWidget>();
-        s->list = new GoodsList(*s->store, *s->settings, s->prompter, s->window.get());
+        s->list = new GoodsList(*s->shop, s->prompter, s->window.get());
         // As in the main window: "全部记录" refills the panel's five lists too.
-        s->panel = new StockInPanel(*s->store, s->prompter, s->window.get());
+        s->panel = new StockInPanel(*s->shop, s->prompter, s->window.get());
         QObject::connect(s->list, &GoodsList::dropDownsRefilled, s->panel, &StockInPanel::setDropDowns);
         s->window->resize(1031, 636);
         s->list->grid()->resize(1031, 440);
@@ -88,7 +89,7 @@ double residentMiB() { return statusMiB("VmRSS:"); }
 
 void BM_AllRecords(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     for (auto _ : state) {
         s.list->refreshAll();
         benchmark::DoNotOptimize(s.list->rowCount());
@@ -100,16 +101,16 @@ void BM_AllRecords(benchmark::State &state)
 // The parts of "全部记录", to see where its time goes.
 void BM_DropDowns(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(s.store->dropDowns());
+        benchmark::DoNotOptimize(s.shop->goods().dropDowns());
 }
 
 void BM_ReadRows(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(s.store->list(ZeroStock::Shown));
+        benchmark::DoNotOptimize(s.shop->goods().list(ZeroStock::Shown));
 }
 
 // The list's own read (rows into grid cells, IDs kept) beside the bare engine
@@ -123,7 +124,7 @@ BoundQuery readQuery(int which)
 
 void BM_ListRead(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     const BoundQuery query = readQuery(int(state.range(1)));
     const GridRows empty(GoodsList::columns());
     size_t last = 0;
@@ -133,7 +134,7 @@ void BM_ListRead(benchmark::State &state)
         rows.reserve(int(last));
         std::vector<qint64> ids;
         ids.reserve(last);
-        GoodsList::readRows(*s.store, query, rows, ids);
+        GoodsList::readRows(s.shop->goods(), query, rows, ids);
         last = ids.size();
         benchmark::DoNotOptimize(ids.data());
         state.counters["rows"] = double(ids.size());
@@ -147,13 +148,13 @@ constexpr bool kListText[] = {false, true, true, true, true, false, false, false
 
 void BM_ListReadBare(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     const BoundQuery query = readQuery(int(state.range(1)));
     const QByteArray sql = query.sql.toUtf8();
     for (auto _ : state) {
         sqlite3_stmt *stmt = nullptr;
-        if (sqlite3_prepare_v2(s.db->handle(), sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
-            throw DbError(s.db->lastErrorMessage());
+        if (sqlite3_prepare_v2(s.shop->db().handle(), sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+            throw DbError(s.shop->db().lastErrorMessage());
         for (const auto &[name, value] : query.values) {
             const QByteArray text = value.toString().toUtf8();
             sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, name.constData()), text.constData(),
@@ -179,7 +180,7 @@ void BM_ListReadBare(benchmark::State &state)
 
 void BM_Keystroke(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     const QString typed = QStringLiteral("ksf").left(int(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
@@ -199,7 +200,7 @@ void BM_Keystroke(benchmark::State &state)
 
 void BM_TitleSort(benchmark::State &state)
 {
-    Shop &s = shop(int(state.range(0)));
+    Files &s = shop(int(state.range(0)));
     s.list->refreshAll();
     const int column = s.list->grid()->model()->columnOf(QString::fromLatin1(state.range(1) ? "a" : "7"));
     for (auto _ : state) {
@@ -214,14 +215,15 @@ void BM_TitleSort(benchmark::State &state)
 int measureMemory(const QString &path)
 {
     const double start = residentMiB();
-    auto db = ShopDatabase::open(path);
-    GoodsStore store(*db);
     QTemporaryDir dir;
     SettingsStore settings(dir.filePath(QStringLiteral("jxc.ini")));
+    quollin::Shop shop(ShopDatabase::open(path), settings);
+    shop.signIn(ShopDatabase::kSuperAdministrator, ShopDatabase::kInitialPassword);
+    Database *db = &shop.db();
     MessageBoxPrompter prompter;
     QWidget window;
-    auto *list = new GoodsList(store, settings, prompter, &window);
-    auto *panel = new StockInPanel(store, prompter, &window);
+    auto *list = new GoodsList(shop, prompter, &window);
+    auto *panel = new StockInPanel(shop, prompter, &window);
     QObject::connect(list, &GoodsList::dropDownsRefilled, panel, &StockInPanel::setDropDowns);
     window.resize(1031, 636);
     list->grid()->resize(1031, 440);

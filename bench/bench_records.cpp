@@ -1,6 +1,7 @@
 // The sales records window's reads and the deletion of a sale line, each
 // beside the bare engine doing the same, on a generated file of 100,000 goods
-// rows and 1,000,000 sale lines dated over three years from 2022.
+// rows and 1,000,000 sale lines dated over the three years up to the end of
+// this month (the window opens on today's month and year).
 #include "GoodsGenerator.h"
 #include "SaleLineGenerator.h"
 
@@ -10,12 +11,19 @@
 #include "core/ShopDatabase.h"
 #include "records/SaleLineGrid.h"
 #include "records/SaleLineQuery.h"
+#include "records/Txstj.h"
+#include "widgets/MessageBoxPrompter.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 
 using namespace quollin;
@@ -26,24 +34,80 @@ struct Books {
     QTemporaryDir dir;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Shop> shop;
+    MessageBoxPrompter prompter;
+    std::unique_ptr<Txstj> window;
     qint64 nextLine = 1; // deletions walk up the table
 };
+
+// --without-new-indexes: the window over a file of the earlier layout (the
+// sums and category indexes dropped on the open connection), for a
+// before/after figure.
+bool withoutNewIndexes = false;
 
 Books &books()
 {
     static Books b;
     if (!b.shop) {
         const QString path = b.dir.filePath(QStringLiteral("records.db"));
-        generateShopFile(path, 100000, 1000000);
+        generateShopFile(path, 100000, 1000000, threeYearsToThisMonth());
         b.settings = std::make_unique<SettingsStore>(b.dir.filePath(QStringLiteral("jxc.conf")));
         b.shop = std::make_unique<Shop>(ShopDatabase::open(path), *b.settings);
         b.shop->signIn(ShopDatabase::kSuperAdministrator, ShopDatabase::kInitialPassword);
+        if (withoutNewIndexes)
+            b.shop->db().execScript(QStringLiteral("DROP INDEX data1_day1_sums; DROP INDEX data1_d"));
     }
     return b;
 }
 
-// A month in the middle of the generated dates.
-const QDate kMonth(2023, 6, 1);
+// The window's own month: the last of the generated dates.
+const QDate kMonth = QDate(QDate::currentDate().year(), QDate::currentDate().month(), 1);
+
+double milliseconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// A "VmRSS" or "VmHWM" line of /proc/self/status, in MiB.
+double statusMiB(const char *key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const int length = int(qstrlen(key));
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(length).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Opening the window as the operator waits for it: the profit charts of this
+// year and this month, "本 月" read into the grid, the lists refilled, and
+// the repaint. The first opening in the process (registered first, so the
+// file's pages are not yet cached) is printed as the cold figure.
+void BM_OpenWindow(benchmark::State &state)
+{
+    Books &b = books();
+    if (!b.window) {
+        b.window = std::make_unique<Txstj>(*b.shop, b.prompter);
+        b.window->resize(1000, 640);
+    }
+    static bool cold = true;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        b.window->show();
+        QCoreApplication::processEvents();
+        const auto took = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(std::chrono::duration<double>(took).count());
+        if (cold) {
+            std::fprintf(stderr, "first opening (cold): %.1f ms, %d rows\n", milliseconds(took), b.window->rowCount());
+            cold = false;
+        }
+        state.PauseTiming();
+        b.window->reject();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
 
 BoundQuery caseQuery(int which)
 {
@@ -117,29 +181,28 @@ void BM_ProfitCharts(benchmark::State &state)
 {
     SalesStatistics &stats = books().shop->statistics();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(stats.byMonth(StatValue::Profit, 2023).size());
-        benchmark::DoNotOptimize(stats.byDay(StatValue::Profit, 2023, 6).size());
+        benchmark::DoNotOptimize(stats.byMonth(StatValue::Profit, kMonth.year()).size());
+        benchmark::DoNotOptimize(stats.byDay(StatValue::Profit, kMonth.year(), kMonth.month()).size());
     }
 }
 
-void BM_Deletion(benchmark::State &state)
+// Each chart's query alone: 0 by month of this year, 1 by day of this month.
+void BM_ChartQuery(benchmark::State &state)
 {
-    Books &b = books();
+    SalesStatistics &stats = books().shop->statistics();
     for (auto _ : state) {
-        const SaleLineOutcome out = b.shop->saleLines().remove(b.nextLine++);
-        if (!out.ok)
-            state.SkipWithError("deletion refused");
+        if (state.range(0) == 0)
+            benchmark::DoNotOptimize(stats.byMonth(StatValue::Profit, kMonth.year()).size());
+        else
+            benchmark::DoNotOptimize(stats.byDay(StatValue::Profit, kMonth.year(), kMonth.month()).size());
     }
 }
 
 // One transaction through the C API that reads the line and its goods row,
 // writes the goods row and deletes the line.
-void BM_DeletionBare(benchmark::State &state)
+void deleteBare(sqlite3 *db, qint64 line)
 {
-    Books &b = books();
-    sqlite3 *db = b.shop->db().handle();
-    for (auto _ : state) {
-        const qint64 line = b.nextLine++;
+    {
         sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         sqlite3_stmt *read = nullptr;
         sqlite3_prepare_v2(db, "SELECT l.\"3\",l.\"4\",l.\"1\",d.ID,d.\"5\",d.\"6\",d.\"7\",d.\"8\" FROM data1 l "
@@ -168,13 +231,111 @@ void BM_DeletionBare(benchmark::State &state)
     }
 }
 
+// One SaleLineStore::remove and one bare transaction on the next line,
+// alternately, each timed on its own: the ratio of their totals is the
+// figure, taken under the same load and the same state of the caches.
+void BM_Deletion(benchmark::State &state)
+{
+    Books &b = books();
+    sqlite3 *db = b.shop->db().handle();
+    std::chrono::steady_clock::duration ours{}, bare{};
+    bool oursFirst = true; // which goes first changes every time
+    for (auto _ : state) {
+        std::chrono::steady_clock::duration mine{};
+        for (int turn = 0; turn < 2; ++turn) {
+            const auto start = std::chrono::steady_clock::now();
+            if ((turn == 0) == oursFirst) {
+                if (!b.shop->saleLines().remove(b.nextLine++).ok)
+                    state.SkipWithError("deletion refused");
+                mine = std::chrono::steady_clock::now() - start;
+            } else {
+                deleteBare(db, b.nextLine++);
+                bare += std::chrono::steady_clock::now() - start;
+            }
+        }
+        oursFirst = !oursFirst;
+        ours += mine;
+        state.SetIterationTime(std::chrono::duration<double>(mine).count());
+    }
+    const double n = double(state.iterations());
+    state.counters["ours_ms"] = milliseconds(ours) / n;
+    state.counters["bare_ms"] = milliseconds(bare) / n;
+    state.counters["ratio"] = milliseconds(ours) / milliseconds(bare);
+}
+
+// Resident memory with the window open on "全部记录", in a process that
+// holds nothing else.
+int measureMemory(const QString &path)
+{
+    const double start = statusMiB("VmRSS:");
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("jxc.conf")));
+    Shop shop(ShopDatabase::open(path), settings);
+    shop.signIn(ShopDatabase::kSuperAdministrator, ShopDatabase::kInitialPassword);
+    MessageBoxPrompter prompter;
+    Txstj window(shop, prompter);
+    window.resize(1000, 640);
+    window.show();
+    QCoreApplication::processEvents();
+    const double opened = statusMiB("VmRSS:");
+    const auto begin = std::chrono::steady_clock::now();
+    window.allLines();
+    QCoreApplication::processEvents();
+    const auto took = std::chrono::steady_clock::now() - begin;
+    std::printf("VmRSS at start %.1f MiB, window open on this month %.1f MiB\n"
+                "\"全部记录\" (%d rows, %.0f ms): VmRSS %.1f MiB, VmHWM %.1f MiB\n",
+                start, opened, window.rowCount(), milliseconds(took), statusMiB("VmRSS:"), statusMiB("VmHWM:"));
+    return 0;
+}
+
 } // namespace
 
-// 0: "本 月" of June 2023, 1: the keystrokes "ks" in "商品名称：", 2: "全部记录".
+BENCHMARK(BM_OpenWindow)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+// 0: "本 月" of this month, 1: the keystrokes "ks" in "商品名称：", 2: "全部记录".
 BENCHMARK(BM_GridRead)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridReadBare)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProfitCharts)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Deletion)->Iterations(50)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DeletionBare)->Iterations(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartQuery)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Deletion)->Iterations(100)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--memory-file") == 0)
+        return measureMemory(QString::fromLocal8Bit(argv[2]));
+    if (argc == 2 && qstrcmp(argv[1], "--upgrade") == 0) {
+        // The first opening of a file of the earlier layout, which adds the
+        // sums and category indexes over a million lines once.
+        Books &b = books();
+        const QString path = b.shop->databasePath();
+        b.shop->db().execScript(QStringLiteral("DROP INDEX data1_day1_sums; DROP INDEX data1_d"));
+        b.shop.reset();
+        const auto start = std::chrono::steady_clock::now();
+        auto db = ShopDatabase::open(path);
+        std::printf("opening a file of the earlier layout, indexes added: %.0f ms\n",
+                    milliseconds(std::chrono::steady_clock::now() - start));
+        const auto again = std::chrono::steady_clock::now();
+        db.reset();
+        db = ShopDatabase::open(path);
+        std::printf("opening it again: %.0f ms\n", milliseconds(std::chrono::steady_clock::now() - again));
+        return 0;
+    }
+    if (argc == 2 && qstrcmp(argv[1], "--memory") == 0) {
+        // The file is generated here and measured in a fresh process.
+        Books &b = books();
+        const QString path = b.shop->databasePath();
+        b.shop.reset();
+        return QProcess::execute(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--memory-file"), path});
+    }
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--without-new-indexes") == 0) {
+            withoutNewIndexes = true;
+            argv[i] = argv[--argc];
+        }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    books().window.reset();
+    return 0;
+}

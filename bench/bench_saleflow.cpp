@@ -8,6 +8,7 @@
 #include "core/Database.h"
 #include "core/Prompter.h"
 #include "core/SettingsStore.h"
+#include "core/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
 #include "operators/Tloginfm.h"
@@ -51,8 +52,8 @@ public:
 
 struct Till {
     QTemporaryDir dir;
-    std::unique_ptr<Database> db;
     std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<Shop> shop;
     QuietPrompter prompter;
     std::unique_ptr<TMainForm> form;
     std::vector<qint64> goods;
@@ -65,10 +66,10 @@ Till &till()
     if (t.form)
         return t;
     const QString path = t.dir.filePath(QStringLiteral("flow.db"));
-    generateShopFile(path, kGoods, kLines);
-    t.db = ShopDatabase::open(path);
+    generateShopFile(path, kGoods, kLines, threeYearsToThisMonth());
     t.settings = std::make_unique<SettingsStore>(t.dir.filePath(QStringLiteral("jxc.ini")));
-    t.form = std::make_unique<TMainForm>(*t.db, *t.settings, t.prompter);
+    t.shop = std::make_unique<Shop>(ShopDatabase::open(path), *t.settings);
+    t.form = std::make_unique<TMainForm>(*t.shop, t.prompter);
     t.form->show();
     t.form->requestSignIn();
     Tloginfm *login = t.form->signInWindow();
@@ -81,7 +82,7 @@ Till &till()
     QTest::qWaitFor([&] { return t.form->signInLogId() != 0; });
     std::fprintf(stderr, "sign-in with the goods list and the customers loaded: %lld ms\n", clock.elapsed());
 
-    t.goods = goodsWithStock(*t.db, 1000);
+    t.goods = goodsWithStock(t.shop->db(), 1000);
     return t;
 }
 

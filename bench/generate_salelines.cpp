@@ -70,7 +70,7 @@ double asText(double v) { return NumberText::parseDecimal(NumberText::general(v)
 
 } // namespace
 
-void generateSaleLines(Database &db, int lines, quint32 seed)
+void generateSaleLines(Database &db, int lines, quint32 seed, QDate first)
 {
     QRandomGenerator random(seed);
     const std::vector<GoodsRow> goods = readGoods(db);
@@ -84,7 +84,6 @@ void generateSaleLines(Database &db, int lines, quint32 seed)
         "INSERT INTO data1 (a,b,c,d,e,f,g,h,i,j,z,\"1\",\"2\",\"3\",\"4\",a5,\"6\",day1,day2,goods_id) "
         "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
 
-    const QDate first(2022, 1, 1);
     const int days = 3 * 365;
     int written = 0;
     QDate currentDay;
@@ -127,7 +126,14 @@ void generateSaleLines(Database &db, int lines, quint32 seed)
     transaction.commit();
 }
 
-void generateShopFile(const QString &path, int goods, int lines)
+QDate threeYearsToThisMonth()
+{
+    const QDate today = QDate::currentDate();
+    const QDate last = QDate(today.year(), today.month(), 1).addMonths(1).addDays(-1);
+    return last.addDays(-(3 * 365 - 1));
+}
+
+void generateShopFile(const QString &path, int goods, int lines, QDate first)
 {
     QElapsedTimer clock;
     clock.start();
@@ -135,7 +141,7 @@ void generateShopFile(const QString &path, int goods, int lines)
     // A larger cache only while filling the file.
     db->execScript(QStringLiteral("PRAGMA cache_size=-524288"));
     generateGoods(*db, goods, 20161208);
-    generateSaleLines(*db, lines, 20240305);
+    generateSaleLines(*db, lines, 20240305, first);
     // The timed work starts from an empty log, not behind the generation.
     db->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     std::fprintf(stderr, "generated %d goods rows and %d sale lines in %.1f s\n", goods, lines,

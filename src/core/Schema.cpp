@@ -80,7 +80,7 @@ namespace {
 struct Index {
     const char *name;
     const char *table;
-    const char *column;
+    const char *columns; // comma-separated, unquoted
 };
 
 // The drop-down lists read the distinct values of a, b, c, d and g: with an
@@ -91,14 +91,23 @@ constexpr Index kIndexes[] = {
     {"data_c", "data", "c"},           {"data_d", "data", "d"},         {"data_g", "data", "g"},
     {"data1_day1", "data1", "day1"},   {"data1_z", "data1", "z"},       {"data1_g", "data1", "g"},
     {"data1_goods_id", "data1", "goods_id"},
+    // The profit and sales charts sum a5 and "4" over a range of days: with
+    // both in the index the sums never fetch a table row per line.
+    {"data1_day1_sums", "data1", "day1,a5,4"},
+    // The records window's category list, read at every opening.
+    {"data1_d", "data1", "d"},
 };
 
 void createIndexes(Database &db)
 {
-    for (const Index &index : kIndexes)
+    for (const Index &index : kIndexes) {
+        QStringList columns;
+        for (const QString &column : QString::fromLatin1(index.columns).split(QLatin1Char(',')))
+            columns << quoted(column);
         db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
                           .arg(QLatin1String(index.name), QLatin1String(index.table),
-                               quoted(QLatin1String(index.column))));
+                               columns.join(QLatin1Char(','))));
+    }
 }
 
 } // namespace

@@ -36,24 +36,39 @@ std::vector<StatBar> SalesStatistics::byDay(StatValue value, int year, int month
 
 std::vector<StatBar> SalesStatistics::totals(StatValue value, const QString &from, const QString &to, bool byMonth)
 {
-    // The year 9999 ends at "10000-01-01", which sorts before it as text.
-    const QString upper = to.size() == 10 ? QStringLiteral(" AND day1<:to") : QString();
     const QString sum = value == StatValue::Profit ? QStringLiteral("SUM(a5)") : QStringLiteral("SUM(\"4\")");
-    // The days come grouped straight off the index; the twelve months need
-    // a small sort of their own.
-    const QString slot = byMonth ? QStringLiteral("substr(day1,6,2)") : QStringLiteral("day1");
-    Statement s = m_shop.db().prepare(QStringLiteral("SELECT %1,%2 FROM data1 WHERE day1>=:from%3 GROUP BY %1 ORDER BY %1")
-                                          .arg(slot, sum, upper));
+    std::vector<StatBar> bars;
+    if (byMonth) {
+        // One range sum a month: each walks its part of the day index, where
+        // grouping the year by the month's digits would sort every line of it.
+        const QDate first = DateText::parseDate(from);
+        Statement s = m_shop.db().prepare(
+            QStringLiteral("SELECT %1 FROM data1 WHERE day1>=:from AND day1<:to").arg(sum));
+        for (int month = 1; month <= 12; ++month) {
+            const QDate start = first.addMonths(month - 1);
+            // The year 9999 ends at "10000-01-01", which sorts before it as
+            // text: its December has no upper bound but the year's own.
+            const QString end = DateText::date(start.addMonths(1));
+            s.bind(":from", DateText::date(start)).bind(":to", end.size() == 10 ? end : QStringLiteral("9999-12-32"));
+            // A month whose lines hold no value at all has no bar.
+            if (s.next() && !s.isNull(0))
+                bars.push_back({month, s.real(0)});
+            s.reset();
+        }
+        return bars;
+    }
+    // The days come grouped straight off the index.
+    const QString upper = to.size() == 10 ? QStringLiteral(" AND day1<:to") : QString();
+    Statement s = m_shop.db().prepare(
+        QStringLiteral("SELECT day1,%1 FROM data1 WHERE day1>=:from%2 GROUP BY day1 ORDER BY day1").arg(sum, upper));
     s.bind(":from", from);
     if (!upper.isEmpty())
         s.bind(":to", to);
-    std::vector<StatBar> bars;
     while (s.next()) {
-        // A slot whose lines hold no value at all has no bar.
+        // A day whose lines hold no value at all has no bar.
         if (s.isNull(1))
             continue;
-        const QString key = s.text(0);
-        const int number = byMonth ? key.toInt() : DateText::parseDate(key).day();
+        const int number = DateText::parseDate(s.text(0)).day();
         if (number <= 0)
             continue;
         bars.push_back({number, s.real(1)});

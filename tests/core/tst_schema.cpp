@@ -61,7 +61,8 @@ private slots:
         while (indexes.next())
             names << indexes.text(0);
         for (const char *wanted : {"data.data_day1", "data.data_a", "data.data_b", "data.data_c", "data.data_d",
-                                   "data.data_g", "data1.data1_day1", "data1.data1_z", "data1.data1_g"})
+                                   "data.data_g", "data1.data1_day1", "data1.data1_z", "data1.data1_g",
+                                   "data1.data1_day1_sums", "data1.data1_d"})
             QVERIFY2(names.contains(QLatin1String(wanted)), wanted);
 
         const QDir folder(QFileInfo(env.databasePath()).absolutePath());
@@ -140,6 +141,53 @@ private slots:
             QVERIFY2(joined.contains(QLatin1String("COVERING INDEX data_") + QLatin1String(column)), qPrintable(joined));
             QVERIFY2(!joined.contains(QLatin1String("TEMP B-TREE")), qPrintable(joined));
         }
+    }
+
+    void earlierLayoutGetsTheRecordsIndexesAtOpen()
+    {
+        TestEnvironment env;
+        {
+            auto db = ShopDatabase::open(env.databasePath());
+            // The layout before the profit charts summed from an index of their
+            // own and the records window's category list read one.
+            db->execScript(QStringLiteral("DROP INDEX IF EXISTS data1_day1_sums"));
+            db->execScript(QStringLiteral("DROP INDEX IF EXISTS data1_d"));
+            db->execScript(QStringLiteral("INSERT INTO data1 (a, day1, a5, \"4\") VALUES ('可乐', '2023-06-05', 1.5, 3)"));
+        }
+        auto db = ShopDatabase::open(env.databasePath());
+        Statement indexes = db->prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+        QStringList names;
+        while (indexes.next())
+            names << indexes.text(0);
+        QVERIFY(names.contains(QLatin1String("data1_day1_sums")));
+        QVERIFY(names.contains(QLatin1String("data1_d")));
+
+        // The sale lines' categories are read off their index, not a sort of every line.
+        Statement categories = db->prepare(QStringLiteral("EXPLAIN QUERY PLAN SELECT d AS v FROM data1 GROUP BY d"));
+        QStringList walk;
+        while (categories.next())
+            walk << categories.text(categories.columnCount() - 1);
+        QVERIFY2(walk.join(QLatin1Char('|')).contains(QLatin1String("COVERING INDEX data1_d")), qPrintable(walk.join(QLatin1Char('|'))));
+
+        // The sums by month and by day of a date range read the index alone,
+        // never a table row per line.
+        for (const char *sum : {"SUM(a5)", "SUM(\"4\")"}) {
+            for (const char *shape : {"SELECT %1 FROM data1 WHERE day1>=:from AND day1<:to",
+                                      "SELECT day1,%1 FROM data1 WHERE day1>=:from AND day1<:to GROUP BY day1 ORDER BY day1"}) {
+                Statement plan = db->prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + QString::fromLatin1(shape).arg(QLatin1String(sum)));
+                plan.bind(":from", QStringLiteral("2023-01-01")).bind(":to", QStringLiteral("2024-01-01"));
+                QStringList steps;
+                while (plan.next())
+                    steps << plan.text(plan.columnCount() - 1);
+                const QString joined = steps.join(QLatin1Char('|'));
+                QVERIFY2(joined.contains(QLatin1String("COVERING INDEX data1_day1_sums")), qPrintable(joined));
+                QVERIFY2(!joined.contains(QLatin1String("TEMP B-TREE")), qPrintable(joined));
+            }
+        }
+        Statement total = db->prepare(QStringLiteral("SELECT SUM(a5), SUM(\"4\") FROM data1 WHERE day1>='2023-06-01'"));
+        QVERIFY(total.next());
+        QCOMPARE(total.real(0), 1.5);
+        QCOMPARE(total.real(1), 3.0);
     }
 
     void foreignOrNewerFilesAreRefusedUnchanged()

@@ -3,11 +3,13 @@
 //
 // Usage: maintenance_loop backup <shop file> <target>
 //        maintenance_loop restore <shop file> <backup one> <backup two>
+//        maintenance_loop import <shop file> <workbook>
 #include "core/SettingsStore.h"
 #include "core/Shop.h"
 #include "core/ShopDatabase.h"
 #include "maintenance/BackupFile.h"
 #include "maintenance/DatabaseBackup.h"
+#include "maintenance/GoodsImport.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -21,7 +23,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr, "usage: maintenance_loop backup|restore <shop file> <file> [<file>]\n");
+        std::fprintf(stderr, "usage: maintenance_loop backup|restore|import <shop file> <file> [<file>]\n");
         return 2;
     }
     std::printf("ready\n");
@@ -35,12 +37,21 @@ int main(int argc, char **argv)
             }
         }
     }
-    if (args.size() != 5)
-        return 2;
     SettingsStore settings(args[2] + QStringLiteral(".ini"));
     Shop shop(ShopDatabase::open(args[2]), settings);
     if (!shop.signIn(ShopDatabase::kSuperAdministrator, ShopDatabase::kInitialPassword).ok)
         return 3;
+    if (args[1] == QLatin1String("import")) {
+        for (;;) {
+            const GoodsImport::Outcome r = shop.goodsImport().run(args[3], args[2]);
+            if (r.result != GoodsImport::Result::Done) {
+                std::fprintf(stderr, "maintenance_loop: %s\n", r.message.toUtf8().constData());
+                return 3;
+            }
+        }
+    }
+    if (args.size() != 5)
+        return 2;
     for (int turn = 0;; ++turn) {
         const DatabaseBackup::Restore r = shop.backups().restore(args[3 + turn % 2]);
         if (r.outcome != DatabaseBackup::RestoreOutcome::Restored) {

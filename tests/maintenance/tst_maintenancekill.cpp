@@ -1,10 +1,12 @@
 // A backup killed half-way must never leave a target that passes for a good
-// backup, and a restore killed half-way must leave the old or the new
-// database in place, never neither.
+// backup, a restore killed half-way must leave the old or the new database in
+// place, never neither, and an import killed half-way leaves none or all of
+// its rows.
 #include "core/Database.h"
 #include "core/ShopDatabase.h"
 #include "maintenance/BackupFile.h"
 #include "support/TestEnvironment.h"
+#include "SheetWriter.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -68,6 +70,7 @@ class TestMaintenanceKill : public QObject {
 private slots:
     void aKilledBackupNeverPassesForAGoodOne();
     void aKilledRestoreLeavesTheOldOrTheNewFile();
+    void aKilledImportLeavesNoneOrAllOfItsRows();
 };
 
 void TestMaintenanceKill::aKilledBackupNeverPassesForAGoodOne()
@@ -110,6 +113,34 @@ void TestMaintenanceKill::aKilledRestoreLeavesTheOldOrTheNewFile()
         // so that the folder stays small.
         for (const QString &name : QDir(env.path(QString())).entryList({QStringLiteral("data-恢复前-*")}, QDir::Files))
             QFile::remove(env.path(name));
+    }
+}
+
+void TestMaintenanceKill::aKilledImportLeavesNoneOrAllOfItsRows()
+{
+    test::TestEnvironment env;
+    constexpr int kRows = 2000;
+    QJsonArray rows{test::goodsTitles()};
+    for (int i = 0; i < kRows; ++i)
+        rows.append(test::goodsRow(QStringLiteral("商品%1").arg(i), QStringLiteral("规格%1").arg(i % 9), 1 + i % 40,
+                                   1 + i % 12, QStringLiteral("2024-03-01")));
+    const QString book = env.path(QStringLiteral("goods.xls"));
+    const QString written = test::writeWorkbook(book, {{QStringLiteral("morvel"), rows}});
+    QVERIFY2(written.isEmpty(), qPrintable(written));
+    { auto created = ShopDatabase::open(env.databasePath()); }
+    const quint32 seed = chosenSeed();
+    QRandomGenerator random(seed);
+    qint64 before = 0;
+    for (int round = 0; round < 12; ++round) {
+        QVERIFY2(runAndKill({QStringLiteral("import"), env.databasePath(), book}, random),
+                 qPrintable(QStringLiteral("seed %1").arg(seed)));
+        const BackupFile::Result r = BackupFile::verify(env.databasePath());
+        QVERIFY2(r.ok, qPrintable(QStringLiteral("seed %1, round %2: %3").arg(seed).arg(round).arg(r.reason)));
+        // Every import that got in brought the whole sheet, none a part of it.
+        const qint64 now = goodsIn(env.databasePath());
+        QVERIFY2(now >= before && now % kRows == 0,
+                 qPrintable(QStringLiteral("seed %1, round %2: %3 rows").arg(seed).arg(round).arg(now)));
+        before = now;
     }
 }
 
