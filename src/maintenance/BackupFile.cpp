@@ -86,6 +86,14 @@ Result copy(const QString &source, const QString &target, const Progress &progre
     removeWithCompanions(partial);
     try {
         auto from = Database::open(source, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        // One read transaction over the whole copy: every step reads the same
+        // snapshot, so sales made meanwhile (the daily backup runs beside the
+        // work) neither block the copy nor make it start again.
+        from->execScript(QStringLiteral("BEGIN"));
+        {
+            Statement snapshot = from->prepare(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            snapshot.next();
+        }
         {
             auto to = Database::open(partial, QByteArray(ShopDatabase::kKey), Database::OpenMode::CreateIfMissing);
             sqlite3_backup *backup = sqlite3_backup_init(to->handle(), "main", from->handle(), "main");
@@ -106,6 +114,7 @@ Result copy(const QString &source, const QString &target, const Progress &progre
                     sqlite3_sleep(50);
             }
             sqlite3_backup_finish(backup);
+            from->execScript(QStringLiteral("COMMIT"));
             if (stopped) {
                 to.reset();
                 removeWithCompanions(partial);

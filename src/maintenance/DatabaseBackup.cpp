@@ -95,22 +95,39 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
     return result;
 }
 
-QString DatabaseBackup::dailyFolder() const
+QString DatabaseBackup::dailyFolder() const { return dailyFolderOf(m_shop.databasePath()); }
+
+QString DatabaseBackup::dailyFolderOf(const QString &databasePath)
 {
-    return QFileInfo(m_shop.databasePath()).dir().filePath(QStringLiteral("自动备份"));
+    return QFileInfo(databasePath).dir().filePath(QStringLiteral("自动备份"));
+}
+
+QString DatabaseBackup::todaysDailyBackup(const QString &databasePath, const QDate &today)
+{
+    return QDir(dailyFolderOf(databasePath))
+        .filePath(QStringLiteral("%1-%2.db").arg(QFileInfo(databasePath).completeBaseName(),
+                                                 today.toString(QStringLiteral("yyyy-MM-dd"))));
 }
 
 QString DatabaseBackup::ensureDailyBackup(const QDate &today, int keep)
 {
-    const QFileInfo info(m_shop.databasePath());
+    return makeDailyBackup(m_shop.databasePath(), today, keep);
+}
+
+QString DatabaseBackup::makeDailyBackup(const QString &databasePath, const QDate &today, int keep,
+                                        const std::atomic_bool *stop)
+{
+    const QFileInfo info(databasePath);
     const QString base = info.completeBaseName();
-    QDir folder(dailyFolder());
-    const QString todays = folder.filePath(QStringLiteral("%1-%2.db").arg(base, today.toString(QStringLiteral("yyyy-MM-dd"))));
+    QDir folder(dailyFolderOf(databasePath));
+    const QString todays = todaysDailyBackup(databasePath, today);
     if (QFileInfo::exists(todays))
         return QString();
     if (!folder.exists() && !QDir().mkpath(folder.path()))
         return QStringLiteral("无法建立文件夹：%1").arg(folder.path());
-    const BackupFile::Result copied = BackupFile::copy(info.absoluteFilePath(), todays);
+    const BackupFile::Result copied = BackupFile::copy(info.absoluteFilePath(), todays, [stop](int, int) {
+        return !stop || !stop->load();
+    });
     if (!copied.ok)
         return copied.reason;
 

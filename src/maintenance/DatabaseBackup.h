@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "maintenance/BackupFile.h"
 
 #include <QDate>
@@ -41,6 +43,15 @@ public:
     // today's copy could not be made.
     QString ensureDailyBackup(const QDate &today, int keep = 7);
     QString dailyFolder() const;
+
+    // The same for the file at databasePath, touching nothing of the
+    // session: a copy of a large file takes seconds, so the program makes it
+    // on a thread of its own (with its own connection) while the operator
+    // works. `stop` set ends the copy early and leaves no partial file.
+    static QString dailyFolderOf(const QString &databasePath);
+    static QString todaysDailyBackup(const QString &databasePath, const QDate &today);
+    static QString makeDailyBackup(const QString &databasePath, const QDate &today, int keep,
+                                   const std::atomic_bool *stop = nullptr);
 
 private:
     ShopContext &m_shop;

@@ -2,14 +2,19 @@
 
 #include "core/Prompter.h"
 #include "core/Shop.h"
+#include "maintenance/DatabaseBackup.h"
 #include "maintenance/ExcelImportWindow.h"
 #include "maintenance/Trepair.h"
 #include "widgets/ShowOrCreateWindow.h"
 
 #include <QDate>
+#include <QFileInfo>
+#include <QThread>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+
+#include <memory>
 
 namespace quollin {
 
@@ -27,6 +32,15 @@ MaintenanceCommands::MaintenanceCommands(Shop &shop, Prompter &prompter, QWidget
     : QObject(mainWindow), m_shop(shop), m_prompter(prompter), m_mainWindow(mainWindow)
 {
     connect(&m_shop, &ShopContext::signedIn, this, &MaintenanceCommands::runDailyBackup);
+}
+
+MaintenanceCommands::~MaintenanceCommands()
+{
+    if (m_daily) {
+        m_stopDaily = true;
+        m_daily->wait();
+        delete m_daily;
+    }
 }
 
 void MaintenanceCommands::openBackupWindow()
@@ -54,11 +68,27 @@ void MaintenanceCommands::openImportWindow()
 
 void MaintenanceCommands::runDailyBackup()
 {
-    if (!m_shop.settings().dailyBackup())
+    if (m_daily || !m_shop.settings().dailyBackup())
         return;
-    const QString failure = m_shop.backups().ensureDailyBackup(QDate::currentDate());
-    if (!failure.isEmpty())
-        m_prompter.information(QStringLiteral("今天的自动备份没有成功：") + failure);
+    const QString path = m_shop.databasePath();
+    const QDate today = QDate::currentDate();
+    if (QFileInfo::exists(DatabaseBackup::todaysDailyBackup(path, today)))
+        return;
+    // The copy opens the file with a connection of its own; the session's
+    // connection stays with this thread.
+    auto failure = std::make_shared<QString>();
+    m_stopDaily = false;
+    m_daily = QThread::create([this, path, today, failure] {
+        *failure = DatabaseBackup::makeDailyBackup(path, today, 7, &m_stopDaily);
+    });
+    connect(m_daily, &QThread::finished, this, [this, failure] {
+        m_daily->deleteLater();
+        m_daily = nullptr;
+        if (!failure->isEmpty())
+            m_prompter.information(QStringLiteral("今天的自动备份没有成功：") + *failure);
+        emit dailyBackupFinished(*failure);
+    });
+    m_daily->start(QThread::LowPriority);
 }
 
 } // namespace quollin

@@ -3,6 +3,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
+
+class QThread;
+
 class QWidget;
 
 namespace quollin {
@@ -19,6 +23,9 @@ class MaintenanceCommands : public QObject {
     Q_OBJECT
 public:
     MaintenanceCommands(Shop &shop, Prompter &prompter, QWidget *mainWindow);
+    // A daily backup still being made is stopped (it leaves no partial file).
+    ~MaintenanceCommands() override;
+    bool dailyBackupRunning() const { return m_daily != nullptr; }
 
     QPointer<Trepair> backupWindow() const { return m_backup; }
     QPointer<ExcelImportWindow> importWindow() const { return m_import; }
@@ -27,7 +34,13 @@ public slots:
     void openBackupWindow();
     // Modal: returns when the import window is closed.
     void openImportWindow();
+    // Today's automatic backup, made on a thread of its own: the operator
+    // works on while a large file is copied and verified.
     void runDailyBackup();
+
+signals:
+    // The automatic backup ended: empty on success, else why not.
+    void dailyBackupFinished(const QString &failure);
 
 private:
     Shop &m_shop;
@@ -35,6 +48,8 @@ private:
     QWidget *m_mainWindow;
     QPointer<Trepair> m_backup;
     QPointer<ExcelImportWindow> m_import;
+    QThread *m_daily = nullptr;
+    std::atomic_bool m_stopDaily{false};
 };
 
 } // namespace quollin
