@@ -120,4 +120,22 @@ QString RmbCapitals(const QString &amountText, Prompter &prompter)
     return result;
 }
 
+std::optional<QString> RmbCapitalsQuietly(const QString &amountText)
+{
+    class Silent : public Prompter {
+    public:
+        void warning(const QString &) override { refused = true; }
+        void information(const QString &) override { refused = true; }
+        bool confirm(const QString &) override { return false; }
+        bool askYesNo(const QString &) override { return false; }
+        QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+        QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+        bool refused = false;
+    } silent;
+    const QString capitals = RmbCapitals(amountText, silent);
+    if (silent.refused)
+        return std::nullopt;
+    return capitals;
+}
+
 } // namespace quollin

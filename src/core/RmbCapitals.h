@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace quollin {
 
 // An amount of money in the Chinese financial capitals printed on sales slips
@@ -17,5 +19,10 @@ namespace quollin {
 // than one point, or with more yuan digits than the units reach (28, leading
 // zeros aside), is refused with the second message alone.
 QString RmbCapitals(const QString &amountText, Prompter &prompter);
+
+// The same without the routine's own messages, for printed documents, which
+// tell the operator at most once themselves: the capitals, or no value for a
+// refused text.
+std::optional<QString> RmbCapitalsQuietly(const QString &amountText);
 
 } // namespace quollin

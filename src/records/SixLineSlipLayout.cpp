@@ -17,19 +17,6 @@ constexpr std::array<int, 7> kWidths{260, 430, 270, 170, 200, 230, 340};
 constexpr int kPad = 12;
 constexpr int kSummaryHeight = 70;
 
-// The capitals routine reports a refused text itself; the slip reports at
-// most one message of its own, so the routine's are kept here.
-class QuietPrompter : public Prompter {
-public:
-    void warning(const QString &text) override { shown << text; }
-    void information(const QString &text) override { shown << text; }
-    bool confirm(const QString &) override { return false; }
-    bool askYesNo(const QString &) override { return false; }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QStringList shown;
-};
-
 int columnLeft(int column)
 {
     int x = SixLineSlipLayout::kLeft;
@@ -108,9 +95,9 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     if (in.total.startsWith(QLatin1Char('-'))) {
         slip.notice = QStringLiteral("合计金额为负数（退货），销售单的大写金额空着不填。");
     } else {
-        QuietPrompter quiet;
-        slip.capitals = RmbCapitals(in.total, quiet);
-        if (!quiet.shown.isEmpty())
+        const std::optional<QString> capitals = RmbCapitalsQuietly(in.total);
+        slip.capitals = capitals.value_or(QString());
+        if (!capitals)
             slip.notice = QStringLiteral("合计金额无法写成大写，销售单的大写金额空着不填。");
     }
 

@@ -18,19 +18,6 @@ constexpr int kSummaryHeight = 70;
 constexpr int kSloganHeight = 120;
 constexpr int kSignatureHeight = 80;
 
-// The capitals routine reports a refused text itself; on a slip only one
-// message of ours may reach the operator, so its messages are kept here.
-class QuietPrompter : public Prompter {
-public:
-    void warning(const QString &text) override { shown << text; }
-    void information(const QString &text) override { shown << text; }
-    bool confirm(const QString &) override { return false; }
-    bool askYesNo(const QString &) override { return false; }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QStringList shown;
-};
-
 int columnLeft(int column)
 {
     int x = SlipLayout::kLeft;
@@ -118,9 +105,9 @@ SlipDocument SlipLayout::build(const SlipInput &in)
     if (doc.total.startsWith(QLatin1Char('-'))) {
         doc.notice = QStringLiteral("合计金额为负数（退货），销售单的大写金额空着不填。");
     } else {
-        QuietPrompter quiet;
-        doc.capitals = RmbCapitals(doc.total, quiet);
-        if (!quiet.shown.isEmpty())
+        const std::optional<QString> capitals = RmbCapitalsQuietly(doc.total);
+        doc.capitals = capitals.value_or(QString());
+        if (!capitals)
             doc.notice = QStringLiteral("合计金额无法写成大写，销售单的大写金额空着不填。");
     }
 

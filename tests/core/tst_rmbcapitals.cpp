@@ -16,6 +16,7 @@ private slots:
     void capitals();
     void refusals_data();
     void refusals();
+    void quietlyGivesNoValueForARefusedText();
 };
 
 void TestRmbCapitals::capitals_data()
@@ -95,6 +96,15 @@ void TestRmbCapitals::refusals()
     QCOMPARE(prompter.texts(), messages);
     for (const auto &shown : prompter.shown)
         QCOMPARE(shown.kind, ScriptedPrompter::Kind::Information);
+}
+
+// Printed documents take the capitals without the routine's boxes.
+void TestRmbCapitals::quietlyGivesNoValueForARefusedText()
+{
+    QCOMPARE(RmbCapitalsQuietly(u"105"_s), std::optional<QString>(u"壹佰零伍元整"_s));
+    QCOMPARE(RmbCapitalsQuietly(u"0"_s), std::optional<QString>(QString()));
+    QCOMPARE(RmbCapitalsQuietly(u"-8"_s), std::nullopt);
+    QCOMPARE(RmbCapitalsQuietly(u"1.2.3"_s), std::nullopt);
 }
 
 QTEST_APPLESS_MAIN(TestRmbCapitals)
