@@ -84,17 +84,10 @@ BoundQuery condition(ZeroStock zeroStock, const GoodsSearch &search)
         {"d", ":d", search.category}, {"e", ":e", search.nameInitials}, {"f", ":f", search.specInitials},
         {"c", ":c", search.code},     {"z", ":z", search.remarks},      {"g", ":g", search.supplier},
     };
-    for (const auto &box : boxes) {
-        if (box.text.isEmpty())
-            continue;
-        query.sql += QStringLiteral(" AND %1 LIKE %2 ESCAPE '\\'").arg(q(box.column), QLatin1String(box.parameter));
-        query.values.append({QByteArray(box.parameter), containsPattern(box.text)});
-    }
-    if (search.dateRange) {
-        query.sql += QStringLiteral(" AND day1>=:from AND day1<=:to");
-        query.values.append({QByteArrayLiteral(":from"), DateText::date(search.from)});
-        query.values.append({QByteArrayLiteral(":to"), DateText::date(search.to)});
-    }
+    for (const auto &box : boxes)
+        query.andContains(box.column, box.parameter, box.text);
+    if (search.dateRange)
+        query.andDayRange(search.from, search.to);
     // Entry order, which is what an unordered read of the original file gave.
     query.sql += QStringLiteral(" ORDER BY ID");
     return query;
@@ -114,6 +107,21 @@ SortStep sortClick(SortMark markBefore)
     if (markBefore == SortMark::Ascending)
         return {false, SortMark::Descending};
     return {true, SortMark::Ascending};
+}
+
+void BoundQuery::andContains(const char *column, const char *parameter, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    sql += QStringLiteral(" AND %1 LIKE %2 ESCAPE '\\'").arg(Schema::quoted(QLatin1String(column)), QLatin1String(parameter));
+    values.append({QByteArray(parameter), GoodsQuery::containsPattern(text)});
+}
+
+void BoundQuery::andDayRange(const QDate &from, const QDate &to)
+{
+    sql += QStringLiteral(" AND day1>=:from AND day1<=:to");
+    values.append({QByteArrayLiteral(":from"), DateText::date(from)});
+    values.append({QByteArrayLiteral(":to"), DateText::date(to)});
 }
 
 } // namespace quollin

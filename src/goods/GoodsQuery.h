@@ -16,6 +16,13 @@ namespace quollin {
 struct BoundQuery {
     QString sql;
     QList<QPair<QByteArray, QVariant>> values; // ":name" → value
+
+    // " AND column LIKE :parameter", finding the text anywhere (quotes, "%"
+    // and "_" literally); nothing for an empty text. The search boxes of the
+    // goods list and of the sales records build their conditions with it.
+    void andContains(const char *column, const char *parameter, const QString &text);
+    // " AND day1 between the two days", both ends included.
+    void andDayRange(const QDate &from, const QDate &to);
 };
 
 // The "不显示零库存" switch. Shown: every row is listed, and condition queries

@@ -49,18 +49,11 @@ BoundQuery condition(Sign sign, const SaleLineSearch &search)
         {"d", ":d", search.category}, {"e", ":e", search.nameInitials}, {"c", ":c", search.code},
         {"f", ":f", search.specInitials}, {"g", ":g", search.customer}, {"j", ":j", search.remark},
     };
-    for (const auto &box : boxes) {
-        if (box.text.isEmpty())
-            continue;
-        query.sql += QStringLiteral(" AND %1 LIKE %2 ESCAPE '\\'").arg(q(box.column), QLatin1String(box.parameter));
-        query.values.append({QByteArray(box.parameter), GoodsQuery::containsPattern(box.text)});
-    }
-    if (search.dateRange) {
-        // Sale dates carry no time of day: both end days are included.
-        query.sql += QStringLiteral(" AND day1>=:from AND day1<=:to");
-        query.values.append({QByteArrayLiteral(":from"), DateText::date(search.from)});
-        query.values.append({QByteArrayLiteral(":to"), DateText::date(search.to)});
-    }
+    for (const auto &box : boxes)
+        query.andContains(box.column, box.parameter, box.text);
+    // Sale dates carry no time of day: both end days are included.
+    if (search.dateRange)
+        query.andDayRange(search.from, search.to);
     query.sql += QStringLiteral(" ORDER BY ID");
     return query;
 }

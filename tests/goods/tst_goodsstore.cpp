@@ -96,7 +96,6 @@ private slots:
     void changeRecountsStockAsPurchasedMinusSold()
     {
         ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
-        Database *db = &shop.db();
         GoodsStore &store = shop.goods();
         GoodsRecord old = row(QStringLiteral("扳手"), 10, 99);
         old.soldQuantity = 3;
@@ -142,7 +141,6 @@ private slots:
     void listAndConditionFollowTheZeroStockSwitch()
     {
         ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
-        Database *db = &shop.db();
         GoodsStore &store = shop.goods();
         store.insert(row(QStringLiteral("late"), 5, 5, QStringLiteral("2016-04-01")));
         store.insert(row(QStringLiteral("imported"), 0, 0));
@@ -229,7 +227,6 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QStringList, found);
         ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
-        Database *db = &shop.db();
         GoodsStore &store = shop.goods();
         for (const char *remark : {"100%", "1000", "a_b", "axb", "c:\\x", "O'Brien \"可乐\""}) {
             GoodsRecord r = row(QString::fromUtf8(remark), 1, 1);
@@ -248,7 +245,6 @@ private slots:
     void initialsSearchFindsAnywhereIgnoringCase()
     {
         ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
-        Database *db = &shop.db();
         GoodsStore &store = shop.goods();
         QVERIFY(store.addStockIn(boxes(QStringLiteral("可口可乐"), QStringLiteral("2"), QStringLiteral("6"))).ok());
         StockInBoxes bread = boxes(QStringLiteral("面包"), QStringLiteral("2"), QStringLiteral("6"));
@@ -418,10 +414,6 @@ private slots:
         QCOMPARE(shop.count(QStringLiteral("data")), 1);
         QCOMPARE(changes.count(), 0);
 
-        GoodsRecord priced = before;
-        priced.purchasePrice = 2;
-        priced.purchaseAmount = 20;
-        priced.stockValue = 18;
         shop.db().prepare(QStringLiteral("UPDATE data SET \"1\"=2, \"3\"=20, \"8\"=18")).exec();
         const GoodsRecord seen = *store.find(id);
         QVERIFY(!seen.purchasePrice && !seen.purchaseAmount && !seen.stockValue);
