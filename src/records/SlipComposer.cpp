@@ -7,6 +7,7 @@
 #include "records/SixLineSlipLayout.h"
 #include "sales/PdfFallback.h"
 #include "sales/Tender.h"
+#include "widgets/NumberKeysValidator.h"
 #include "widgets/NamedWidgets.h"
 
 #include <QGridLayout>
@@ -169,17 +170,15 @@ void SlipComposer::updateChange()
 bool SlipComposer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_cash && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        switch (classifyCashKey(static_cast<QKeyEvent *>(event))) {
+        case CashKey::Enter:
             m_ticketButton->setFocus(Qt::OtherFocusReason);
             return true;
-        }
-        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        case CashKey::Pass:
             return false;
-        const QString text = key->text();
-        const bool typed = text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.'))
-                           && text.at(0).unicode() < 128 && !(key->modifiers() & Qt::ControlModifier);
-        return !typed;
+        case CashKey::Drop:
+            return true;
+        }
     }
     return FloatingPanel::eventFilter(watched, event);
 }

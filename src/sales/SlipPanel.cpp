@@ -16,6 +16,7 @@
 #include "sales/Tender.h"
 #include "sales/TicketLayout.h"
 #include "sales/Tpos.h"
+#include "widgets/NumberKeysValidator.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
 #include "widgets/NamedWidgets.h"
@@ -192,19 +193,15 @@ void SlipPanel::resetCash() { m_cash->setText(QStringLiteral("0")); }
 bool SlipPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_cash && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        switch (classifyCashKey(static_cast<QKeyEvent *>(event))) {
+        case CashKey::Enter:
             m_ticketButton->setFocus(Qt::OtherFocusReason);
             return true;
-        }
-        // Tab still leaves the box; everything else but digits, the point
-        // and backspace is dropped.
-        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        case CashKey::Pass:
             return false;
-        const QString text = key->text();
-        const bool typed = text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.'))
-                           && text.at(0).unicode() < 128 && !(key->modifiers() & Qt::ControlModifier);
-        return !typed;
+        case CashKey::Drop:
+            return true;
+        }
     }
     return FloatingPanel::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #include "widgets/NumberKeysValidator.h"
 
+#include <QKeyEvent>
+
 namespace quollin {
 
 NumberKeysValidator::NumberKeysValidator(Sign sign, QObject *parent) : QValidator(parent), m_sign(sign) {}
@@ -15,6 +17,18 @@ QValidator::State NumberKeysValidator::validate(QString &input, int &) const
             return Invalid;
     }
     return Acceptable;
+}
+
+CashKey classifyCashKey(const QKeyEvent *key)
+{
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        return CashKey::Enter;
+    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return CashKey::Pass;
+    const QString text = key->text();
+    const bool typed = text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.'))
+                       && text.at(0).unicode() < 128 && !(key->modifiers() & Qt::ControlModifier);
+    return typed ? CashKey::Pass : CashKey::Drop;
 }
 
 } // namespace quollin

@@ -2,6 +2,8 @@
 
 #include <QValidator>
 
+class QKeyEvent;
+
 namespace quollin {
 
 // The rule of the number boxes' keys as a validator, so that a paste, a drop,
@@ -20,5 +22,11 @@ public:
 private:
     Sign m_sign;
 };
+
+// The cash boxes' keys (the slip panel's and the composer's): Enter moves on
+// to the ticket button, Backspace and Tab work as usual, ASCII digits and the
+// point are typed, everything else is dropped.
+enum class CashKey { Enter, Pass, Drop };
+CashKey classifyCashKey(const QKeyEvent *key);
 
 } // namespace quollin
