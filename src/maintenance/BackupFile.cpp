@@ -1,5 +1,6 @@
 #include "maintenance/BackupFile.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/Schema.h"
 #include "core/ShopDatabase.h"
@@ -67,7 +68,7 @@ Result verify(const QString &path)
         if (!problems.isEmpty())
             return Result::failure(QStringLiteral("数据库文件已损坏：%1").arg(problems.first()));
     } catch (const DbError &e) {
-        return Result::failure(e.message());
+        return Result::failure(engineMessage(e));
     }
     return Result::success();
 }
@@ -128,7 +129,7 @@ Result copy(const QString &source, const QString &target, const Progress &progre
         }
     } catch (const DbError &e) {
         removeWithCompanions(partial);
-        return Result::failure(e.message());
+        return Result::failure(engineMessage(e));
     }
 
     const Result checked = verify(partial);

@@ -1,5 +1,6 @@
 #include "maintenance/DatabaseBackup.h"
 
+#include "core/EngineMessage.h"
 #include "core/ShopContext.h"
 #include "core/ShopDatabase.h"
 
@@ -89,7 +90,7 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
             m_shop.reopenDatabase(ShopDatabase::open(path));
         } catch (const DbError &e) {
             result.outcome = RestoreOutcome::Refused;
-            result.reason = e.message();
+            result.reason = engineMessage(e);
         }
     }
     return result;

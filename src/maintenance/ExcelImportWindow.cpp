@@ -1,5 +1,6 @@
 #include "maintenance/ExcelImportWindow.h"
 
+#include "core/EngineMessage.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
 #include "maintenance/BackupFile.h"
@@ -124,7 +125,7 @@ void ExcelImportWindow::runImport()
     try {
         outcome = m_shop.goodsImport().run(m_workbook->text(), m_database->text());
     } catch (const DbError &e) {
-        outcome.message = e.message();
+        outcome.message = engineMessage(e);
     }
     QApplication::restoreOverrideCursor();
     m_prompter.warning(outcome.message);

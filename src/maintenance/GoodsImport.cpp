@@ -1,5 +1,6 @@
 #include "maintenance/GoodsImport.h"
 
+#include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
 #include "core/NumberText.h"
@@ -219,7 +220,7 @@ GoodsImport::Outcome GoodsImport::run(const QString &workbook, const QString &da
         }
         transaction.commit();
     } catch (const DbError &e) {
-        out.message = failedMessage() + QLatin1Char('\n') + e.message();
+        out.message = failedMessage() + QLatin1Char('\n') + engineMessage(e);
         return out;
     }
     out.result = Result::Done;

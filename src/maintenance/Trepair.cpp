@@ -1,5 +1,6 @@
 #include "maintenance/Trepair.h"
 
+#include "core/EngineMessage.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
 #include "maintenance/DatabaseBackup.h"
@@ -124,7 +125,7 @@ void Trepair::closeEvent(QCloseEvent *event)
     try {
         m_shop.reopen();
     } catch (const DbError &e) {
-        m_prompter.information(QStringLiteral("数据库无法打开：") + e.message());
+        m_prompter.information(QStringLiteral("数据库无法打开：") + engineMessage(e));
     }
     emit closed();
     event->accept();
@@ -191,7 +192,7 @@ void Trepair::restore()
     try {
         result = m_shop.backups().restore(file, [this](int done, int total) { return progress(done, total); });
     } catch (const DbError &e) {
-        result.reason = e.message();
+        result.reason = engineMessage(e);
     }
     QApplication::restoreOverrideCursor();
     delete m_progress;

@@ -426,7 +426,7 @@ void Txstj::saleRecorded(const RecordedSale &sale)
                                                     line->quantity.value_or(0), line->price.value_or(0),
                                                     line->amount.value_or(0)));
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
     }
     m_composer->customerBox()->setText(sale.customer);
     // A closed window reads this month afresh when it is next shown.
@@ -674,17 +674,11 @@ void Txstj::previewSlip()
     // itself holds exactly the lines of this number.
     querySlip();
     const PrintTexts texts = printTexts();
-    SlipInput in;
-    in.header = texts.slipHeader;
-    in.contact = texts.slipContact;
-    in.slogan1 = texts.slipSlogan1;
-    in.slogan2 = texts.slipSlogan2;
-    in.slipNumber = number;
-    in.operatorName = m_shop.rights().operatorName();
+    SlipInput in = SlipInput::withTexts(texts, number, m_shop.rights().operatorName());
     try {
         in.lines = ReadSlipLines(m_shop.slips(), number);
     } catch (const DbError &e) {
-        m_prompter.information(e.message());
+        m_prompter.information(engineMessage(e));
         return;
     }
     if (in.lines.empty()) {

@@ -167,4 +167,16 @@ SlipDocument SlipLayout::build(const SlipInput &in)
     return doc;
 }
 
+SlipInput SlipInput::withTexts(const PrintTexts &texts, const QString &slipNumber, const QString &operatorName)
+{
+    SlipInput in;
+    in.header = texts.slipHeader;
+    in.contact = texts.slipContact;
+    in.slogan1 = texts.slipSlogan1;
+    in.slogan2 = texts.slipSlogan2;
+    in.slipNumber = slipNumber;
+    in.operatorName = operatorName;
+    return in;
+}
+
 } // namespace quollin

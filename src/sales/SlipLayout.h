@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sales/PrintLayout.h"
+#include "sales/PrintTexts.h"
 #include "sales/SlipLines.h"
 
 #include <QString>
@@ -18,6 +19,10 @@ struct SlipInput {
     QString slipNumber;
     QString operatorName;
     std::vector<SlipLine> lines;
+
+    // The slip of that number with the print settings' texts, lines still
+    // to be read.
+    static SlipInput withTexts(const PrintTexts &texts, const QString &slipNumber, const QString &operatorName);
 };
 
 struct SlipDocument {

@@ -266,13 +266,7 @@ void SlipPanel::printSlip()
         return;
     }
     const PrintTexts texts = printTexts();
-    SlipInput in;
-    in.header = texts.slipHeader;
-    in.contact = texts.slipContact;
-    in.slogan1 = texts.slipSlogan1;
-    in.slogan2 = texts.slipSlogan2;
-    in.slipNumber = m_number;
-    in.operatorName = m_shop.rights().operatorName();
+    SlipInput in = SlipInput::withTexts(texts, m_number, m_shop.rights().operatorName());
     try {
         in.lines = ReadSlipLines(m_shop.slips(), m_number);
     } catch (const DbError &e) {
