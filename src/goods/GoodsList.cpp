@@ -72,30 +72,6 @@ std::vector<GridColumn> goodsColumns()
     return columns;
 }
 
-QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
-                     QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    auto *box = Named(new QLineEdit(parent), caption, objectName);
-    label->setBuddy(box);
-    grid->addWidget(label, row, column);
-    grid->addWidget(box, row, column + 1);
-    return box;
-}
-
-QComboBox *captionedChoice(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
-                           QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    auto *box = Named(new QComboBox(parent), caption, objectName);
-    box->setEditable(true);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    label->setBuddy(box);
-    grid->addWidget(label, row, column);
-    grid->addWidget(box, row, column + 1);
-    return box;
-}
-
 } // namespace
 
 GoodsList::GoodsList(Shop &shop, Prompter &prompter, QWidget *parent)
@@ -158,12 +134,12 @@ void GoodsList::buildSearchArea(QWidget *parent)
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
-    m_category = captionedChoice(grid, 0, 0, QStringLiteral("类 别："), "searchCategory", m_search);
-    m_name = captioned(grid, 0, 2, QStringLiteral("商品名称："), "searchName", m_search);
-    m_specification = captioned(grid, 0, 4, QStringLiteral("规格型号："), "searchSpecification", m_search);
-    m_code = captioned(grid, 1, 0, QStringLiteral("商品编码："), "searchCode", m_search);
-    m_remarks = captioned(grid, 1, 2, QStringLiteral("备注："), "searchRemarks", m_search);
-    m_supplier = captionedChoice(grid, 1, 4, QStringLiteral("供货商："), "searchSupplier", m_search);
+    m_category = CaptionedChoice(grid, 0, 0, QStringLiteral("类 别："), "searchCategory", m_search);
+    m_name = CaptionedBox(grid, 0, 2, QStringLiteral("商品名称："), "searchName", m_search);
+    m_specification = CaptionedBox(grid, 0, 4, QStringLiteral("规格型号："), "searchSpecification", m_search);
+    m_code = CaptionedBox(grid, 1, 0, QStringLiteral("商品编码："), "searchCode", m_search);
+    m_remarks = CaptionedBox(grid, 1, 2, QStringLiteral("备注："), "searchRemarks", m_search);
+    m_supplier = CaptionedChoice(grid, 1, 4, QStringLiteral("供货商："), "searchSupplier", m_search);
     m_name->setPlaceholderText(QStringLiteral("输入拼音首字母查询"));
     m_name->setToolTip(m_name->placeholderText());
     m_specification->setPlaceholderText(QStringLiteral("输入拼音首字母查询"));

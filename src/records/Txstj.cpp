@@ -42,17 +42,6 @@ namespace quollin {
 
 namespace {
 
-QLineEdit *captioned(QGridLayout *grid, int row, int column, const QString &caption, const char *objectName,
-                     QWidget *parent)
-{
-    auto *label = new QLabel(caption, parent);
-    auto *box = Named(new QLineEdit(parent), caption, objectName);
-    label->setBuddy(box);
-    grid->addWidget(label, row, column);
-    grid->addWidget(box, row, column + 1);
-    return box;
-}
-
 QComboBox *yearBox(const char *objectName, QWidget *parent)
 {
     auto *box = Named(new QComboBox(parent), QStringLiteral("年"), objectName);
@@ -150,20 +139,12 @@ void Txstj::buildBrowser(QWidget *tab)
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
-    {
-        auto *label = new QLabel(QStringLiteral("类 别："), search);
-        m_category = Named(new QComboBox(search), QStringLiteral("类 别："), "recordsCategory");
-        m_category->setEditable(true);
-        m_category->setInsertPolicy(QComboBox::NoInsert);
-        label->setBuddy(m_category);
-        grid->addWidget(label, 0, 0);
-        grid->addWidget(m_category, 0, 1);
-    }
-    m_name = captioned(grid, 0, 2, QStringLiteral("商品名称："), "recordsName", search);
-    m_spec = captioned(grid, 0, 4, QStringLiteral("规格型号："), "recordsSpec", search);
-    m_code = captioned(grid, 1, 0, QStringLiteral("商品编码："), "recordsCode", search);
-    m_customer = captioned(grid, 1, 2, QStringLiteral("客户名称："), "recordsCustomer", search);
-    m_remark = captioned(grid, 1, 4, QStringLiteral("备 注："), "recordsRemark", search);
+    m_category = CaptionedChoice(grid, 0, 0, QStringLiteral("类 别："), "recordsCategory", search);
+    m_name = CaptionedBox(grid, 0, 2, QStringLiteral("商品名称："), "recordsName", search);
+    m_spec = CaptionedBox(grid, 0, 4, QStringLiteral("规格型号："), "recordsSpec", search);
+    m_code = CaptionedBox(grid, 1, 0, QStringLiteral("商品编码："), "recordsCode", search);
+    m_customer = CaptionedBox(grid, 1, 2, QStringLiteral("客户名称："), "recordsCustomer", search);
+    m_remark = CaptionedBox(grid, 1, 4, QStringLiteral("备 注："), "recordsRemark", search);
     m_name->setPlaceholderText(QStringLiteral("输入字母拼音查询"));
     m_spec->setPlaceholderText(QStringLiteral("输入字母拼音查询"));
 
