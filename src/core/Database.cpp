@@ -1,5 +1,6 @@
 #include "core/Database.h"
 
+#include "core/Money.h"
 #include "core/TextCollation.h"
 
 #include <sqlite3.h>
@@ -239,6 +240,7 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
     if (exists && sqlite3_db_readonly(raw, "main") == 1)
         throw DbError(QStringLiteral("数据库文件只能读不能写：%1").arg(path), SQLITE_READONLY);
     TextCollation::registerWith(raw);
+    registerMoneyFunctions(raw);
 
     if (sqlite3_key(raw, key.constData(), int(key.size())) != SQLITE_OK)
         db->fail(sqlite3_errcode(raw));

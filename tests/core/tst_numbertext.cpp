@@ -1,3 +1,4 @@
+#include "core/Money.h"
 #include "core/NumberText.h"
 
 #include <QtTest>
@@ -98,6 +99,36 @@ private slots:
         QCOMPARE(parsed.has_value(), accepted);
         if (accepted)
             QCOMPARE(*parsed, value);
+    }
+
+    void moneyRoundsAsTheTextsShowAndAddsExactly()
+    {
+        // Every value of up to three decimals rounds to the fen the "0.00"
+        // text shows, halves that binary puts just below included (2.675).
+        for (int k = -20000; k <= 200000; ++k) {
+            const double value = k / 1000.0;
+            QCOMPARE(Money::fromValue(value).fixed2(), NumberText::fixed2(value));
+        }
+        QCOMPARE(Money::fromValue(2.675).fen(), 268);
+        QCOMPARE(Money::fromValue(-0.005).fen(), -1);
+        QCOMPARE(Money::fromValue(987654321098.765).fen(), Q_INT64_C(98765432109877));
+        QCOMPARE(Money::fromValue(qQNaN()).fen(), 0);
+        QVERIFY(!Money::fromText(QStringLiteral(".")));
+
+        Money tenths;
+        for (int i = 0; i < 10; ++i)
+            tenths += Money::fromValue(0.1);
+        QCOMPARE(tenths.general(), QStringLiteral("1"));
+        const Money nothing = Money::fromValue(1.1) + Money::fromValue(2.2) - Money::fromValue(3.3);
+        QVERIFY(nothing.isZero());
+        QCOMPARE(nothing.general(), QStringLiteral("0"));
+        QCOMPARE(Money::fromFen(-5).general(), QStringLiteral("-0.05"));
+        QCOMPARE(Money::fromFen(-330).general(), QStringLiteral("-3.3"));
+        QCOMPARE(Money::fromFen(-5).fixed2(), QStringLiteral("-0.05"));
+        // Far beyond any shop: stays at the end instead of wrapping round.
+        const Money most = Money::fromFen(std::numeric_limits<qint64>::max());
+        QCOMPARE(most + Money::fromFen(1), most);
+        QVERIFY(Money::fromFen(std::numeric_limits<qint64>::min()) - Money::fromFen(1) < Money());
     }
 };
 
