@@ -1,5 +1,6 @@
 #include "records/ComposerRows.h"
 
+#include "core/Money.h"
 #include "core/NumberText.h"
 
 namespace quollin {
@@ -12,7 +13,7 @@ ComposerRow ComposerRow::fromLine(const QString &code, const QString &name, cons
                        .specification = specification,
                        .quantity = NumberText::general(quantity),
                        .price = NumberText::general(price),
-                       .amount = NumberText::fixed2(amount)};
+                       .amount = Money::fromValue(amount).fixed2()};
 }
 
 int ComposerRows::add(const ComposerRow &row)
@@ -44,10 +45,10 @@ int ComposerRows::filledCount() const
 
 QString ComposerRows::total() const
 {
-    double sum = 0;
+    Money sum;
     for (const ComposerRow &r : m_rows)
-        sum += NumberText::parseDecimal(r.amount).value_or(0.0);
-    return NumberText::fixed2(sum);
+        sum += Money::fromText(r.amount).value_or(Money());
+    return sum.fixed2();
 }
 
 } // namespace quollin

@@ -1,5 +1,6 @@
 #include "sales/SlipLayout.h"
 
+#include "core/Money.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
 #include "core/RmbCapitals.h"
@@ -98,11 +99,13 @@ SlipDocument SlipLayout::build(const SlipInput &in)
     const PrintFont body{.points = 10};
     const PrintFont row{.points = 9};
 
-    double sum = 0;
+    // The lines as they print, added in fen: the total is their sum to the
+    // fen, and the capitals say the same amount.
+    Money sum;
     for (const SlipLine &line : in.lines)
-        sum += line.amount;
-    doc.total = NumberText::general(sum);
-    if (doc.total.startsWith(QLatin1Char('-'))) {
+        sum += Money::fromValue(line.amount);
+    doc.total = sum.general();
+    if (sum.isNegative()) {
         doc.notice = QStringLiteral("合计金额为负数（退货），销售单的大写金额空着不填。");
     } else {
         const std::optional<QString> capitals = RmbCapitalsQuietly(doc.total);
@@ -136,7 +139,7 @@ SlipDocument SlipLayout::build(const SlipInput &in)
         b.cell(y, 2, kRowHeight, line.code, Qt::AlignLeft, row);
         b.cell(y, 3, kRowHeight, NumberText::general(line.quantity), Qt::AlignRight, row);
         b.cell(y, 4, kRowHeight, NumberText::general(line.price), Qt::AlignRight, row);
-        b.cell(y, 5, kRowHeight, NumberText::general(line.amount), Qt::AlignRight, row);
+        b.cell(y, 5, kRowHeight, Money::fromValue(line.amount).general(), Qt::AlignRight, row);
         b.cell(y, 6, kRowHeight, line.remark, Qt::AlignLeft, row);
         y += kRowHeight;
     }

@@ -6,7 +6,7 @@
 #include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
-#include "core/NumberText.h"
+#include "core/Money.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
 #include "sales/PdfFallback.h"
@@ -173,8 +173,9 @@ void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
     }
     m_model->setFooterText(1, m_number);
     m_model->setRows(std::move(rows));
-    // The total is the footer's own sum, returns counted with their sign.
-    m_total->setText(NumberText::general(m_model->sum(4)));
+    // The total is the footer's own sum in fen, returns counted with their
+    // sign: a sale and its return make "0", not a binary residue.
+    m_total->setText(Money::fromValue(m_model->sum(4)).general());
 }
 
 void SlipPanel::updateChange(bool loud)

@@ -1,32 +1,33 @@
 #include "sales/Tender.h"
 
-#include "core/NumberText.h"
+#include "core/Money.h"
 
 namespace quollin {
+
+// Cash and total are money: compared and subtracted in whole fen, so that a
+// cash equal to the total is never short and the change never shows residue.
 
 std::optional<QString> Tender::change(const QString &cash, const QString &total)
 {
     if (cash.isEmpty())
         return std::nullopt;
-    const std::optional<double> given = NumberText::parseDecimal(cash);
-    const std::optional<double> due = NumberText::parseDecimal(total);
+    const std::optional<Money> given = Money::fromText(cash);
+    const std::optional<Money> due = Money::fromText(total);
     if (!given || !due)
         return std::nullopt;
-    return NumberText::general(*given - *due);
+    return (*given - *due).general();
 }
 
 Tender::Verdict Tender::check(const QString &total, const QString &cash)
 {
-    if (total == QLatin1String("0"))
+    const std::optional<Money> due = Money::fromText(total);
+    if (due && due->isZero())
         return Verdict::NoSale;
     if (cash.isEmpty())
         return Verdict::NoCash;
-    const std::optional<double> given = NumberText::parseDecimal(cash);
-    const std::optional<double> due = NumberText::parseDecimal(total);
+    const std::optional<Money> given = Money::fromText(cash);
     if (!given || !due)
         return Verdict::NotANumber;
-    // Both sides as the boxes show them: 0.1 + 0.2 shows as 0.3 and is
-    // covered by a cash of 0.3.
     return *due <= *given ? Verdict::Print : Verdict::ShortCash;
 }
 
@@ -44,14 +45,14 @@ QString Tender::message(Verdict verdict)
 
 QString Tender::cashOnTicket(const QString &cash)
 {
-    return NumberText::fixed2(NumberText::parseDecimal(cash).value_or(0.0));
+    return Money::fromText(cash).value_or(Money()).fixed2();
 }
 
 QString Tender::changeOnTicket(const QString &cash, const QString &total)
 {
-    const double given = NumberText::parseDecimal(cash).value_or(0.0);
-    const double due = NumberText::parseDecimal(total).value_or(0.0);
-    return NumberText::fixed2(given - due);
+    const Money given = Money::fromText(cash).value_or(Money());
+    const Money due = Money::fromText(total).value_or(Money());
+    return (given - due).fixed2();
 }
 
 } // namespace quollin

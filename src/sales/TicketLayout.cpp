@@ -1,6 +1,7 @@
 #include "sales/TicketLayout.h"
 
 #include "core/GbkCodec.h"
+#include "core/Money.h"
 #include "core/NumberText.h"
 
 #include <cmath>
@@ -43,7 +44,7 @@ QString TicketLayout::nameColumn(const QString &name)
 QString TicketLayout::lineText(const SlipLine &line)
 {
     return nameColumn(line.name) + QLatin1Char(' ') + NumberText::general(line.quantity) + QString(6, QLatin1Char(' '))
-         + NumberText::general(line.amount);
+         + Money::fromValue(line.amount).general();
 }
 
 int TicketLayout::lastLineY(int lineCount) { return 450 + kLinePitch * lineCount; }

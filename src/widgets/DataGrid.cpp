@@ -1,6 +1,5 @@
 #include "widgets/DataGrid.h"
 
-#include "core/NumberText.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -355,24 +354,7 @@ QString GridFooter::text(int column) const
     const auto *model = qobject_cast<const GridModel *>(m_view->model());
     if (!model || column < 0 || column >= model->columnCount())
         return {};
-    const GridColumn &c = model->column(column);
-    switch (c.footer) {
-    case FooterKind::None:
-        return {};
-    case FooterKind::Text:
-        return c.footerText;
-    case FooterKind::Sum:
-        break;
-    }
-    const double total = model->sum(column);
-    switch (c.kind) {
-    case GridKind::Amount:
-        return NumberText::amount(total);
-    case GridKind::Quantity:
-        return NumberText::quantity(total);
-    default:
-        return NumberText::general(total);
-    }
+    return model->footerText(column);
 }
 
 QSize GridFooter::sizeHint() const

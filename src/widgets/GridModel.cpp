@@ -1,5 +1,6 @@
 #include "widgets/GridModel.h"
 
+#include "core/Money.h"
 #include "core/NumberText.h"
 
 #include <QDate>
@@ -421,14 +422,46 @@ double GridModel::sum(int column) const
     return m_sums[size_t(column)];
 }
 
+QString GridModel::footerText(int column) const
+{
+    const GridColumn &c = m_columns[size_t(column)];
+    switch (c.footer) {
+    case FooterKind::None:
+        return {};
+    case FooterKind::Text:
+        return c.footerText;
+    case FooterKind::Sum:
+        break;
+    }
+    const double total = m_sums[size_t(column)];
+    switch (c.kind) {
+    case GridKind::Amount:
+        return NumberText::amount(total);
+    case GridKind::Quantity:
+        return NumberText::quantity(total);
+    default:
+        return NumberText::general(total);
+    }
+}
+
 void GridModel::recomputeSums()
 {
     for (size_t c = 0; c < m_columns.size(); ++c) {
         double total = 0.0;
-        if (m_rows.m_numeric[c])
+        if (m_columns[c].kind == GridKind::Amount) {
+            // Amounts add up in fen, each as its cell shows it: a sum of
+            // doubles would carry binary residue into the footer and into
+            // the totals that are compared and printed from it.
+            Money fen;
+            for (double value : m_rows.m_numbers[c])
+                if (!std::isnan(value))
+                    fen += Money::fromValue(value);
+            total = fen.value();
+        } else if (m_rows.m_numeric[c]) {
             for (double value : m_rows.m_numbers[c])
                 if (!std::isnan(value))
                     total += value;
+        }
         m_sums[c] = total;
     }
 }

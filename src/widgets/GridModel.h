@@ -163,7 +163,13 @@ public:
     QStringList distinctTexts(int column) const { return m_rows.distinctTexts(column); }
 
     // Sum of a number column over all rows; empty cells count as nothing.
+    // Amount columns are summed in whole fen (Money), each cell rounded as
+    // it shows.
     double sum(int column) const;
+    // The text under a column in the footer line ("" for nothing): its sum
+    // in the column's format, or its fixed text. The screen, the printout and
+    // the export all show this.
+    QString footerText(int column) const;
 
     // Rows for which the predicate holds are drawn in the given colour.
     void setRowHighlight(RowPredicate predicate, QColor colour = Qt::red);

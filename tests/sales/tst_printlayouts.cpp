@@ -236,6 +236,27 @@ private slots:
         tenths.lines[1].amount = 0.2;
         QCOMPARE(SlipLayout::build(tenths).total, QStringLiteral("0.3"));
         QCOMPARE(SlipLayout::build(tenths).capitals, QStringLiteral("叁角"));
+
+        // 1.1 + 2.2 − 3.3 prints as nothing, with no capitals and no residue.
+        SlipInput residue = slip(3);
+        residue.lines[0].amount = 1.1;
+        residue.lines[1].amount = 2.2;
+        residue.lines[2].amount = -3.3;
+        const SlipDocument zero = SlipLayout::build(residue);
+        QCOMPARE(zero.total, QStringLiteral("0"));
+        QCOMPARE(zero.capitals, QString());
+        QVERIFY(zero.notice.isEmpty());
+        QVERIFY(zero.layout.find(QStringLiteral("￥0")));
+        // Each line as its cell shows it, to the fen: three lines of 0.125
+        // print 0.13 each, and the total and capitals say 0.39, not 0.375
+        // read as 叁角柒分.
+        SlipInput eighths = slip(3);
+        for (SlipLine &l : eighths.lines)
+            l.amount = 0.125;
+        const SlipDocument third = SlipLayout::build(eighths);
+        QCOMPARE(third.total, QStringLiteral("0.39"));
+        QCOMPARE(third.capitals, QStringLiteral("叁角玖分"));
+        QVERIFY(third.layout.find(QStringLiteral("0.13")));
     }
 
     void longSlipContinuesUnderRepeatedHeadings()

@@ -250,6 +250,25 @@ private slots:
         till.slip()->ticketButton()->click();
         QCOMPARE(till.prompter.lastText(), QStringLiteral("先进行销售"));
         QCOMPARE(till.number(), todaySlip(7));
+
+        // 1.1 + 2.2 − 3.3 is nothing to the fen, not a binary residue: no
+        // total, no change, and no ticket for any cash.
+        till.sale()->nextSlip();
+        till.addLine(QStringLiteral("糖"), 1, 1.1);
+        till.addLine(QStringLiteral("盐"), 2, 2.2);
+        till.addLine(QStringLiteral("糖盐"), -3, -3.3);
+        QCOMPARE(till.slip()->totalBox()->text(), QStringLiteral("0"));
+        const QString nothing = m_dir.filePath(QStringLiteral("nothing.pdf"));
+        till.slip()->ticketPrinter().setPdfFile(nothing);
+        for (const QString &cash : {QStringLiteral("0"), QStringLiteral("1")}) {
+            till.prompter.clear();
+            till.typeCash(cash);
+            QCOMPARE(till.slip()->changeBox()->text(), cash);
+            till.slip()->ticketButton()->click();
+            QCOMPARE(till.prompter.texts(), QStringList{QStringLiteral("先进行销售")});
+        }
+        QVERIFY(!QFile::exists(nothing));
+        QCOMPARE(till.number(), todaySlip(8));
     }
 
     void failedTicketKeepsTheNumber()
