@@ -15,19 +15,24 @@ QStringList GoodsSummary::hiddenFields() const
 Statement GoodsSummary::statement()
 {
     const QStringList hidden = hiddenFields();
-    // Sum of the stored field, under the report's name for it.
+    // Sum of the stored field, under the report's name for it. Amounts add
+    // up in whole fen (fen(), see Money), so that a line's amount is exact
+    // to the fen and carries no binary residue.
     struct Sum {
         const char *stored;
         QString field;
+        bool money;
     };
     const Sum sums[] = {
-        {"2", purchasedQuantityField()}, {"3", purchaseAmountField()}, {"5", soldQuantityField()},
-        {"6", salesAmountField()},       {"7", stockQuantityField()},  {"8", stockAmountField()},
+        {"2", purchasedQuantityField(), false}, {"3", purchaseAmountField(), true},
+        {"5", soldQuantityField(), false},      {"6", salesAmountField(), true},
+        {"7", stockQuantityField(), false},     {"8", stockAmountField(), true},
     };
     QString sql = QStringLiteral("SELECT a,b,c,d");
     for (const Sum &sum : sums)
         if (!hidden.contains(sum.field))
-            sql += QStringLiteral(", sum(\"%1\") AS %2").arg(QLatin1String(sum.stored), sum.field);
+            sql += QString(sum.money ? QStringLiteral(", sum(fen(\"%1\"))/100.0 AS %2") : QStringLiteral(", sum(\"%1\") AS %2"))
+                       .arg(QLatin1String(sum.stored), sum.field);
     // No ORDER BY: the lines come in the engine's grouping order; the window
     // sorts what it holds.
     sql += QStringLiteral(" FROM data GROUP BY a,b,c,d");

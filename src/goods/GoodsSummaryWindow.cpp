@@ -36,12 +36,14 @@ std::vector<GridColumn> GoodsSummaryWindow::columns()
         c.width = 120;
         return c;
     };
-    auto sum = [](const QString &field, const QString &group, const QString &title) {
+    // Amounts and quantities as every grid shows them ("#0.##", "#0.###"):
+    // the amounts are sums in fen, and the footer adds them in fen again.
+    auto sum = [](const QString &field, const QString &group, const QString &title, GridKind kind) {
         GridColumn c;
         c.field = field;
         c.group = group;
         c.title = title;
-        c.kind = GridKind::Plain;
+        c.kind = kind;
         c.footer = FooterKind::Sum;
         c.alignment = Qt::AlignCenter;
         c.footerAlignment = Qt::AlignCenter;
@@ -58,12 +60,12 @@ std::vector<GridColumn> GoodsSummaryWindow::columns()
         text("b", QStringLiteral("规格型号")),
         text("c", QStringLiteral("编 码")),
         text("d", QStringLiteral("类 别")),
-        sum(GoodsSummary::purchasedQuantityField(), in, quantity),
-        sum(GoodsSummary::purchaseAmountField(), in, amount),
-        sum(GoodsSummary::soldQuantityField(), out, quantity),
-        sum(GoodsSummary::salesAmountField(), out, amount),
-        sum(GoodsSummary::stockQuantityField(), stock, quantity),
-        sum(GoodsSummary::stockAmountField(), stock, amount),
+        sum(GoodsSummary::purchasedQuantityField(), in, quantity, GridKind::Quantity),
+        sum(GoodsSummary::purchaseAmountField(), in, amount, GridKind::Amount),
+        sum(GoodsSummary::soldQuantityField(), out, quantity, GridKind::Quantity),
+        sum(GoodsSummary::salesAmountField(), out, amount, GridKind::Amount),
+        sum(GoodsSummary::stockQuantityField(), stock, quantity, GridKind::Quantity),
+        sum(GoodsSummary::stockAmountField(), stock, amount, GridKind::Amount),
     };
     columns[0].footer = FooterKind::Text;
     columns[0].footerText = QStringLiteral("总计");

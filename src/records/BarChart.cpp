@@ -10,6 +10,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quollin {
 
@@ -17,6 +18,27 @@ namespace {
 
 // Bars take 15 percent of a slot.
 constexpr double kBarWidth = 0.15;
+
+// The fewest decimals that write every tick of the value axis as it is:
+// totals of a few yuan tick at 0.5 or 0.2, which "%.0f" would write as
+// "0 / 0 / 1".
+int tickDecimals(const QValueAxis &axis)
+{
+    const int ticks = std::max(2, axis.tickCount());
+    const double step = (axis.max() - axis.min()) / (ticks - 1);
+    constexpr int kMost = 6;
+    for (int decimals = 0; decimals < kMost; ++decimals) {
+        const double scale = std::pow(10.0, decimals);
+        bool exact = true;
+        for (int i = 0; i < ticks && exact; ++i) {
+            const double v = (axis.min() + i * step) * scale;
+            exact = std::fabs(v - std::round(v)) < 1e-6 * std::max(1.0, std::fabs(v));
+        }
+        if (exact)
+            return decimals;
+    }
+    return kMost;
+}
 
 } // namespace
 
@@ -78,6 +100,7 @@ void BarChart::setBars(std::vector<StatBar> bars)
     const double room = (high - low) * 0.12;
     m_y->setRange(low < 0 ? low - room : 0, high > 0 ? high + room : 0);
     m_y->applyNiceNumbers();
+    m_y->setLabelFormat(QStringLiteral("%.%1f").arg(tickDecimals(*m_y)));
 
     for (const StatBar &bar : m_bars) {
         auto *top = new QLineSeries;
@@ -109,6 +132,17 @@ QStringList BarChart::valueLabels() const
     QStringList texts;
     for (const QGraphicsSimpleTextItem *label : m_labels)
         texts << label->text();
+    return texts;
+}
+
+QStringList BarChart::valueAxisLabels() const
+{
+    QStringList texts;
+    const int ticks = std::max(2, m_y->tickCount());
+    const double step = (m_y->max() - m_y->min()) / (ticks - 1);
+    const QByteArray format = m_y->labelFormat().toLatin1();
+    for (int i = 0; i < ticks; ++i)
+        texts << QString::asprintf(format.constData(), m_y->min() + i * step);
     return texts;
 }
 

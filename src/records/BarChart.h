@@ -27,6 +27,8 @@ public:
     QValueAxis *yAxis() const { return m_y; }
     // The texts written above the bars, in slot order.
     QStringList valueLabels() const;
+    // The texts the value axis writes at its ticks, from the bottom.
+    QStringList valueAxisLabels() const;
 
 private:
     void placeLabels();

@@ -36,7 +36,10 @@ std::vector<StatBar> SalesStatistics::byDay(StatValue value, int year, int month
 
 std::vector<StatBar> SalesStatistics::totals(StatValue value, const QString &from, const QString &to, bool byMonth)
 {
-    const QString sum = value == StatValue::Profit ? QStringLiteral("SUM(a5)") : QStringLiteral("SUM(\"4\")");
+    // Added in whole fen (fen(), see Money): a month whose sales and returns
+    // cancel out is 0, not a residue of binary fractions.
+    const QString sum = value == StatValue::Profit ? QStringLiteral("SUM(fen(a5))/100.0")
+                                                   : QStringLiteral("SUM(fen(\"4\"))/100.0");
     std::vector<StatBar> bars;
     if (byMonth) {
         // One range sum a month: each walks its part of the day index, where

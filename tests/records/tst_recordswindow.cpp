@@ -436,6 +436,12 @@ void TestRecordsWindow::chartsBarsAndBoxes()
     dayMonth->setEditText(QStringLiteral("13"));
     r.button("dayAmountButton")->click();
     QVERIFY(day->bars().empty());
+    // Totals of a few yuan: each tick of the value axis says its own value.
+    day->setBars({{1, 0.5}, {2, 1.2}});
+    const QStringList ticks = day->valueAxisLabels();
+    const double step = (day->yAxis()->max() - day->yAxis()->min()) / (ticks.size() - 1);
+    for (int i = 0; i < ticks.size(); ++i)
+        QVERIFY2(qAbs(ticks[i].toDouble() - (day->yAxis()->min() + i * step)) < 1e-9, qPrintable(ticks.join(u'/')));
 
     // A box that is no whole number is refused before any query.
     r.prompter.clear();
