@@ -10,12 +10,13 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <QUrl>
 
 #include <filesystem>
@@ -49,6 +50,29 @@ bool replaceFile(const QString &source, const QString &target, QString &error)
     if (code)
         error = QString::fromLocal8Bit(code.message());
     return !code;
+}
+
+// A new empty file beside `target` under a name of its own, for the
+// workbook to be written into. It is made with the mode of any new file
+// (0666 less the umask), which the workbook keeps when it is renamed over
+// the target: a temporary file's 0600 would hide the export from the other
+// users the shop shares its files with.
+QString reserveBeside(const QFileInfo &target, QString &error)
+{
+    const QString pattern =
+        target.dir().filePath(QStringLiteral(".") + target.completeBaseName() + QStringLiteral("-%1.part"));
+    const QFileDevice::Permissions anyNewFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                              | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QFile file(pattern.arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, anyNewFile))
+            return file.fileName();
+        error = file.errorString();
+        // Only a name already taken is worth another try.
+        if (!file.exists())
+            break;
+    }
+    return {};
 }
 
 } // namespace
@@ -106,15 +130,12 @@ QString GridOutput::exportToSpreadsheet()
     // Written under a name of its own beside the target, which it replaces
     // only once complete: a cancelled or failed export leaves the old file
     // (or none) and no half-written one.
-    QTemporaryFile reserve(target.dir().filePath(QStringLiteral(".") + target.completeBaseName()
-                                                 + QStringLiteral("-XXXXXX.part")));
-    reserve.setAutoRemove(false);
-    if (!reserve.open()) {
-        m_prompter.information(reserve.errorString() + QStringLiteral("：") + path);
+    QString reserveError;
+    const QString temporary = reserveBeside(target, reserveError);
+    if (temporary.isEmpty()) {
+        m_prompter.information(reserveError + QStringLiteral("：") + path);
         return {};
     }
-    const QString temporary = reserve.fileName();
-    reserve.close();
 
     const int rows = report.rowCount();
     QProgressDialog progress(QStringLiteral("正在导出数据，请稍候......"), QStringLiteral("取消"), 0, rows,

@@ -1,6 +1,7 @@
 #include "widgets/GridWorkbook.h"
 
 #include "core/DateText.h"
+#include "core/NumberText.h"
 
 #include <QFile>
 
@@ -98,9 +99,19 @@ Result write(const GridReport &report, const QString &title, const QString &path
     if (!result.cancelled && error == LXW_NO_ERROR) {
         const lxw_row_t line = lxw_row_t(kLinesAboveRows + rows);
         for (int i = 0; i < shown; ++i) {
-            const GridColumn &c = model.column(report.columns[size_t(i)]);
-            if (c.footer == FooterKind::Text && !c.footerText.isEmpty())
-                worksheet_write_string(sheet, line, lxw_col_t(i), utf8(c.footerText).constData(), footFormat);
+            const int column = report.columns[size_t(i)];
+            const GridColumn &c = model.column(column);
+            const QString text = report.footerText(column);
+            if (text.isEmpty())
+                continue;
+            // A sum goes in as the number the screen's footer shows, rounded
+            // as it is there, so the sheet's total agrees with the grid's.
+            const std::optional<double> sum =
+                c.footer == FooterKind::Sum ? NumberText::parseDecimal(text) : std::nullopt;
+            if (sum)
+                worksheet_write_number(sheet, line, lxw_col_t(i), *sum, footFormat);
+            else
+                worksheet_write_string(sheet, line, lxw_col_t(i), utf8(text).constData(), footFormat);
         }
     }
     if (result.cancelled || error != LXW_NO_ERROR) {

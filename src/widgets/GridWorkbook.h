@@ -11,7 +11,8 @@ namespace quollin {
 // A grid written as a spreadsheet (.xlsx): in the first line the title (in
 // the fourth column), in the second "制表人：" and "制表时间：", then the two
 // title lines of the columns shown, one line per row with numbers as numbers
-// and texts as texts, and last the footer's fixed texts.
+// and texts as texts, and last the footer line: its fixed texts ("总计") and
+// its sums as the numbers the grid's footer shows.
 namespace GridWorkbook {
 
 // Lines above the first row of the grid.

@@ -19,6 +19,12 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace quollin;
 
 namespace {
@@ -190,6 +196,36 @@ private slots:
         QCOMPARE(value("B9").toString(), QStringLiteral("总计"));
         QCOMPARE(book[QStringLiteral("rows")].toInt(), 9);
         QVERIFY(leftovers(g.env.path(QString())).isEmpty());
+    }
+
+    void exportCarriesTheFooterTotalsInAnOrdinaryFile()
+    {
+        if (!haveReader())
+            QSKIP("python3-openpyxl is not installed");
+        SampleGrid g(10);
+        for (int row = 0; row < 10; ++row) {
+            g.model.setValue(row, 2, 0.1);
+            g.model.setValue(row, 3, 0.1);
+        }
+        QCOMPARE(g.output.report().footerText(3), QStringLiteral("1"));
+        g.prompter.queueFileName(g.file("tenths.xlsx"));
+#ifdef Q_OS_UNIX
+        const mode_t mask = ::umask(022);
+#endif
+        const QString path = g.output.exportToSpreadsheet();
+#ifdef Q_OS_UNIX
+        ::umask(mask);
+        // Readable by the others the shop shares its files with, as any new file.
+        QCOMPARE(std::filesystem::status(path.toStdString()).permissions(), std::filesystem::perms(0644));
+#endif
+        const QJsonObject cells = readBack(path)[QStringLiteral("cells")].toObject();
+        auto cell = [&cells](const char *at) { return cells[QLatin1String(at)].toObject(); };
+        // Below the ten lines, "总计" and the sums the footer shows.
+        QCOMPARE(cell("A15")[QStringLiteral("value")].toString(), QStringLiteral("总计"));
+        for (const char *sum : {"C15", "D15"}) {
+            QVERIFY2(cell(sum)[QStringLiteral("number")].toBool(), sum);
+            QCOMPARE(cell(sum)[QStringLiteral("value")].toDouble(), 1.0);
+        }
     }
 
     void cancelledExportLeavesTheOldFileAndNoPart()
