@@ -83,13 +83,21 @@ private slots:
         QCOMPARE(TicketDevice::kindOf(QStringLiteral("pos-printer.local:9100")), TicketDevice::Kind::Network);
     }
 
-    // A device file gets every byte, appended; a device that cannot be
-    // opened is reported.
+    // A device file gets every byte, appended; a device that is not there
+    // or cannot be opened is reported.
     void deviceFileTakesTheBytes()
     {
         QTemporaryDir dir;
         const QString device = dir.filePath(QStringLiteral("lp0"));
         const QByteArray bytes = EscPosTicket::encode(TicketLayout::build(ticket(3)), true);
+        // A mistyped device is not made up as a file.
+        const QString missing = TicketDevice::send(bytes, device);
+        QVERIFY2(missing.startsWith(QStringLiteral("无法打开小票打印机")), qPrintable(missing));
+        QVERIFY(!QFile::exists(device));
+        {
+            QFile plugged(device);
+            QVERIFY(plugged.open(QIODevice::WriteOnly));
+        }
         QCOMPARE(TicketDevice::send(bytes, device), QString());
         QCOMPARE(TicketDevice::send(bytes, device), QString());
         QFile written(device);

@@ -291,12 +291,18 @@ private slots:
         till.addLine(QStringLiteral("面包"), 3, 51);
         Tpos *settings = till.form->printSettingsWindow();
         const QString device = m_dir.filePath(QStringLiteral("lp0"));
-        settings->ticketPrinterBox()->setEditText(m_dir.filePath(QStringLiteral("missing/lp0")));
+        // A mistyped device: nothing printed, no file made, the same number.
+        const QString mistyped = m_dir.filePath(QStringLiteral("lpO"));
+        settings->ticketPrinterBox()->setEditText(mistyped);
         till.typeCash(QStringLiteral("100"));
         till.slip()->ticketButton()->click();
         QVERIFY2(till.prompter.lastText().startsWith(QStringLiteral("无法打开小票打印机")), qPrintable(till.prompter.lastText()));
+        QVERIFY(!QFile::exists(mistyped));
         QCOMPARE(till.number(), todaySlip(5));
 
+        QFile plugged(device);
+        QVERIFY(plugged.open(QIODevice::WriteOnly));
+        plugged.close();
         settings->ticketPrinterBox()->setEditText(device);
         settings->drawerTick()->setChecked(true);
         till.prompter.clear();
