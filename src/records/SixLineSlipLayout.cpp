@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/GbkCodec.h"
+#include "core/PrintableText.h"
 #include "core/Prompter.h"
 #include "core/RmbCapitals.h"
 
@@ -35,7 +36,9 @@ QStringList SixLineSlipLayout::remarkLines(const QString &remark)
     QString line;
     int bytes = 0;
     bool dropped = false;
-    for (const char32_t c : remark.simplified().toUcs4()) {
+    // Typed line breaks become blanks first; what else would not print is
+    // not counted.
+    for (const char32_t c : PrintableText(remark.simplified()).toUcs4()) {
         const int width = gbkWidth(c);
         if (bytes + width > kRemarkBytes) {
             if (lines.size() == 5) {

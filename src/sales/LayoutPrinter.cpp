@@ -1,5 +1,7 @@
 #include "sales/LayoutPrinter.h"
 
+#include "core/PrintableText.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -47,7 +49,8 @@ void PaintLayoutPage(QPainter &painter, const PrintLayout &layout, int page, dou
             painter.drawLine(QLineF(rule.line.p1() * scale, rule.line.p2() * scale));
     }
     for (const PlacedText &text : layout.texts) {
-        if (text.page != page || text.text.isEmpty())
+        const QString printed = PrintableText(text.text);
+        if (text.page != page || printed.isEmpty())
             continue;
         QFont font(text.font.family);
         font.setPointSizeF(text.font.points);
@@ -57,7 +60,7 @@ void PaintLayoutPage(QPainter &painter, const PrintLayout &layout, int page, dou
                          text.box.height() * scale);
         // What does not fit its box is shortened visibly rather than cut
         // off or drawn over its neighbour.
-        const QString shown = painter.fontMetrics().elidedText(text.text, Qt::ElideRight, int(box.width()));
+        const QString shown = painter.fontMetrics().elidedText(printed, Qt::ElideRight, int(box.width()));
         painter.drawText(box, int(text.align) | Qt::TextSingleLine | Qt::TextDontClip, shown);
     }
     painter.restore();

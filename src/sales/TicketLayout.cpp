@@ -2,6 +2,7 @@
 
 #include "core/GbkCodec.h"
 #include "core/NumberText.h"
+#include "core/PrintableText.h"
 
 #include <cmath>
 
@@ -21,14 +22,16 @@ QString TicketLayout::nameColumn(const QString &name)
     QString kept;
     int bytes = 0;
     bool reached = false;
-    for (const char32_t c : name.toUcs4()) {
-        // A character GBK lacks prints as one two-byte replacement.
-        const int width = GbkBytes(c).value_or(QByteArray(2, '?')).size();
+    for (const char32_t c : PrintableText(name).toUcs4()) {
+        // A character GBK lacks goes to a receipt printer as one "?": the
+        // system printer gets the same, so the columns agree on both.
+        const std::optional<QByteArray> gbk = GbkBytes(c);
+        const int width = gbk ? int(gbk->size()) : 1;
         if (bytes + width > kNameBytes) {
             reached = true;
             break;
         }
-        kept += QString::fromUcs4(&c, 1);
+        kept += gbk ? QString::fromUcs4(&c, 1) : QStringLiteral("?");
         bytes += width;
     }
     reached = reached || bytes == kNameBytes;

@@ -40,7 +40,8 @@ public:
 
     // The name column of a line: cut to 18 GBK bytes at a character boundary
     // (a cut never halves a character), a name that reached 18 bytes followed
-    // by one blank, a shorter one padded with blanks to 18 bytes.
+    // by one blank, a shorter one padded with blanks to 18 bytes. Counted as
+    // sent: control characters dropped, a character GBK lacks as one "?".
     static QString nameColumn(const QString &name);
     // The whole text of a line: name column, a blank, the quantity, six
     // blanks, the amount.

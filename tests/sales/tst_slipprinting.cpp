@@ -409,6 +409,12 @@ private slots:
         ticket.total = QStringLiteral("51");
         ticket.cash = QStringLiteral("100.00");
         ticket.change = QStringLiteral("49.00");
+        // A name that would turn its line around prints it as it is read.
+        SlipLine turned;
+        turned.name = QStringLiteral("\u202E钢笔");
+        turned.quantity = 12;
+        turned.amount = 125.5;
+        ticket.lines.push_back(turned);
         for (int i = 0; i < 60; ++i) {
             SlipLine l;
             l.name = QStringLiteral("商品%1号").arg(i + 1);
@@ -426,6 +432,7 @@ private slots:
             QVERIFY2(shows(ticketText, t.text), qPrintable(t.text));
         // The 60th line is below 250 mm and still there.
         QVERIFY(ticketText.contains(QStringLiteral("商品60号")));
+        QVERIFY2(shows(ticketText, QStringLiteral("钢笔 12 125.5")), qPrintable(ticketText));
 
         SlipInput slip;
         slip.header = QStringLiteral("王记商店销售单");
