@@ -49,6 +49,11 @@ QString TicketLayout::lineText(const SlipLine &line)
          + NumberText::general(line.amount);
 }
 
+PrintFont TicketLayout::font(double points, bool bold)
+{
+    return PrintFont{.family = QStringLiteral("Noto Sans Mono CJK SC"), .points = points, .bold = bold};
+}
+
 int TicketLayout::lastLineY(int lineCount) { return 450 + kLinePitch * lineCount; }
 
 PrintLayout TicketLayout::build(const TicketInput &in)
@@ -56,13 +61,13 @@ PrintLayout TicketLayout::build(const TicketInput &in)
     PrintLayout layout;
     layout.dotsPerInch = kDotsPerInch;
     const int width = paperWidthDots();
-    const PrintFont regular{.points = 8};
-    const auto put = [&](int y, const QString &text, const PrintFont &font = PrintFont{.points = 8}) {
+    const PrintFont regular = font(8);
+    const auto put = [&](int y, const QString &text, const PrintFont &font = TicketLayout::font(8)) {
         layout.texts.push_back(PlacedText{.box = QRect(0, y, width, font.points > 8 ? 40 : kLinePitch),
                                           .text = text, .font = font});
     };
 
-    put(0, QStringLiteral("   ") + in.title, PrintFont{.points = 10, .bold = true});
+    put(0, QStringLiteral("   ") + in.title, font(10, true));
     put(40, kDashes, regular);
     put(60, QStringLiteral("销售单号：") + in.slipNumber);
     put(90, QStringLiteral("收银员：") + in.cashier);

@@ -125,7 +125,7 @@ private slots:
         QVERIFY(t.texts[0].font.bold);
         QCOMPARE(t.texts[0].font.points, 10.0);
         QCOMPARE(t.texts[1].font.points, 8.0);
-        QCOMPARE(t.texts[0].font.family, QStringLiteral("宋体"));
+        QCOMPARE(t.texts[0].font.family, QStringLiteral("Noto Sans Mono CJK SC"));
 
         // Six rows: the shop's address 300 below the last row's end.
         ComposerPrint full = sample();

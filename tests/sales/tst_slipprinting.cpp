@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -393,6 +395,43 @@ private slots:
         QCOMPARE(till.form->printSettingsWindow()->ticketTitleBox()->text(), QStringLiteral("王记小店"));
         QCOMPARE(till.form->printSettingsWindow()->box(6)->text(), QString());
         QCOMPARE(till.form->printSettingsWindow()->box(7)->text(), PrintTexts().slipSlogan2);
+    }
+
+    // The quantity column starts at the same x whatever the name holds:
+    // Chinese, narrow or wide Latin letters, or a mix; nor does a line run
+    // off the paper.
+    void ticketColumnsStayPutWhateverTheName()
+    {
+        QImage device(1, 1, QImage::Format_RGB32);
+        device.setDotsPerMeterX(int(1200 / 0.0254));
+        device.setDotsPerMeterY(int(1200 / 0.0254));
+        TicketInput ticket;
+        for (const char *name : {"一二三四五六七八九", "ABCDEFGHIJKLMNOPQR", "WWWWWWWWWWWWWWWWWW", "A4打印纸WMWMWMWMWM",
+                                 "iiiiiiiiiiiiiiiiiiii", "一二三四五六七八九十"}) {
+            SlipLine l;
+            l.name = QString::fromUtf8(name);
+            l.quantity = 12;
+            l.amount = 125.5;
+            ticket.lines.push_back(l);
+        }
+        const PrintLayout layout = TicketLayout::build(ticket);
+        const double scale = 1200.0 / layout.dotsPerInch;
+        QList<double> xs;
+        for (const PlacedText &t : layout.texts) {
+            const qsizetype at = t.text.indexOf(QStringLiteral(" 12      125.5"));
+            if (at < 0)
+                continue;
+            QFont font(t.font.family);
+            font.setPointSizeF(t.font.points);
+            font.setBold(t.font.bold);
+            const QFontMetricsF metrics(font, &device);
+            xs << metrics.horizontalAdvance(t.text.left(at + 2));
+            QVERIFY2(metrics.horizontalAdvance(t.text) <= t.box.width() * scale, qPrintable(t.text));
+        }
+        QCOMPARE(xs.size(), 6);
+        const double cell = QFontMetricsF(QFont(layout.texts.back().font.family), &device).horizontalAdvance(QLatin1Char('0'));
+        for (double x : xs)
+            QVERIFY2(std::abs(x - xs.first()) < cell / 4, qPrintable(QStringLiteral("%1 against %2").arg(x).arg(xs.first())));
     }
 
     // The documents as painted: every laid-out text is on its page.
