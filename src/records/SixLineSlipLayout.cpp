@@ -79,9 +79,11 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     const int width = kRight - kLeft;
     const PrintFont body{.points = 10};
     const PrintFont row{.points = 9};
+    // Right-aligned texts are figures: set smaller rather than shortened.
     const auto text = [&layout](int x, int y, int w, int h, const QString &t, Qt::Alignment align, PrintFont font) {
-        layout.texts.push_back(
-            PlacedText{.box = QRect(x, y, w, h), .text = t, .font = font, .align = align | Qt::AlignVCenter});
+        layout.texts.push_back(PlacedText{.box = QRect(x, y, w, h), .text = t, .font = font,
+                                          .align = align | Qt::AlignVCenter,
+                                          .shrinkToFit = bool(align & Qt::AlignRight)});
     };
     const auto rule = [&layout](int x1, int y1, int x2, int y2) {
         layout.rules.push_back(PlacedRule{0, QLine(x1, y1, x2, y2)});
@@ -154,6 +156,7 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     cell(sumY, 1, kSummaryHeight, QStringLiteral("人民币"), Qt::AlignHCenter, body);
     text(columnLeft(2) + kPad, sumY, columnLeft(5) - columnLeft(2) - 2 * kPad, kSummaryHeight,
          QStringLiteral("(大写)") + slip.capitals, Qt::AlignLeft, body);
+    layout.texts.back().shrinkToFit = true;
     text(columnLeft(5) + kPad, sumY, kRight - columnLeft(5) - 2 * kPad, kSummaryHeight,
          QStringLiteral("￥") + in.total, Qt::AlignRight, body);
 

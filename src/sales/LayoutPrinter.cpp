@@ -58,6 +58,14 @@ void PaintLayoutPage(QPainter &painter, const PrintLayout &layout, int page, dou
         painter.setFont(font);
         const QRectF box(text.box.x() * scale, text.box.y() * scale, text.box.width() * scale,
                          text.box.height() * scale);
+        if (text.shrinkToFit) {
+            for (double points = text.font.points;
+                 points > 1 && painter.fontMetrics().horizontalAdvance(printed) > int(box.width());) {
+                points -= 0.25;
+                font.setPointSizeF(points);
+                painter.setFont(font);
+            }
+        }
         // What does not fit its box is shortened visibly rather than cut
         // off or drawn over its neighbour.
         const QString shown = painter.fontMetrics().elidedText(printed, Qt::ElideRight, int(box.width()));

@@ -3,6 +3,7 @@
 #include "core/DateText.h"
 #include "goods/StockInPanel.h"
 #include "operators/Tloginfm.h"
+#include "records/SixLineSlipLayout.h"
 #include "sales/EscPosTicket.h"
 #include "sales/LayoutPrinter.h"
 #include "sales/SalePanel.h"
@@ -39,12 +40,13 @@ QString todaySlip(int serial)
 
 // The extracted text names some glyphs by their radicals (⼩ for 小). NFKC
 // folds the Kangxi radicals back, but ⼾ becomes the traditional 戶 where the
-// page shows 户, and the supplement's ⺠ has no folding at all.
+// page shows 户, and the supplement's ⺠ and ⻆ have no folding at all.
 QString nfkc(const QString &text)
 {
     return text.normalized(QString::NormalizationForm_KC)
         .replace(QChar(0x6236), QChar(0x6237))
-        .replace(QChar(0x2EA0), QChar(0x6C11));
+        .replace(QChar(0x2EA0), QChar(0x6C11))
+        .replace(QChar(0x2EC6), QChar(0x89D2));
 }
 
 // The text of a PDF as pdftotext reads it, compatibility forms folded.
@@ -432,6 +434,45 @@ private slots:
         const double cell = QFontMetricsF(QFont(layout.texts.back().font.family), &device).horizontalAdvance(QLatin1Char('0'));
         for (double x : xs)
             QVERIFY2(std::abs(x - xs.first()) < cell / 4, qPrintable(QStringLiteral("%1 against %2").arg(x).arg(xs.first())));
+    }
+
+    // The amount in capitals is always written whole, on both slips, up to
+    // the largest amount a slip holds.
+    void capitalsAreWrittenWhole()
+    {
+        LayoutPrinter printer;
+        const QList<QPair<QString, QString>> amounts{
+            {QStringLiteral("123456.78"), QStringLiteral("壹拾贰万叁仟肆佰伍拾陆元柒角捌分")},
+            {QStringLiteral("99999999.99"), QStringLiteral("玖仟玖佰玖拾玖万玖仟玖佰玖拾玖元玖角玖分")}};
+        for (const auto &[amount, capitals] : amounts) {
+            SlipInput slip;
+            slip.slipNumber = QStringLiteral("20240305003");
+            SlipLine l;
+            l.name = QStringLiteral("钢琴");
+            l.quantity = 1;
+            l.price = amount.toDouble();
+            l.amount = amount.toDouble();
+            slip.lines.push_back(l);
+            const QString slipPdf = m_dir.filePath(QStringLiteral("capitals-%1.pdf").arg(amount));
+            printer.setPdfFile(slipPdf);
+            QCOMPARE(printer.print(SlipLayout::build(slip).layout, QStringLiteral("销售单")), QString());
+            const QString slipText = pdfText(slipPdf);
+            QVERIFY2(shows(slipText, QStringLiteral("（大写） ") + capitals + QStringLiteral("￥") + amount),
+                     qPrintable(slipText));
+            QVERIFY(!slipText.contains(QStringLiteral("...")));
+
+            ComposerPrint six;
+            six.rows.add(ComposerRow::fromLine(QStringLiteral("P01"), QStringLiteral("钢琴"), QString(), 1,
+                                               amount.toDouble(), amount.toDouble()));
+            six.total = amount;
+            const QString sixPdf = m_dir.filePath(QStringLiteral("six-capitals-%1.pdf").arg(amount));
+            printer.setPdfFile(sixPdf);
+            QCOMPARE(printer.print(SixLineSlipLayout::build(six).layout, QStringLiteral("销售单")), QString());
+            const QString sixText = pdfText(sixPdf);
+            QVERIFY2(shows(sixText, QStringLiteral("(大写)") + capitals + QStringLiteral("￥") + amount),
+                     qPrintable(sixText));
+            QVERIFY(!sixText.contains(QStringLiteral("...")));
+        }
     }
 
     // The documents as painted: every laid-out text is on its page.
