@@ -166,11 +166,11 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     const auto sign = [&](int line, int column, const QString &t) {
         text(kLeft + column * third, signY + line * 60, third, 50, t, Qt::AlignLeft, body);
     };
-    sign(0, 0, QStringLiteral("市场管理：") + marketManager());
-    sign(0, 1, QStringLiteral("仓库管理：") + storekeeper());
+    sign(0, 0, QStringLiteral("市场管理："));
+    sign(0, 1, QStringLiteral("仓库管理："));
     sign(0, 2, QStringLiteral("制单人：") + in.operatorName);
-    sign(1, 0, QStringLiteral("出货人：") + shipper());
-    sign(1, 1, QStringLiteral("财 务：") + accountant());
+    sign(1, 0, QStringLiteral("出货人："));
+    sign(1, 1, QStringLiteral("财 务："));
     sign(1, 2, QStringLiteral("客户签收："));
     return slip;
 }
