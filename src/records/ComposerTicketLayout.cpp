@@ -18,12 +18,12 @@ PrintLayout ComposerTicketLayout::build(const ComposerPrint &in)
     layout.dotsPerInch = TicketLayout::kDotsPerInch;
     const int width = int(std::lround(TicketLayout::kPaperWidthMm / 25.4 * TicketLayout::kDotsPerInch));
     const QString dashes(31, QLatin1Char('-'));
-    const auto put = [&](int y, const QString &text, const PrintFont &font = PrintFont{.points = 8}) {
+    const auto put = [&](int y, const QString &text, const PrintFont &font = TicketLayout::font(8)) {
         layout.texts.push_back(PlacedText{.box = QRect(0, y, width, font.points > 8 ? 40 : TicketLayout::kLinePitch),
                                           .text = text, .font = font});
     };
 
-    put(0, QStringLiteral("      POS小票销售凭证"), PrintFont{.points = 10, .bold = true});
+    put(0, QStringLiteral("      POS小票销售凭证"), TicketLayout::font(10, true));
     put(40, dashes);
     put(60, QStringLiteral("条码\\名称        数量     金额 "));
     put(82, dashes);

@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/GbkCodec.h"
+#include "core/PrintableText.h"
 #include "core/Prompter.h"
 #include "core/RmbCapitals.h"
 
@@ -35,7 +36,9 @@ QStringList SixLineSlipLayout::remarkLines(const QString &remark)
     QString line;
     int bytes = 0;
     bool dropped = false;
-    for (const char32_t c : remark.simplified().toUcs4()) {
+    // Typed line breaks become blanks first; what else would not print is
+    // not counted.
+    for (const char32_t c : PrintableText(remark.simplified()).toUcs4()) {
         const int width = gbkWidth(c);
         if (bytes + width > kRemarkBytes) {
             if (lines.size() == 5) {
@@ -76,9 +79,11 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     const int width = kRight - kLeft;
     const PrintFont body{.points = 10};
     const PrintFont row{.points = 9};
+    // Right-aligned texts are figures: set smaller rather than shortened.
     const auto text = [&layout](int x, int y, int w, int h, const QString &t, Qt::Alignment align, PrintFont font) {
-        layout.texts.push_back(
-            PlacedText{.box = QRect(x, y, w, h), .text = t, .font = font, .align = align | Qt::AlignVCenter});
+        layout.texts.push_back(PlacedText{.box = QRect(x, y, w, h), .text = t, .font = font,
+                                          .align = align | Qt::AlignVCenter,
+                                          .shrinkToFit = bool(align & Qt::AlignRight)});
     };
     const auto rule = [&layout](int x1, int y1, int x2, int y2) {
         layout.rules.push_back(PlacedRule{0, QLine(x1, y1, x2, y2)});
@@ -151,6 +156,7 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     cell(sumY, 1, kSummaryHeight, QStringLiteral("人民币"), Qt::AlignHCenter, body);
     text(columnLeft(2) + kPad, sumY, columnLeft(5) - columnLeft(2) - 2 * kPad, kSummaryHeight,
          QStringLiteral("(大写)") + slip.capitals, Qt::AlignLeft, body);
+    layout.texts.back().shrinkToFit = true;
     text(columnLeft(5) + kPad, sumY, kRight - columnLeft(5) - 2 * kPad, kSummaryHeight,
          QStringLiteral("￥") + in.total, Qt::AlignRight, body);
 
@@ -160,11 +166,11 @@ SixLineSlip SixLineSlipLayout::build(const ComposerPrint &in)
     const auto sign = [&](int line, int column, const QString &t) {
         text(kLeft + column * third, signY + line * 60, third, 50, t, Qt::AlignLeft, body);
     };
-    sign(0, 0, QStringLiteral("市场管理：") + marketManager());
-    sign(0, 1, QStringLiteral("仓库管理：") + storekeeper());
+    sign(0, 0, QStringLiteral("市场管理："));
+    sign(0, 1, QStringLiteral("仓库管理："));
     sign(0, 2, QStringLiteral("制单人：") + in.operatorName);
-    sign(1, 0, QStringLiteral("出货人：") + shipper());
-    sign(1, 1, QStringLiteral("财 务：") + accountant());
+    sign(1, 0, QStringLiteral("出货人："));
+    sign(1, 1, QStringLiteral("财 务："));
     sign(1, 2, QStringLiteral("客户签收："));
     return slip;
 }

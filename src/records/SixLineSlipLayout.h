@@ -11,7 +11,7 @@ namespace quollin {
 // portrait A4 page, in tenths of a millimetre. The shop's name and address,
 // the customer, the six rows under their headings with the remark filling
 // the "备 注" column beside them, the total in figures and capitals, and the
-// signature lines.
+// signature lines, left blank for whoever signs (only the operator is known).
 struct SixLineSlip {
     PrintLayout layout;
     QString capitals; // empty when the total cannot be written in capitals
@@ -37,12 +37,6 @@ public:
     // at most kRemarkBytes GBK bytes, never inside a character; what does
     // not fit six lines is dropped from the last one with "…".
     static QStringList remarkLines(const QString &remark);
-
-    // The people the signature lines name.
-    static QString marketManager() { return QStringLiteral("张  明"); }
-    static QString shipper() { return QStringLiteral("李  强"); }
-    static QString storekeeper() { return QStringLiteral("王  芳"); }
-    static QString accountant() { return QStringLiteral("赵  丽"); }
 };
 
 } // namespace quollin

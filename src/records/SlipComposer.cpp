@@ -6,6 +6,7 @@
 #include "records/ComposerTicketLayout.h"
 #include "records/SixLineSlipLayout.h"
 #include "sales/PdfFallback.h"
+#include "sales/PrintTexts.h"
 #include "sales/Tender.h"
 #include "widgets/NumberKeysValidator.h"
 #include "widgets/NamedWidgets.h"
@@ -201,9 +202,10 @@ ComposerPrint SlipComposer::printContent() const
 
 void SlipComposer::printTicket()
 {
-    // A ticket that did not print keeps its rows for another try.
-    const PrintOutcome outcome =
-        PrintOrKeepAsPdf(m_printer, ComposerTicketLayout::build(printContent()), QStringLiteral("小票"), m_prompter);
+    // Where the slip panel's tickets go; a ticket that did not print keeps
+    // its rows for another try.
+    const PrintTexts texts = m_printTexts ? m_printTexts() : PrintTexts::load(m_shop.settings());
+    const PrintOutcome outcome = PrintTicket(m_printer, ComposerTicketLayout::build(printContent()), texts, m_prompter);
     if (!outcome.done) {
         if (!outcome.message.isEmpty())
             m_prompter.information(outcome.message);

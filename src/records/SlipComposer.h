@@ -5,6 +5,7 @@
 #include "widgets/FloatingPanel.h"
 
 #include <array>
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,6 +17,7 @@ namespace quollin {
 class Prompter;
 class Shop;
 struct ComposerPrint;
+struct PrintTexts;
 
 // The six-line slip composer of the sales records window: up to six sale
 // lines gathered from confirmed sales and from the records grid, with a cash
@@ -45,8 +47,12 @@ public:
     QPushButton *slipButton() const { return m_slipButton; }
     QToolButton *closeButton() const { return m_close; }
 
-    // Where tickets go: the default printer, or a PDF file.
+    // Where tickets go when the print settings choose no receipt printer:
+    // the default printer, or a PDF file.
     LayoutPrinter &ticketPrinter() { return m_printer; }
+    // The print settings in force (the receipt printer and its drawer);
+    // without them, the stored ones.
+    void setPrintTexts(std::function<PrintTexts()> texts) { m_printTexts = std::move(texts); }
     // The shop's name and address line come from these boxes.
     void setShopLines(const QLineEdit *company, const QLineEdit *address);
 
@@ -87,6 +93,7 @@ private:
     QPushButton *m_slipButton;
     QToolButton *m_close;
     LayoutPrinter m_printer;
+    std::function<PrintTexts()> m_printTexts;
     const QLineEdit *m_company = nullptr;
     const QLineEdit *m_address = nullptr;
 };

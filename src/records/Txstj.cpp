@@ -228,6 +228,7 @@ void Txstj::buildBrowser(QWidget *tab)
 
     m_composer = new SlipComposer(m_shop, m_prompter, tab);
     m_composer->setShopLines(m_company, m_address);
+    m_composer->setPrintTexts([this] { return printTexts(); });
     m_composer->move(60, 40);
 }
 

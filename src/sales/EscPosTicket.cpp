@@ -1,6 +1,7 @@
 #include "sales/EscPosTicket.h"
 
 #include "core/GbkCodec.h"
+#include "core/PrintableText.h"
 
 #include <algorithm>
 
@@ -15,9 +16,9 @@ QByteArray EscPosTicket::drawerPulse() { return QByteArray("\x1b\x70\x00\x19\xfa
 QByteArray EscPosTicket::gbk(const QString &text)
 {
     QByteArray out;
-    for (const char32_t c : text.toUcs4()) {
-        if (c == U'\n' || c == U'\r')
-            continue; // a line break inside a text would shift every line after it
+    // Control bytes of a text would be commands to the printer, and a line
+    // break would shift every line after it.
+    for (const char32_t c : PrintableText(text).toUcs4()) {
         const std::optional<QByteArray> bytes = GbkBytes(c);
         out += bytes ? *bytes : QByteArray("?");
     }

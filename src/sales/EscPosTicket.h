@@ -23,8 +23,8 @@ public:
     static QByteArray feedAndCut();  // GS V 66 n: feed to the cutter, partial cut
     static QByteArray drawerPulse(); // ESC p 0: pin 2, 50 ms on, 500 ms off
 
-    // The text as GBK; a character GBK lacks becomes "?" rather than
-    // garbling the rest of the line.
+    // The printable text as GBK; a character GBK lacks becomes "?" rather
+    // than garbling the rest of the line.
     static QByteArray gbk(const QString &text);
 };
 

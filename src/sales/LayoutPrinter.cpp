@@ -1,5 +1,7 @@
 #include "sales/LayoutPrinter.h"
 
+#include "core/PrintableText.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -47,7 +49,8 @@ void PaintLayoutPage(QPainter &painter, const PrintLayout &layout, int page, dou
             painter.drawLine(QLineF(rule.line.p1() * scale, rule.line.p2() * scale));
     }
     for (const PlacedText &text : layout.texts) {
-        if (text.page != page || text.text.isEmpty())
+        const QString printed = PrintableText(text.text);
+        if (text.page != page || printed.isEmpty())
             continue;
         QFont font(text.font.family);
         font.setPointSizeF(text.font.points);
@@ -55,9 +58,17 @@ void PaintLayoutPage(QPainter &painter, const PrintLayout &layout, int page, dou
         painter.setFont(font);
         const QRectF box(text.box.x() * scale, text.box.y() * scale, text.box.width() * scale,
                          text.box.height() * scale);
+        if (text.shrinkToFit) {
+            for (double points = text.font.points;
+                 points > 1 && painter.fontMetrics().horizontalAdvance(printed) > int(box.width());) {
+                points -= 0.25;
+                font.setPointSizeF(points);
+                painter.setFont(font);
+            }
+        }
         // What does not fit its box is shortened visibly rather than cut
         // off or drawn over its neighbour.
-        const QString shown = painter.fontMetrics().elidedText(text.text, Qt::ElideRight, int(box.width()));
+        const QString shown = painter.fontMetrics().elidedText(printed, Qt::ElideRight, int(box.width()));
         painter.drawText(box, int(text.align) | Qt::TextSingleLine | Qt::TextDontClip, shown);
     }
     painter.restore();

@@ -1,6 +1,9 @@
 #include "sales/PdfFallback.h"
 
 #include "core/Prompter.h"
+#include "sales/EscPosTicket.h"
+#include "sales/PrintTexts.h"
+#include "sales/TicketDevice.h"
 
 #include <QAction>
 #include <QDir>
@@ -39,6 +42,15 @@ PrintOutcome PrintOrKeepAsPdf(const LayoutPrinter &printer, const PrintLayout &l
     if (!prompter.askYesNo(QStringLiteral("没有安装打印机，%1无法打印。是否把%1另存为PDF文件？").arg(document)))
         return {};
     return KeepAsPdf(layout, document, prompter);
+}
+
+PrintOutcome PrintTicket(const LayoutPrinter &printer, const PrintLayout &ticket, const PrintTexts &texts,
+                         Prompter &prompter)
+{
+    if (TicketDevice::kindOf(texts.ticketPrinter) == TicketDevice::Kind::SystemPrinter)
+        return PrintOrKeepAsPdf(printer, ticket, QStringLiteral("小票"), prompter);
+    const QString failure = TicketDevice::send(EscPosTicket::encode(ticket, texts.openDrawer), texts.ticketPrinter);
+    return PrintOutcome{.done = failure.isEmpty(), .message = failure};
 }
 
 void PreviewLayoutOrKeepAsPdf(const PrintLayout &layout, const QString &document, Prompter &prompter,

@@ -9,6 +9,7 @@ class QPrintPreviewDialog;
 namespace quollin {
 
 class Prompter;
+struct PrintTexts;
 
 // Where no printer is installed a shop can still hand out or mail its
 // tickets and slips: the document is offered as a PDF file instead.
@@ -22,6 +23,12 @@ struct PrintOutcome {
 // writes the file the operator names.
 PrintOutcome PrintOrKeepAsPdf(const LayoutPrinter &printer, const PrintLayout &layout, const QString &document,
                               Prompter &prompter);
+
+// A ticket goes where the print settings send tickets: to the receipt
+// printer chosen there as ESC/POS bytes (with the drawer pulse when chosen),
+// otherwise through the printer as PrintOrKeepAsPdf does.
+PrintOutcome PrintTicket(const LayoutPrinter &printer, const PrintLayout &ticket, const PrintTexts &texts,
+                         Prompter &prompter);
 
 // Writes the layout to a PDF file the operator names; empty name: nothing.
 PrintOutcome KeepAsPdf(const PrintLayout &layout, const QString &document, Prompter &prompter);

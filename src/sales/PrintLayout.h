@@ -26,6 +26,9 @@ struct PlacedText {
     QString text;
     PrintFont font;
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
+    // A text that must be read whole (an amount in capitals) is set in
+    // smaller type until it fits its box; any other is shortened with "…".
+    bool shrinkToFit = false;
 };
 
 struct PlacedRule {

@@ -31,10 +31,12 @@ class Builder {
 public:
     explicit Builder(PrintLayout &layout) : m_layout(layout) {}
 
+    // Right-aligned texts are figures: set smaller rather than shortened.
     void text(int y, int x, int width, int height, const QString &text, Qt::Alignment align, PrintFont font = {})
     {
         m_layout.texts.push_back(PlacedText{.page = m_page, .box = QRect(x, y, width, height), .text = text,
-                                            .font = font, .align = align | Qt::AlignVCenter});
+                                            .font = font, .align = align | Qt::AlignVCenter,
+                                            .shrinkToFit = bool(align & Qt::AlignRight)});
     }
     void rule(int x1, int y1, int x2, int y2) { m_layout.rules.push_back(PlacedRule{m_page, QLine(x1, y1, x2, y2)}); }
 
@@ -154,6 +156,7 @@ SlipDocument SlipLayout::build(const SlipInput &in)
     b.cell(y, 1, kSummaryHeight, QStringLiteral("人民币"), Qt::AlignHCenter, body);
     b.text(y, columnLeft(2) + kPad, columnLeft(5) - columnLeft(2) - kPad, kSummaryHeight,
            QStringLiteral("（大写） ") + doc.capitals, Qt::AlignLeft, body);
+    layout.texts.back().shrinkToFit = true;
     b.text(y, columnLeft(5), kRight - columnLeft(5) - kPad, kSummaryHeight, QStringLiteral("￥") + doc.total,
            Qt::AlignRight, body);
     y += kSummaryHeight;

@@ -1,8 +1,5 @@
 #include "sales/SlipPanel.h"
 
-#include "sales/EscPosTicket.h"
-#include "sales/TicketDevice.h"
-
 #include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
@@ -243,14 +240,7 @@ void SlipPanel::printTicket()
     // The next number only for a ticket that was printed (or kept as a PDF):
     // through the system printer, or as ESC/POS bytes to a receipt printer
     // without a driver.
-    const PrintLayout ticket = TicketLayout::build(in);
-    PrintOutcome outcome;
-    if (TicketDevice::kindOf(texts.ticketPrinter) == TicketDevice::Kind::SystemPrinter) {
-        outcome = PrintOrKeepAsPdf(m_printer, ticket, QStringLiteral("小票"), m_prompter);
-    } else {
-        outcome.message = TicketDevice::send(EscPosTicket::encode(ticket, texts.openDrawer), texts.ticketPrinter);
-        outcome.done = outcome.message.isEmpty();
-    }
+    const PrintOutcome outcome = PrintTicket(m_printer, TicketLayout::build(in), texts, m_prompter);
     if (!outcome.done) {
         if (!outcome.message.isEmpty())
             m_prompter.information(outcome.message);

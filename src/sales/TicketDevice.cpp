@@ -1,6 +1,7 @@
 #include "sales/TicketDevice.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTcpSocket>
 
@@ -31,10 +32,15 @@ QString TicketDevice::send(const QByteArray &bytes, const QString &target, int t
     case Kind::SystemPrinter:
         return QStringLiteral("没有指定小票打印机。");
     case Kind::DeviceFile: {
-        // Append, never truncate: a device does not care, and a mistyped
-        // ordinary file must not lose what it held.
+        // A device is there or the printer is not plugged in: a mistyped
+        // path must not become a file that swallows the ticket as printed.
+        // Append, never truncate: a device does not care, and an ordinary
+        // file named by mistake must not lose what it held.
+        if (!QFileInfo::exists(t))
+            return QStringLiteral("无法打开小票打印机 %1：没有这个设备。请检查打印机是否接好，"
+                                  "或在“打印设置”中改正小票打印机。").arg(t);
         QFile device(t);
-        if (!device.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered | QIODevice::ExistingOnly))
             return QStringLiteral("无法打开小票打印机 %1：%2").arg(t, device.errorString());
         if (device.write(bytes) != bytes.size() || !device.flush())
             return QStringLiteral("小票没有完整送到打印机 %1：%2").arg(t, device.errorString());

@@ -15,7 +15,8 @@ public:
     static Kind kindOf(const QString &target);
 
     // Sends every byte or reports why not (empty when all was taken). A
-    // network printer gets a few seconds to answer.
+    // device file is written only when it is there, never made; a network
+    // printer gets a few seconds to answer.
     static QString send(const QByteArray &bytes, const QString &target, int timeoutMs = 3000);
 };
 

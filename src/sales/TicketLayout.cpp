@@ -3,6 +3,7 @@
 #include "core/GbkCodec.h"
 #include "core/Money.h"
 #include "core/NumberText.h"
+#include "core/PrintableText.h"
 
 #include <cmath>
 
@@ -22,14 +23,16 @@ QString TicketLayout::nameColumn(const QString &name)
     QString kept;
     int bytes = 0;
     bool reached = false;
-    for (const char32_t c : name.toUcs4()) {
-        // A character GBK lacks prints as one two-byte replacement.
-        const int width = GbkBytes(c).value_or(QByteArray(2, '?')).size();
+    for (const char32_t c : PrintableText(name).toUcs4()) {
+        // A character GBK lacks goes to a receipt printer as one "?": the
+        // system printer gets the same, so the columns agree on both.
+        const std::optional<QByteArray> gbk = GbkBytes(c);
+        const int width = gbk ? int(gbk->size()) : 1;
         if (bytes + width > kNameBytes) {
             reached = true;
             break;
         }
-        kept += QString::fromUcs4(&c, 1);
+        kept += gbk ? QString::fromUcs4(&c, 1) : QStringLiteral("?");
         bytes += width;
     }
     reached = reached || bytes == kNameBytes;
@@ -47,6 +50,11 @@ QString TicketLayout::lineText(const SlipLine &line)
          + Money::fromValue(line.amount).general();
 }
 
+PrintFont TicketLayout::font(double points, bool bold)
+{
+    return PrintFont{.family = QStringLiteral("Noto Sans Mono CJK SC"), .points = points, .bold = bold};
+}
+
 int TicketLayout::lastLineY(int lineCount) { return 450 + kLinePitch * lineCount; }
 
 PrintLayout TicketLayout::build(const TicketInput &in)
@@ -54,13 +62,13 @@ PrintLayout TicketLayout::build(const TicketInput &in)
     PrintLayout layout;
     layout.dotsPerInch = kDotsPerInch;
     const int width = paperWidthDots();
-    const PrintFont regular{.points = 8};
-    const auto put = [&](int y, const QString &text, const PrintFont &font = PrintFont{.points = 8}) {
+    const PrintFont regular = font(8);
+    const auto put = [&](int y, const QString &text, const PrintFont &font = TicketLayout::font(8)) {
         layout.texts.push_back(PlacedText{.box = QRect(0, y, width, font.points > 8 ? 40 : kLinePitch),
                                           .text = text, .font = font});
     };
 
-    put(0, QStringLiteral("   ") + in.title, PrintFont{.points = 10, .bold = true});
+    put(0, QStringLiteral("   ") + in.title, font(10, true));
     put(40, kDashes, regular);
     put(60, QStringLiteral("销售单号：") + in.slipNumber);
     put(90, QStringLiteral("收银员：") + in.cashier);

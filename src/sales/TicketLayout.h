@@ -38,9 +38,16 @@ public:
 
     static PrintLayout build(const TicketInput &input);
 
+    // Tickets are set in a monospaced face whose Chinese characters are
+    // exactly two Latin cells wide, as on a receipt printer's own font: the
+    // columns, counted in GBK bytes, then stand where the bytes say on the
+    // system printer and in a PDF too.
+    static PrintFont font(double points, bool bold = false);
+
     // The name column of a line: cut to 18 GBK bytes at a character boundary
     // (a cut never halves a character), a name that reached 18 bytes followed
-    // by one blank, a shorter one padded with blanks to 18 bytes.
+    // by one blank, a shorter one padded with blanks to 18 bytes. Counted as
+    // sent: control characters dropped, a character GBK lacks as one "?".
     static QString nameColumn(const QString &name);
     // The whole text of a line: name column, a blank, the quantity, six
     // blanks, the amount.

@@ -1,6 +1,7 @@
 #include "widgets/GridPrintLayout.h"
 
 #include "core/DateText.h"
+#include "core/PrintableText.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -131,7 +132,7 @@ qreal GridPrintLayout::titleHeight() const { return 2 * lineHeight(); }
 
 QString GridPrintLayout::cellText(int row, int reportColumn) const
 {
-    return m_report.model->displayText(row, m_report.columns[size_t(reportColumn)]);
+    return PrintableText(m_report.model->displayText(row, m_report.columns[size_t(reportColumn)]));
 }
 
 void GridPrintLayout::render(QPainter &painter, int pageIndex) const
@@ -174,7 +175,7 @@ void GridPrintLayout::render(QPainter &painter, int pageIndex) const
         painter.setFont(m_font);
         painter.setPen(Qt::black);
         painter.drawText(QRectF(0, y + lineHeight() * 0.5, m_page.width(), lineHeight()),
-                         Qt::AlignRight | Qt::AlignVCenter, m_operatorLine);
+                         Qt::AlignRight | Qt::AlignVCenter, PrintableText(m_operatorLine));
     }
     painter.restore();
 }
@@ -262,7 +263,8 @@ void GridPrintLayout::drawFooter(QPainter &painter, qreal top) const
         if (!align)
             align = c.footer == FooterKind::Sum ? (Qt::AlignRight | Qt::AlignVCenter) : Qt::AlignCenter;
         painter.setPen(Qt::black);
-        painter.drawText(cell.adjusted(m_padding, 0, -m_padding, 0), int(align), m_report.footerText(column));
+        painter.drawText(cell.adjusted(m_padding, 0, -m_padding, 0), int(align),
+                         PrintableText(m_report.footerText(column)));
         x += m_widths[size_t(i)];
     }
 }

@@ -4,6 +4,7 @@
 #include "records/SixLineSlipLayout.h"
 #include "records/SlipComposer.h"
 #include "records/Txstj.h"
+#include "sales/EscPosTicket.h"
 #include "sales/LayoutPrinter.h"
 #include "sales/PdfFallback.h"
 #include "sales/SaleTransaction.h"
@@ -401,6 +402,31 @@ private slots:
         r.composer()->ticketButton()->setFocus();
         QCOMPARE(r.prompter.texts().size(), 1);
         QCOMPARE(r.composer()->changeBox()->text(), QStringLiteral("9"));
+    }
+
+    // With a receipt printer chosen in the print settings, the composer's
+    // ticket goes there as the slip panel's does.
+    void composerTicketGoesToTheReceiptPrinter()
+    {
+        Records r;
+        r.seed(QStringLiteral("矿泉水"), QStringLiteral("100"), 2, 3);
+        const QString device = r.file("lp0");
+        QFile plugged(device);
+        QVERIFY(plugged.open(QIODevice::WriteOnly));
+        plugged.close();
+        r.settings.write(QStringLiteral("posprinter"), device);
+        r.settings.write(QStringLiteral("drawer"), QStringLiteral("yes"));
+        r.open();
+        r.select(QStringLiteral("矿泉水"));
+        r.menuEntry(QStringLiteral("POS小票打印"))->trigger();
+        r.composer()->ticketButton()->click();
+        QCOMPARE(r.prompter.texts(), QStringList());
+        QVERIFY(plugged.open(QIODevice::ReadOnly));
+        const QByteArray bytes = plugged.readAll();
+        QVERIFY(bytes.startsWith(EscPosTicket::initialise()));
+        QVERIFY(bytes.contains(EscPosTicket::gbk(QStringLiteral("矿泉水      2     6.00"))));
+        QVERIFY(bytes.endsWith(EscPosTicket::feedAndCut() + EscPosTicket::drawerPulse()));
+        QCOMPARE(r.composer()->rows().filledCount(), 0);
     }
 
     void sixLineSlipPreviewThenCleared()

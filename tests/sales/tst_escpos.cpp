@@ -74,6 +74,41 @@ private slots:
         QCOMPARE(EscPosTicket::gbk(QStringLiteral("A\U0001F600\n中")), QByteArray("A?") + gbk("中"));
     }
 
+    // A name's own bytes never steer the printer, and the quantity stands
+    // 19 bytes into its line whatever the name holds: control sequences
+    // (the drawer pulse, the cut), a bidi override, characters GBK lacks.
+    void namesCannotSteerThePrinterOrShiftColumns()
+    {
+        TicketInput in = ticket(0);
+        const auto add = [&in](const QString &name) {
+            SlipLine line;
+            line.name = name;
+            line.quantity = 12;
+            line.amount = 125.5;
+            in.lines.push_back(line);
+        };
+        add(QStringLiteral("钢笔") + QString::fromLatin1("\x1b\x70\x00\x19\xfa", 5));
+        add(QStringLiteral("墨水\x1d\x56\x42\x30"));
+        add(QStringLiteral("\u202E钢笔"));
+        add(QStringLiteral("한글상품"));
+        add(QStringLiteral("A한B\U0001F600C"));
+        const QByteArray bytes = EscPosTicket::encode(TicketLayout::build(in), false);
+        QVERIFY(!bytes.contains(EscPosTicket::drawerPulse().left(2)));
+        QCOMPARE(bytes.count(EscPosTicket::feedAndCut().left(2)), qsizetype(1));
+        QVERIFY(bytes.endsWith(EscPosTicket::feedAndCut()));
+        int lines = 0;
+        for (const QByteArray &line : bytes.split('\n')) {
+            const qsizetype quantity = line.indexOf(" 12      125.5");
+            if (quantity < 0)
+                continue;
+            ++lines;
+            QCOMPARE(quantity, qsizetype(18));
+            for (const char c : line)
+                QVERIFY2(uchar(c) >= 0x20, line.toHex().constData());
+        }
+        QCOMPARE(lines, 5);
+    }
+
     void targetsAreTold()
     {
         QCOMPARE(TicketDevice::kindOf(QString()), TicketDevice::Kind::SystemPrinter);
@@ -83,13 +118,21 @@ private slots:
         QCOMPARE(TicketDevice::kindOf(QStringLiteral("pos-printer.local:9100")), TicketDevice::Kind::Network);
     }
 
-    // A device file gets every byte, appended; a device that cannot be
-    // opened is reported.
+    // A device file gets every byte, appended; a device that is not there
+    // or cannot be opened is reported.
     void deviceFileTakesTheBytes()
     {
         QTemporaryDir dir;
         const QString device = dir.filePath(QStringLiteral("lp0"));
         const QByteArray bytes = EscPosTicket::encode(TicketLayout::build(ticket(3)), true);
+        // A mistyped device is not made up as a file.
+        const QString missing = TicketDevice::send(bytes, device);
+        QVERIFY2(missing.startsWith(QStringLiteral("无法打开小票打印机")), qPrintable(missing));
+        QVERIFY(!QFile::exists(device));
+        {
+            QFile plugged(device);
+            QVERIFY(plugged.open(QIODevice::WriteOnly));
+        }
         QCOMPARE(TicketDevice::send(bytes, device), QString());
         QCOMPARE(TicketDevice::send(bytes, device), QString());
         QFile written(device);

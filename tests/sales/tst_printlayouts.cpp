@@ -149,7 +149,7 @@ private slots:
         QVERIFY(layout.texts[0].font.bold);
         QCOMPARE(layout.texts[1].font.points, 8.0);
         QVERIFY(!layout.texts[1].font.bold);
-        QCOMPARE(layout.texts[0].font.family, QStringLiteral("宋体"));
+        QCOMPARE(layout.texts[0].font.family, QStringLiteral("Noto Sans Mono CJK SC"));
     }
 
     void ticketEndsAfterItsLinesAndIsNeverCut()

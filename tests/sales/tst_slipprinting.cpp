@@ -3,6 +3,7 @@
 #include "core/DateText.h"
 #include "goods/StockInPanel.h"
 #include "operators/Tloginfm.h"
+#include "records/SixLineSlipLayout.h"
 #include "sales/EscPosTicket.h"
 #include "sales/LayoutPrinter.h"
 #include "sales/SalePanel.h"
@@ -16,6 +17,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -37,12 +40,13 @@ QString todaySlip(int serial)
 
 // The extracted text names some glyphs by their radicals (⼩ for 小). NFKC
 // folds the Kangxi radicals back, but ⼾ becomes the traditional 戶 where the
-// page shows 户, and the supplement's ⺠ has no folding at all.
+// page shows 户, and the supplement's ⺠ and ⻆ have no folding at all.
 QString nfkc(const QString &text)
 {
     return text.normalized(QString::NormalizationForm_KC)
         .replace(QChar(0x6236), QChar(0x6237))
-        .replace(QChar(0x2EA0), QChar(0x6C11));
+        .replace(QChar(0x2EA0), QChar(0x6C11))
+        .replace(QChar(0x2EC6), QChar(0x89D2));
 }
 
 // The text of a PDF as pdftotext reads it, compatibility forms folded.
@@ -310,12 +314,18 @@ private slots:
         till.addLine(QStringLiteral("面包"), 3, 51);
         Tpos *settings = till.form->printSettingsWindow();
         const QString device = m_dir.filePath(QStringLiteral("lp0"));
-        settings->ticketPrinterBox()->setEditText(m_dir.filePath(QStringLiteral("missing/lp0")));
+        // A mistyped device: nothing printed, no file made, the same number.
+        const QString mistyped = m_dir.filePath(QStringLiteral("lpO"));
+        settings->ticketPrinterBox()->setEditText(mistyped);
         till.typeCash(QStringLiteral("100"));
         till.slip()->ticketButton()->click();
         QVERIFY2(till.prompter.lastText().startsWith(QStringLiteral("无法打开小票打印机")), qPrintable(till.prompter.lastText()));
+        QVERIFY(!QFile::exists(mistyped));
         QCOMPARE(till.number(), todaySlip(5));
 
+        QFile plugged(device);
+        QVERIFY(plugged.open(QIODevice::WriteOnly));
+        plugged.close();
         settings->ticketPrinterBox()->setEditText(device);
         settings->drawerTick()->setChecked(true);
         till.prompter.clear();
@@ -408,6 +418,82 @@ private slots:
         QCOMPARE(till.form->printSettingsWindow()->box(7)->text(), PrintTexts().slipSlogan2);
     }
 
+    // The quantity column starts at the same x whatever the name holds:
+    // Chinese, narrow or wide Latin letters, or a mix; nor does a line run
+    // off the paper.
+    void ticketColumnsStayPutWhateverTheName()
+    {
+        QImage device(1, 1, QImage::Format_RGB32);
+        device.setDotsPerMeterX(int(1200 / 0.0254));
+        device.setDotsPerMeterY(int(1200 / 0.0254));
+        TicketInput ticket;
+        for (const char *name : {"一二三四五六七八九", "ABCDEFGHIJKLMNOPQR", "WWWWWWWWWWWWWWWWWW", "A4打印纸WMWMWMWMWM",
+                                 "iiiiiiiiiiiiiiiiiiii", "一二三四五六七八九十"}) {
+            SlipLine l;
+            l.name = QString::fromUtf8(name);
+            l.quantity = 12;
+            l.amount = 125.5;
+            ticket.lines.push_back(l);
+        }
+        const PrintLayout layout = TicketLayout::build(ticket);
+        const double scale = 1200.0 / layout.dotsPerInch;
+        QList<double> xs;
+        for (const PlacedText &t : layout.texts) {
+            const qsizetype at = t.text.indexOf(QStringLiteral(" 12      125.5"));
+            if (at < 0)
+                continue;
+            QFont font(t.font.family);
+            font.setPointSizeF(t.font.points);
+            font.setBold(t.font.bold);
+            const QFontMetricsF metrics(font, &device);
+            xs << metrics.horizontalAdvance(t.text.left(at + 2));
+            QVERIFY2(metrics.horizontalAdvance(t.text) <= t.box.width() * scale, qPrintable(t.text));
+        }
+        QCOMPARE(xs.size(), 6);
+        const double cell = QFontMetricsF(QFont(layout.texts.back().font.family), &device).horizontalAdvance(QLatin1Char('0'));
+        for (double x : xs)
+            QVERIFY2(std::abs(x - xs.first()) < cell / 4, qPrintable(QStringLiteral("%1 against %2").arg(x).arg(xs.first())));
+    }
+
+    // The amount in capitals is always written whole, on both slips, up to
+    // the largest amount a slip holds.
+    void capitalsAreWrittenWhole()
+    {
+        LayoutPrinter printer;
+        const QList<QPair<QString, QString>> amounts{
+            {QStringLiteral("123456.78"), QStringLiteral("壹拾贰万叁仟肆佰伍拾陆元柒角捌分")},
+            {QStringLiteral("99999999.99"), QStringLiteral("玖仟玖佰玖拾玖万玖仟玖佰玖拾玖元玖角玖分")}};
+        for (const auto &[amount, capitals] : amounts) {
+            SlipInput slip;
+            slip.slipNumber = QStringLiteral("20240305003");
+            SlipLine l;
+            l.name = QStringLiteral("钢琴");
+            l.quantity = 1;
+            l.price = amount.toDouble();
+            l.amount = amount.toDouble();
+            slip.lines.push_back(l);
+            const QString slipPdf = m_dir.filePath(QStringLiteral("capitals-%1.pdf").arg(amount));
+            printer.setPdfFile(slipPdf);
+            QCOMPARE(printer.print(SlipLayout::build(slip).layout, QStringLiteral("销售单")), QString());
+            const QString slipText = pdfText(slipPdf);
+            QVERIFY2(shows(slipText, QStringLiteral("（大写） ") + capitals + QStringLiteral("￥") + amount),
+                     qPrintable(slipText));
+            QVERIFY(!slipText.contains(QStringLiteral("...")));
+
+            ComposerPrint six;
+            six.rows.add(ComposerRow::fromLine(QStringLiteral("P01"), QStringLiteral("钢琴"), QString(), 1,
+                                               amount.toDouble(), amount.toDouble()));
+            six.total = amount;
+            const QString sixPdf = m_dir.filePath(QStringLiteral("six-capitals-%1.pdf").arg(amount));
+            printer.setPdfFile(sixPdf);
+            QCOMPARE(printer.print(SixLineSlipLayout::build(six).layout, QStringLiteral("销售单")), QString());
+            const QString sixText = pdfText(sixPdf);
+            QVERIFY2(shows(sixText, QStringLiteral("(大写)") + capitals + QStringLiteral("￥") + amount),
+                     qPrintable(sixText));
+            QVERIFY(!sixText.contains(QStringLiteral("...")));
+        }
+    }
+
     // The documents as painted: every laid-out text is on its page.
     void layoutsRenderToPdf()
     {
@@ -422,6 +508,12 @@ private slots:
         ticket.total = QStringLiteral("51");
         ticket.cash = QStringLiteral("100.00");
         ticket.change = QStringLiteral("49.00");
+        // A name that would turn its line around prints it as it is read.
+        SlipLine turned;
+        turned.name = QStringLiteral("\u202E钢笔");
+        turned.quantity = 12;
+        turned.amount = 125.5;
+        ticket.lines.push_back(turned);
         for (int i = 0; i < 60; ++i) {
             SlipLine l;
             l.name = QStringLiteral("商品%1号").arg(i + 1);
@@ -439,6 +531,7 @@ private slots:
             QVERIFY2(shows(ticketText, t.text), qPrintable(t.text));
         // The 60th line is below 250 mm and still there.
         QVERIFY(ticketText.contains(QStringLiteral("商品60号")));
+        QVERIFY2(shows(ticketText, QStringLiteral("钢笔 12 125.5")), qPrintable(ticketText));
 
         SlipInput slip;
         slip.header = QStringLiteral("王记商店销售单");
