@@ -314,6 +314,10 @@ void TestRecordsWindow::correctionInThePanel()
     arrears->clear();
     QTest::keyClicks(arrears, QStringLiteral("a1-.x"));
     QCOMPARE(arrears->text(), QStringLiteral("1."));
+    // A paste meets the same rule as the keys.
+    arrears->clear();
+    arrears->insert(QStringLiteral("-5"));
+    QCOMPARE(arrears->text(), QString());
     for (const QString &bad : {QString(), QStringLiteral("."), QStringLiteral("1..2")}) {
         arrears->setText(bad);
         r.prompter.clear();
