@@ -41,7 +41,8 @@ void TestGoodsImport::importsEveryRowOfTheSheet()
     QVERIFY(QDir(f.env.path(QString())).mkpath(QStringLiteral("my sheets")));
     QJsonArray rows{goodsTitles(),
                     goodsRow(QStringLiteral("可口可乐"), QStringLiteral("500ml"), 2.5, 24, QStringLiteral("2024-03-01")),
-                    goodsRow(QStringLiteral("雪碧"), QStringLiteral("330ml"), 2, 12, QStringLiteral("2024-03-02")),
+                    // Blanks around a text go, as the stock-in trims them.
+                    goodsRow(QStringLiteral("雪碧 "), QStringLiteral(" 330ml"), 2, 12, QStringLiteral("2024-03-02")),
                     // A blank line between goods is passed over.
                     QJsonArray{},
                     goodsRow(QStringLiteral("矿泉水"), QString(), 1, 100, QStringLiteral("2024-03-03"))};
@@ -76,6 +77,7 @@ void TestGoodsImport::importsEveryRowOfTheSheet()
     QCOMPARE(cola.soldQuantity, 0.0);
     QCOMPARE(cola.remarks, QStringLiteral("备注"));
     QCOMPARE(cola.day1, QStringLiteral("2024-03-01"));
+    QCOMPARE(stored[1].name + stored[1].specification, QStringLiteral("雪碧330ml"));
     const GoodsRecord &water = stored[2];
     QCOMPARE(water.code, QStringLiteral("690123"));
     QCOMPARE(water.purchasePrice, 1.25);
@@ -147,6 +149,13 @@ void TestGoodsImport::aBadValueIsRefusedByRowAndColumn_data()
     QTest::newRow("no date") << 16 << QJsonValue() << QStringLiteral("day1");
     QTest::newRow("not a date") << 16 << QJsonValue(QStringLiteral("3月1日")) << QStringLiteral("day1");
     QTest::newRow("a number for a date") << 16 << QJsonValue(45000) << QStringLiteral("day1");
+    // The stock-in's limits and required values.
+    QTest::newRow("negative price") << 7 << QJsonValue(-2) << QStringLiteral("a1");
+    QTest::newRow("negative quantity") << 8 << QJsonValue(-3) << QStringLiteral("a2");
+    QTest::newRow("exactly the bound") << 9 << QJsonValue(1e12) << QStringLiteral("a3");
+    QTest::newRow("no name") << 0 << QJsonValue() << QStringLiteral("a");
+    QTest::newRow("no code") << 2 << QJsonValue(QStringLiteral("  ")) << QStringLiteral("c");
+    QTest::newRow("no category") << 3 << QJsonValue() << QStringLiteral("d");
 }
 
 void TestGoodsImport::aBadValueIsRefusedByRowAndColumn()
