@@ -120,6 +120,9 @@ GoodsImport::Checked GoodsImport::check(const SheetCells &sheet)
             out.rows.clear();
             return out;
         };
+        for (int f = 0; f < FieldCount; ++f)
+            if (isUnreadable(cell(Field(f))))
+                return refuse(Field(f), QStringLiteral("的值无法读取（公式的结果是错误值）"));
         for (const Required &r : kRequired)
             if (isEmpty(cell(r.field)))
                 return refuse(r.field, QStringLiteral("没有%1").arg(QString::fromUtf8(r.what)));
