@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QMenu>
 
+#include <utility>
+
 namespace quollin {
 
 namespace {
@@ -118,6 +120,10 @@ void ColumnMemory::applyRestrictions(const OperatorRestrictions &restrictions)
 void ColumnMemory::setMayShow(ColumnMayShow mayShow)
 {
     m_mayShow = std::move(mayShow);
+    const QStringList earlier = std::exchange(m_forbidden, {});
+    for (const QString &field : earlier)
+        if (this->mayShow(field))
+            m_grid->setColumnVisible(field, shownBySwitches(field));
     hideForbidden();
 }
 
@@ -156,14 +162,26 @@ void ColumnMemory::hideForbidden()
         return;
     for (int c = 0; c < model->columnCount(); ++c) {
         const QString field = model->column(c).field;
-        if (!m_mayShow(field))
+        if (!m_mayShow(field)) {
             m_grid->hideColumn(field);
+            if (!m_forbidden.contains(field))
+                m_forbidden << field;
+        }
     }
 }
 
 bool ColumnMemory::mayShow(const QString &field) const
 {
     return !m_mayShow || m_mayShow(field);
+}
+
+bool ColumnMemory::shownBySwitches(const QString &field) const
+{
+    bool shown = true;
+    for (size_t i = 0; i < m_switches.size(); ++i)
+        if (m_switches[i].fields.contains(field))
+            shown = m_actions[i]->isChecked() != m_switches[i].yesHides;
+    return shown;
 }
 
 } // namespace quollin

@@ -69,7 +69,9 @@ public:
     void applyRestrictions(const OperatorRestrictions &restrictions);
     // Columns the operator may not see are hidden at once and never shown
     // again by a switch or a restored layout. Without one every column may
-    // be shown.
+    // be shown. A column hidden for an earlier operator that this one may
+    // see is shown again unless its entry is ticked to hide it: at every
+    // sign-in the grid follows the operator and the remembered ticks.
     void setMayShow(ColumnMayShow mayShow);
 
     // "保存当前列宽": false when the file could not be written.
@@ -85,6 +87,9 @@ private:
     void setColumns(const ColumnSwitch &entry, bool ticked);
     void hideForbidden();
     bool mayShow(const QString &field) const;
+    // What the entries say of a column: shown unless the last entry that
+    // switches it is set to hide it.
+    bool shownBySwitches(const QString &field) const;
 
     DataGrid *m_grid;
     SettingsStore &m_settings;
@@ -93,6 +98,7 @@ private:
     QString m_section;
     QString m_iniPath;
     ColumnMayShow m_mayShow;
+    QStringList m_forbidden; // hidden because the operator may not see them
 };
 
 } // namespace quollin

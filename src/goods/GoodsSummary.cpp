@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/ShopContext.h"
+#include "core/TextCollation.h"
 
 namespace quollin {
 
@@ -28,14 +29,17 @@ Statement GoodsSummary::statement()
         {"5", soldQuantityField(), false},      {"6", salesAmountField(), true},
         {"7", stockQuantityField(), false},     {"8", stockAmountField(), true},
     };
-    QString sql = QStringLiteral("SELECT a,b,c,d");
+    // Texts that differ only in letter case are one article, as in the
+    // lists; the line shows the least spelling by code point.
+    QString sql = QStringLiteral("SELECT min(a) AS a,min(b) AS b,min(c) AS c,min(d) AS d");
     for (const Sum &sum : sums)
         if (!hidden.contains(sum.field))
             sql += QString(sum.money ? QStringLiteral(", sum(fen(\"%1\"))/100.0 AS %2") : QStringLiteral(", sum(\"%1\") AS %2"))
                        .arg(QLatin1String(sum.stored), sum.field);
     // No ORDER BY: the lines come in the engine's grouping order; the window
     // sorts what it holds.
-    sql += QStringLiteral(" FROM data GROUP BY a,b,c,d");
+    const QString collated = TextCollation::clause();
+    sql += QStringLiteral(" FROM data GROUP BY a%1,b%1,c%1,d%1").arg(collated);
     return m_shop.db().prepare(sql);
 }
 

@@ -3,6 +3,7 @@
 #include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/DateText.h"
+#include "core/NumberLimits.h"
 #include "core/NumberText.h"
 #include "core/PinyinInitials.h"
 #include "core/Schema.h"
@@ -12,15 +13,11 @@
 #include <QDate>
 #include <QHash>
 
-#include <cmath>
 #include <optional>
 
 namespace quollin {
 
 namespace {
-
-// No shop counts or prices beyond this; a larger value is a typing slip.
-constexpr double kLargest = 1e12;
 
 enum Field { A, B, C, D, E, F, G, N1, N2, N3, N4, N5, N6, N7, N8, Z, Day1, FieldCount };
 
@@ -32,6 +29,20 @@ bool isEmpty(const QVariant &cell)
 {
     return !cell.isValid() || (cell.typeId() == QMetaType::QString && cell.toString().trimmed().isEmpty());
 }
+
+// What the stock-in panel asks for, in its order, under its words: a row
+// without one of them is no goods row the shop could have entered.
+struct Required {
+    Field field;
+    const char *what;
+};
+const Required kRequired[] = {
+    {A, "商品名称"}, {C, "商品编码"}, {D, "商品类别"}, {N1, "进货单价"}, {N2, "进货数量"}, {N4, "销售单价"},
+};
+
+// Prices and the purchased quantity are never negative; what was sold, the
+// stock and the amounts may be after returns, within the common bound.
+bool mayBeNegative(Field f) { return f != N1 && f != N2 && f != N4; }
 
 QString asText(const QVariant &cell)
 {
@@ -104,19 +115,32 @@ GoodsImport::Checked GoodsImport::check(const SheetCells &sheet)
         if (blank)
             continue;
 
+        auto refuse = [&](Field f, const QString &why) {
+            out.error = refusal(sheetRow, f, why);
+            out.rows.clear();
+            return out;
+        };
+        for (int f = 0; f < FieldCount; ++f)
+            if (isUnreadable(cell(Field(f))))
+                return refuse(Field(f), QStringLiteral("的值无法读取（公式的结果是错误值）"));
+        for (const Required &r : kRequired)
+            if (isEmpty(cell(r.field)))
+                return refuse(r.field, QStringLiteral("没有%1").arg(QString::fromUtf8(r.what)));
+
+        // Texts are kept trimmed, as the stock-in keeps them.
         GoodsRecord g;
-        g.name = asText(cell(A));
-        g.specification = asText(cell(B));
-        g.code = asText(cell(C));
-        g.category = asText(cell(D));
-        g.nameInitials = asText(cell(E));
-        g.specInitials = asText(cell(F));
-        g.supplier = asText(cell(G));
-        g.remarks = asText(cell(Z));
+        g.name = asText(cell(A)).trimmed();
+        g.specification = asText(cell(B)).trimmed();
+        g.code = asText(cell(C)).trimmed();
+        g.category = asText(cell(D)).trimmed();
+        g.nameInitials = asText(cell(E)).trimmed();
+        g.specInitials = asText(cell(F)).trimmed();
+        g.supplier = asText(cell(G)).trimmed();
+        g.remarks = asText(cell(Z)).trimmed();
         // Without initials the live search can never find the row.
-        if (g.nameInitials.trimmed().isEmpty())
+        if (g.nameInitials.isEmpty())
             g.nameInitials = PinyinInitials(g.name);
-        if (g.specInitials.trimmed().isEmpty())
+        if (g.specInitials.isEmpty())
             g.specInitials = PinyinInitials(g.specification);
 
         std::optional<double> *amounts[] = {&g.purchasePrice, &g.quantity,     &g.purchaseAmount, &g.salePrice,
@@ -130,16 +154,12 @@ GoodsImport::Checked GoodsImport::check(const SheetCells &sheet)
                 number = value.toDouble();
             else if (value.typeId() == QMetaType::QString)
                 number = NumberText::parseDecimal(value.toString());
-            if (!number) {
-                out.error = refusal(sheetRow, Field(f), QStringLiteral("的“%1”不是数字").arg(asText(value)));
-                out.rows.clear();
-                return out;
-            }
-            if (!std::isfinite(*number) || std::fabs(*number) > kLargest) {
-                out.error = refusal(sheetRow, Field(f), QStringLiteral("的“%1”超出了可以保存的范围").arg(asText(value)));
-                out.rows.clear();
-                return out;
-            }
+            if (!number)
+                return refuse(Field(f), QStringLiteral("的“%1”不是数字").arg(asText(value)));
+            if (!NumberLimits::inRange(*number))
+                return refuse(Field(f), QStringLiteral("的“%1”超出了可以保存的范围").arg(asText(value)));
+            if (!mayBeNegative(Field(f)) && !NumberLimits::inRangeNotNegative(*number))
+                return refuse(Field(f), QStringLiteral("的“%1”不能为负数").arg(asText(value)));
             *amounts[f - N1] = *number;
         }
 
@@ -149,13 +169,9 @@ GoodsImport::Checked GoodsImport::check(const SheetCells &sheet)
             date = day.toDate();
         else if (day.typeId() == QMetaType::QString)
             date = DateText::parseDate(day.toString());
-        if (!date.isValid()) {
-            out.error = refusal(sheetRow, Day1,
-                                isEmpty(day) ? QStringLiteral("没有入库日期")
+        if (!date.isValid())
+            return refuse(Day1, isEmpty(day) ? QStringLiteral("没有入库日期")
                                              : QStringLiteral("的“%1”不是日期（yyyy-mm-dd）").arg(asText(day)));
-            out.rows.clear();
-            return out;
-        }
         g.day1 = DateText::date(date);
         out.rows.push_back(std::move(g));
     }

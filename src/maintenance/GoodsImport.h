@@ -29,8 +29,10 @@ public:
 
     // The sheet's rows as goods records, or the first refusal (naming the
     // sheet row, counted as the spreadsheet counts them, and the column).
-    // Rows without any value are passed over. Empty e and f are computed
-    // from the name and the specification.
+    // Rows without any value are passed over. A row meets the stock-in's
+    // rule: name, code, category, prices and quantity present, numbers
+    // within NumberLimits (prices and quantity not negative), texts trimmed.
+    // Empty e and f are computed from the name and the specification.
     struct Checked {
         std::vector<GoodsRecord> rows;
         QString error; // empty when every row passed

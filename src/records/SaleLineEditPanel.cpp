@@ -2,6 +2,7 @@
 
 #include "core/NumberText.h"
 #include "widgets/NamedWidgets.h"
+#include "widgets/NumberKeysValidator.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -67,6 +68,8 @@ SaleLineEditPanel::SaleLineEditPanel(QWidget *parent) : FloatingPanel(parent)
     m_phone = add(QStringLiteral("联系方式："), "editPhone", true);
     m_remark = add(QStringLiteral("备 注："), "editRemark", true);
     m_arrears->installEventFilter(this);
+    // A paste or an automation client's text meets the keys' rule.
+    m_arrears->setValidator(new NumberKeysValidator(NumberKeysValidator::Sign::None, m_arrears));
 
     m_delete = NamedButton(QStringLiteral("删 除"), "editDelete", this);
     m_modify = NamedButton(QStringLiteral("修 改"), "editModify", this);
@@ -129,24 +132,17 @@ QLineEdit *SaleLineEditPanel::box(const QString &caption) const
 
 bool SaleLineEditPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    // The arrears box takes digits, the point, Backspace and Enter; Enter
-    // goes on to the slip number.
+    // Enter in the arrears box goes on to the slip number.
     if (watched == m_arrears && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        switch (classifyNumberKey(static_cast<QKeyEvent *>(event))) {
+        case NumberKey::Enter:
             m_slip->setFocus();
             return true;
+        case NumberKey::Pass:
+            return false;
+        case NumberKey::Drop:
+            return true;
         }
-        if (key->key() == Qt::Key_Backspace)
-            return false;
-        const QString text = key->text();
-        if (text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.')) && text.at(0).unicode() < 128)
-            return false;
-        // Moving about the box is no input; everything else is dropped.
-        if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Home
-            || key->key() == Qt::Key_End || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            return false;
-        return true;
     }
     return FloatingPanel::eventFilter(watched, event);
 }

@@ -3,21 +3,16 @@
 #include "core/Database.h"
 #include "core/DateText.h"
 #include "core/DistinctValues.h"
+#include "core/NumberLimits.h"
 #include "core/NumberText.h"
 #include "core/ShopContext.h"
 #include "records/SaleLineQuery.h"
 
-#include <cmath>
 #include <variant>
 
 namespace quollin {
 
 namespace {
-
-// Larger amounts are no shop's: they come from a damaged file or a typo.
-constexpr double kLargest = 1e13;
-
-bool storable(double value) { return std::isfinite(value) && std::fabs(value) < kLargest; }
 
 std::optional<double> number(const Statement &s, const char *column)
 {
@@ -157,8 +152,11 @@ SaleLineOutcome SaleLineStore::correct(qint64 id, const SaleLineCorrection &corr
         outcome.message = QStringLiteral("欠款金额“") + correction.arrears + QStringLiteral("”不是有效的数字，无欠款请填0。");
         return outcome;
     }
-    if (!storable(*arrears)) {
-        outcome.message = QStringLiteral("欠款金额超出范围。");
+    // The sale's own limits: arrears are never negative.
+    if (!NumberLimits::inRangeNotNegative(*arrears)) {
+        outcome.message = QStringLiteral("欠款金额“") + correction.arrears.trimmed()
+                          + (*arrears < 0 ? QStringLiteral("”不能为负数，无欠款请填0。")
+                                          : QStringLiteral("”超出允许的范围，请重新输入。"));
         return outcome;
     }
     Statement update = db().prepare(QStringLiteral(
@@ -209,7 +207,7 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
                 const double n7 = shown(required(stock, QStringLiteral("商品的库存数量")) + q);
                 const double n8 = shown(required(stored(goods, "8"), QStringLiteral("商品的库存金额")) + q * p);
                 for (double v : {n5, n6, n7, n8})
-                    if (!storable(v))
+                    if (!NumberLimits::inRange(v))
                         throw Refusal{QStringLiteral("退回库存后的数值超出范围，不能删除这条销售记录。")};
                 goods.reset();
                 Statement update = d.prepare(QStringLiteral(

@@ -116,6 +116,7 @@ SlipComposer::SlipComposer(Shop &shop, Prompter &prompter, QWidget *parent)
     m_change = tenderBox(QStringLiteral("找零："), "composerChange", QString());
     m_change->setReadOnly(true);
     m_cash->installEventFilter(this);
+    m_cash->setValidator(new NumberKeysValidator(NumberKeysValidator::Sign::None, m_cash));
     connect(m_cash, &QLineEdit::editingFinished, this, &SlipComposer::updateChange);
     bottom->addWidget(tender);
     bottom->addStretch(1);
@@ -171,13 +172,13 @@ void SlipComposer::updateChange()
 bool SlipComposer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_cash && event->type() == QEvent::KeyPress) {
-        switch (classifyCashKey(static_cast<QKeyEvent *>(event))) {
-        case CashKey::Enter:
+        switch (classifyNumberKey(static_cast<QKeyEvent *>(event))) {
+        case NumberKey::Enter:
             m_ticketButton->setFocus(Qt::OtherFocusReason);
             return true;
-        case CashKey::Pass:
+        case NumberKey::Pass:
             return false;
-        case CashKey::Drop:
+        case NumberKey::Drop:
             return true;
         }
     }

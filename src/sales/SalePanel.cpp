@@ -32,24 +32,6 @@ constexpr int kHeight = 469;
 
 QString numberText(const std::optional<double> &value) { return value ? NumberText::general(*value) : QString(); }
 
-// The number boxes take digits, the point and the editing keys; letters and
-// signs never reach them from the keyboard.
-bool isNumberBoxKey(const QKeyEvent *key)
-{
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return true; // copy, paste and the like; the strict reader judges the result
-    switch (key->key()) {
-    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Return: case Qt::Key_Enter:
-    case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Left: case Qt::Key_Right:
-    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Escape:
-        return true;
-    default:
-        break;
-    }
-    const QString text = key->text();
-    return text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.')) && text.at(0).unicode() < 128;
-}
-
 } // namespace
 
 SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
@@ -521,7 +503,8 @@ bool SalePanel::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool numberBox = watched == m_price || watched == m_discount || watched == m_quantity || watched == m_arrears;
-        if (numberBox && !isNumberBoxKey(key))
+        // Letters and signs never reach a number box from the keyboard.
+        if (numberBox && classifyNumberKey(key) == NumberKey::Drop)
             return true;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             const qsizetype at = m_enterOrder.indexOf(static_cast<QWidget *>(watched));

@@ -100,6 +100,7 @@ SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     m_cash->setMaximumWidth(70);
     cashLabel->setBuddy(m_cash);
     m_cash->installEventFilter(this);
+    m_cash->setValidator(new NumberKeysValidator(NumberKeysValidator::Sign::None, m_cash));
     auto *changeLabel = new QLabel(QStringLiteral("找零："), this);
     m_change = Named(new QLineEdit(QStringLiteral("0"), this), QStringLiteral("找零："), "slipChange");
     m_change->setReadOnly(true);
@@ -191,13 +192,13 @@ void SlipPanel::resetCash() { m_cash->setText(QStringLiteral("0")); }
 bool SlipPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_cash && event->type() == QEvent::KeyPress) {
-        switch (classifyCashKey(static_cast<QKeyEvent *>(event))) {
-        case CashKey::Enter:
+        switch (classifyNumberKey(static_cast<QKeyEvent *>(event))) {
+        case NumberKey::Enter:
             m_ticketButton->setFocus(Qt::OtherFocusReason);
             return true;
-        case CashKey::Pass:
+        case NumberKey::Pass:
             return false;
-        case CashKey::Drop:
+        case NumberKey::Drop:
             return true;
         }
     }

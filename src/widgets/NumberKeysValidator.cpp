@@ -19,16 +19,24 @@ QValidator::State NumberKeysValidator::validate(QString &input, int &) const
     return Acceptable;
 }
 
-CashKey classifyCashKey(const QKeyEvent *key)
+NumberKey classifyNumberKey(const QKeyEvent *key)
 {
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        return CashKey::Enter;
-    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-        return CashKey::Pass;
+    switch (key->key()) {
+    case Qt::Key_Return: case Qt::Key_Enter:
+        return NumberKey::Enter;
+    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Tab: case Qt::Key_Backtab:
+    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Home: case Qt::Key_End:
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Escape:
+        return NumberKey::Pass;
+    default:
+        break;
+    }
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return NumberKey::Pass;
     const QString text = key->text();
-    const bool typed = text.size() == 1 && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.'))
-                       && text.at(0).unicode() < 128 && !(key->modifiers() & Qt::ControlModifier);
-    return typed ? CashKey::Pass : CashKey::Drop;
+    const bool typed = text.size() == 1 && text.at(0).unicode() < 128
+                       && (text.at(0).isDigit() || text.at(0) == QLatin1Char('.'));
+    return typed ? NumberKey::Pass : NumberKey::Drop;
 }
 
 } // namespace quollin

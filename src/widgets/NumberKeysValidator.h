@@ -23,10 +23,12 @@ private:
     Sign m_sign;
 };
 
-// The cash boxes' keys (the slip panel's and the composer's): Enter moves on
-// to the ticket button, Backspace and Tab work as usual, ASCII digits and the
-// point are typed, everything else is dropped.
-enum class CashKey { Enter, Pass, Drop };
-CashKey classifyCashKey(const QKeyEvent *key);
+// The keys of every number box: Enter (the box's owner moves the focus on),
+// keys that move about or edit (Backspace, Delete, arrows, Tab, Escape and
+// combinations with Ctrl or Alt such as a paste) and the ASCII digits and
+// point pass; every other key that would type is dropped. What a paste
+// brings is the validator's to judge.
+enum class NumberKey { Enter, Pass, Drop };
+NumberKey classifyNumberKey(const QKeyEvent *key);
 
 } // namespace quollin

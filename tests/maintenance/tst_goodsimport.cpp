@@ -28,6 +28,7 @@ class TestGoodsImport : public QObject {
 private slots:
     void importsEveryRowOfTheSheet();
     void computesMissingInitials();
+    void formulaCellsGiveTheirStoredResults();
     void aWrongSheetOrAMissingColumnImportsNothing();
     void aBadValueIsRefusedByRowAndColumn_data();
     void aBadValueIsRefusedByRowAndColumn();
@@ -41,7 +42,8 @@ void TestGoodsImport::importsEveryRowOfTheSheet()
     QVERIFY(QDir(f.env.path(QString())).mkpath(QStringLiteral("my sheets")));
     QJsonArray rows{goodsTitles(),
                     goodsRow(QStringLiteral("可口可乐"), QStringLiteral("500ml"), 2.5, 24, QStringLiteral("2024-03-01")),
-                    goodsRow(QStringLiteral("雪碧"), QStringLiteral("330ml"), 2, 12, QStringLiteral("2024-03-02")),
+                    // Blanks around a text go, as the stock-in trims them.
+                    goodsRow(QStringLiteral("雪碧 "), QStringLiteral(" 330ml"), 2, 12, QStringLiteral("2024-03-02")),
                     // A blank line between goods is passed over.
                     QJsonArray{},
                     goodsRow(QStringLiteral("矿泉水"), QString(), 1, 100, QStringLiteral("2024-03-03"))};
@@ -76,6 +78,7 @@ void TestGoodsImport::importsEveryRowOfTheSheet()
     QCOMPARE(cola.soldQuantity, 0.0);
     QCOMPARE(cola.remarks, QStringLiteral("备注"));
     QCOMPARE(cola.day1, QStringLiteral("2024-03-01"));
+    QCOMPARE(stored[1].name + stored[1].specification, QStringLiteral("雪碧330ml"));
     const GoodsRecord &water = stored[2];
     QCOMPARE(water.code, QStringLiteral("690123"));
     QCOMPARE(water.purchasePrice, 1.25);
@@ -107,6 +110,42 @@ void TestGoodsImport::computesMissingInitials()
     GoodsSearch search;
     search.nameInitials = QStringLiteral("kk");
     QCOMPARE(f.goods().search(ZeroStock::Shown, search).size(), size_t(1));
+}
+
+void TestGoodsImport::formulaCellsGiveTheirStoredResults()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    auto formula = [](const char *text, const QJsonValue &result) {
+        return QJsonObject{{QStringLiteral("formula"), QLatin1String(text)}, {QStringLiteral("result"), result}};
+    };
+    // Amounts, stock, the code and the date as a sheet program saves them.
+    QJsonArray row = goodsRow(QStringLiteral("可乐"), QString(), 2.5, 24, QStringLiteral("2024-03-01"));
+    row[2] = formula("\"C-\"&\"7\"", QStringLiteral("C-7"));
+    row[9] = formula("H2*I2", 60);
+    row[13] = formula("I2-L2", 24);
+    row[14] = formula("H2*N2", 60);
+    row[16] = formula("DATE(2024,3,1)", day(QStringLiteral("2024-03-01")));
+    const QString path = write(f, QStringLiteral("formulas.xls"), {morvel({goodsTitles(), row})});
+    QVERIFY(!path.isEmpty());
+    const GoodsImport::Outcome out = f.shop().goodsImport().run(path, f.env.databasePath());
+    QCOMPARE(out.message, GoodsImport::doneMessage());
+    const std::vector<GoodsRecord> stored = f.goods().list(ZeroStock::Shown);
+    QCOMPARE(stored.size(), size_t(1));
+    QCOMPARE(stored[0].code, QStringLiteral("C-7"));
+    QCOMPARE(stored[0].purchaseAmount, 60.0);
+    QCOMPARE(stored[0].stockQuantity, 24.0);
+    QCOMPARE(stored[0].stockValue, 60.0);
+    QCOMPARE(stored[0].day1, QStringLiteral("2024-03-01"));
+
+    // A result that is an error cannot be read: nothing goes in.
+    QJsonArray broken = goodsRow(QStringLiteral("雪碧"), QString(), 2, 12, QStringLiteral("2024-03-02"));
+    broken[9] = formula("H3/0", QJsonObject{{QStringLiteral("error"), 7}});
+    const QString bad = write(f, QStringLiteral("error.xls"), {morvel({goodsTitles(), row, broken})});
+    QVERIFY(!bad.isEmpty());
+    const GoodsImport::Outcome refused = f.shop().goodsImport().run(bad, f.env.databasePath());
+    QVERIFY(refused.result == GoodsImport::Result::Failed);
+    QVERIFY2(refused.message.contains(QStringLiteral("第3行“a3”列")), qPrintable(refused.message));
+    QCOMPARE(f.count(QStringLiteral("data")), 1);
 }
 
 void TestGoodsImport::aWrongSheetOrAMissingColumnImportsNothing()
@@ -147,6 +186,13 @@ void TestGoodsImport::aBadValueIsRefusedByRowAndColumn_data()
     QTest::newRow("no date") << 16 << QJsonValue() << QStringLiteral("day1");
     QTest::newRow("not a date") << 16 << QJsonValue(QStringLiteral("3月1日")) << QStringLiteral("day1");
     QTest::newRow("a number for a date") << 16 << QJsonValue(45000) << QStringLiteral("day1");
+    // The stock-in's limits and required values.
+    QTest::newRow("negative price") << 7 << QJsonValue(-2) << QStringLiteral("a1");
+    QTest::newRow("negative quantity") << 8 << QJsonValue(-3) << QStringLiteral("a2");
+    QTest::newRow("exactly the bound") << 9 << QJsonValue(1e12) << QStringLiteral("a3");
+    QTest::newRow("no name") << 0 << QJsonValue() << QStringLiteral("a");
+    QTest::newRow("no code") << 2 << QJsonValue(QStringLiteral("  ")) << QStringLiteral("c");
+    QTest::newRow("no category") << 3 << QJsonValue() << QStringLiteral("d");
 }
 
 void TestGoodsImport::aBadValueIsRefusedByRowAndColumn()

@@ -120,6 +120,7 @@ private slots:
     void deletionInThePanelRefreshesGridAndCharts();
     void chartsBarsAndBoxes();
     void restrictedOperatorSeesAndRunsLess();
+    void netProfitFollowsEverySignIn();
     void columnMemoryOfTheRecordsGrid();
     void closingHandsTheGoodsListItsFullRead();
     void screenshots();
@@ -313,6 +314,10 @@ void TestRecordsWindow::correctionInThePanel()
     arrears->clear();
     QTest::keyClicks(arrears, QStringLiteral("a1-.x"));
     QCOMPARE(arrears->text(), QStringLiteral("1."));
+    // A paste meets the same rule as the keys.
+    arrears->clear();
+    arrears->insert(QStringLiteral("-5"));
+    QCOMPARE(arrears->text(), QString());
     for (const QString &bad : {QString(), QStringLiteral("."), QStringLiteral("1..2")}) {
         arrears->setText(bad);
         r.prompter.clear();
@@ -487,6 +492,45 @@ void TestRecordsWindow::restrictedOperatorSeesAndRunsLess()
     r.window->showAllColumns();
     QVERIFY(!r.window->grid()->isColumnVisible(QStringLiteral("a5")));
     QCOMPARE(r.count(QStringLiteral("data1")), 1);
+}
+
+void TestRecordsWindow::netProfitFollowsEverySignIn()
+{
+    // Built before anyone signs in, as the main window builds it.
+    Records r(ShopFixture::Start::Closed);
+    r.addOperator(QStringLiteral("营业员"));
+    r.seed(Line{});
+    r.window = std::make_unique<Txstj>(r.shop(), r.prompter);
+    QAction *tick = r.menuEntry(QStringLiteral("隐藏净利润"));
+    auto signInAndOpen = [&](const QString &name) {
+        r.window->reject();
+        QVERIFY(r.signIn(name));
+        r.open();
+    };
+    const QString super = ShopDatabase::kSuperAdministrator;
+    DataGrid *grid = r.window->grid();
+    signInAndOpen(super);
+    QVERIFY(grid->isColumnVisible(QStringLiteral("a5")));
+    QVERIFY(tick->isVisible() && !tick->isChecked());
+    signInAndOpen(QStringLiteral("营业员"));
+    QVERIFY(!grid->isColumnVisible(QStringLiteral("a5")));
+    signInAndOpen(super);
+    QVERIFY(grid->isColumnVisible(QStringLiteral("a5")));
+    // His own tick holds across sign-ins, and says what the grid shows.
+    tick->trigger();
+    signInAndOpen(QStringLiteral("营业员"));
+    signInAndOpen(super);
+    QVERIFY(!grid->isColumnVisible(QStringLiteral("a5")));
+    QVERIFY(tick->isChecked());
+
+    // A window built over a stored "no" shows the column at the first sign-in.
+    Records fresh(ShopFixture::Start::Closed);
+    fresh.settings.write(QStringLiteral("xiaoshouyin4"), QStringLiteral("no"));
+    fresh.window = std::make_unique<Txstj>(fresh.shop(), fresh.prompter);
+    QVERIFY(fresh.signIn());
+    fresh.open();
+    QVERIFY(fresh.window->grid()->isColumnVisible(QStringLiteral("a5")));
+    QVERIFY(!fresh.menuEntry(QStringLiteral("隐藏净利润"))->isChecked());
 }
 
 void TestRecordsWindow::columnMemoryOfTheRecordsGrid()

@@ -370,7 +370,9 @@ void TestSaleLineStore::correctionChecksTheArrears()
     SaleLineCorrection c;
     c.slipNumber = QStringLiteral("X");
     c.customer = QStringLiteral("李四");
-    for (const QString &bad : {QString(), QStringLiteral("."), QStringLiteral("1.2.3"), QString(20, QLatin1Char('9'))}) {
+    // The sale's own limits: no negative arrears, nothing from 10^12 up.
+    for (const QString &bad : {QString(), QStringLiteral("."), QStringLiteral("1.2.3"), QString(20, QLatin1Char('9')),
+                               QStringLiteral("-5"), QStringLiteral("5000000000000"), QStringLiteral("1000000000000")}) {
         c.arrears = bad;
         const SaleLineOutcome out = f.shop().saleLines().correct(id, c);
         QVERIFY(!out.ok);
