@@ -74,6 +74,7 @@ private slots:
     void restoreFromTheWindow();
     void restoreIsOfferedToTheSuperAdministratorOnly();
     void mainWindowHidesWhileTheBackupWindowIsOpen();
+    void restoreStopsTheDailyBackupFirst();
     void importWindowFillsItsBoxesAndImports();
     void screenshots();
 };
@@ -248,6 +249,36 @@ void TestMaintenanceWindows::mainWindowHidesWhileTheBackupWindowIsOpen()
         found = found || (action->text() == QStringLiteral("Excel导入") && action->isVisible());
     QVERIFY(found);
     form.close();
+}
+
+void TestMaintenanceWindows::restoreStopsTheDailyBackupFirst()
+{
+    ShopFixture f;
+    for (int i = 0; i < 300; ++i)
+        f.seedGoods(article(QStringLiteral("商品%1").arg(i), QStringLiteral("C%1").arg(i)));
+    const QString backup = f.env.path(QStringLiteral("beifen.db"));
+    QVERIFY(f.shop().backups().backup(backup).ok);
+    f.seedGoods(article(QStringLiteral("新的"), QStringLiteral("N")));
+    TMainForm form(f.shop(), f.prompter);
+    QVERIFY(f.signIn());
+    QVERIFY(form.maintenance()->dailyBackupRunning());
+
+    // The window is opened while today's backup is still being made: the
+    // backup's own connection must not be left on the file.
+    form.maintenance()->openBackupWindow();
+    QPointer<Trepair> window = form.maintenance()->backupWindow();
+    QVERIFY(window);
+    QVERIFY(!form.maintenance()->dailyBackupRunning());
+    window->restoreBox()->setText(backup);
+    f.prompter.queueAnswer(true);
+    control(window.data(), QStringLiteral("恢复数据库"))->click();
+    QCOMPARE(f.prompter.lastText(), QStringLiteral("数据库恢复成功！"));
+    window->close();
+    QVERIFY(QTest::qWaitFor([&] { return window.isNull(); }));
+    QCOMPARE(f.count(QStringLiteral("data")), 300);
+    QTest::qWait(50);
+    QVERIFY2(!f.prompter.texts().join(QLatin1Char('|')).contains(QStringLiteral("自动备份")),
+             qPrintable(f.prompter.texts().join(QLatin1Char('|'))));
 }
 
 void TestMaintenanceWindows::importWindowFillsItsBoxesAndImports()
