@@ -5,7 +5,13 @@
 
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace quollin {
 
@@ -204,10 +210,27 @@ void Database::fail(int rc) const
     throw DbError::technical(QString::fromUtf8(sqlite3_errmsg(m_db)), extendedCode(m_db, rc));
 }
 
+namespace {
+
+#ifdef Q_OS_UNIX
+bool fileIdentity(const QString &path, quint64 &device, quint64 &inode)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    device = quint64(info.st_dev);
+    inode = quint64(info.st_ino);
+    return true;
+}
+#endif
+
+} // namespace
+
 std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &key, OpenMode mode)
 {
     const bool exists = QFileInfo::exists(path);
-    if (!exists && mode == OpenMode::ExistingOnly)
+    const bool readOnly = mode == OpenMode::ReadOnly;
+    if (!exists && mode != OpenMode::CreateIfMissing)
         throw DbError(QStringLiteral("数据库文件不存在：%1").arg(path), SQLITE_CANTOPEN);
 #ifdef Q_OS_UNIX
     // The engine keeps its journal (-wal, -shm, -journal) beside the file. A
@@ -215,17 +238,25 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
     // open database file". (On Windows a folder's read-only mark means
     // something else, so the engine's own error stands there.)
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isWritable())
+    if (!readOnly && !QFileInfo(folder).isWritable())
         throw DbError(QStringLiteral("数据库文件所在的文件夹不能写入：%1").arg(folder), SQLITE_READONLY);
 #endif
 
     // The connection is used from the thread that opened it only: no engine
     // lock around each call (a list of 100,000 rows makes millions of them).
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (!exists)
         flags |= SQLITE_OPEN_CREATE;
+    QByteArray name = path.toUtf8();
+    if (readOnly) {
+        // A file left in write-ahead-log mode cannot be read from a
+        // write-protected stick: the engine wants its -shm beside it. Read as
+        // an unchanging file, the engine neither locks nor looks for a log.
+        flags |= SQLITE_OPEN_URI;
+        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?mode=ro&immutable=1";
+    }
     sqlite3 *raw = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
     std::unique_ptr<Database> db(new Database(raw, path));
     if (rc != SQLITE_OK) {
         if (!raw)
@@ -233,11 +264,14 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
         db->fail(rc);
     }
     sqlite3_extended_result_codes(raw, 1);
+#ifdef Q_OS_UNIX
+    fileIdentity(path, db->m_device, db->m_inode);
+#endif
     // The engine falls back to reading only when it may not write the file.
     // Refuse before the first read: reading a write-ahead-log file creates its
     // -shm and -wal, which would be left behind with the file's read-only
     // mode and keep the file from opening once it is writable again.
-    if (exists && sqlite3_db_readonly(raw, "main") == 1)
+    if (!readOnly && exists && sqlite3_db_readonly(raw, "main") == 1)
         throw DbError(QStringLiteral("数据库文件只能读不能写：%1").arg(path), SQLITE_READONLY);
     TextCollation::registerWith(raw);
     registerMoneyFunctions(raw);
@@ -294,6 +328,21 @@ QString Database::engineVersion()
     return QStringLiteral("SQLCipher (SQLite %1)").arg(QString::fromLatin1(sqlite3_libversion()));
 }
 
+void Database::checkStillAtPath() const
+{
+#ifdef Q_OS_UNIX
+    if (m_inode == 0)
+        return;
+    quint64 device = 0;
+    quint64 inode = 0;
+    if (!fileIdentity(m_path, device, inode) || device != m_device || inode != m_inode)
+        throw DbError(QStringLiteral("数据库文件已被删除、改名或换成了另一个文件（%1），数据没有保存。"
+                                     "请关闭本程序，找回数据库文件后再打开。")
+                          .arg(m_path),
+                      SQLITE_CANTOPEN);
+#endif
+}
+
 qint64 Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
 
 int Database::changes() const { return sqlite3_changes(m_db); }
@@ -304,7 +353,11 @@ QString Database::lastErrorMessage() const { return QString::fromUtf8(sqlite3_er
 
 // -------------------------------------------------------------- Transaction
 
-Transaction::Transaction(Database &db) : m_db(db) { m_db.execScript(QStringLiteral("BEGIN IMMEDIATE")); }
+Transaction::Transaction(Database &db) : m_db(db)
+{
+    m_db.checkStillAtPath();
+    m_db.execScript(QStringLiteral("BEGIN IMMEDIATE"));
+}
 
 Transaction::~Transaction()
 {

@@ -111,7 +111,10 @@ private:
 // whole run and used from the thread that opened it only.
 class Database {
 public:
-    enum class OpenMode { ExistingOnly, CreateIfMissing };
+    // ReadOnly opens an existing file for reading only, as a file nobody
+    // writes (a backup): it works on write-protected media and leaves nothing
+    // beside the file, whatever journal mode the file was left in.
+    enum class OpenMode { ExistingOnly, CreateIfMissing, ReadOnly };
 
     // Opens the file with the given key. A file that is not a database, or that
     // the key does not open, is refused with the engine's message and left as
@@ -134,6 +137,12 @@ public:
     // Runs statement text without parameters (schema, pragmas).
     void execScript(const QString &sql);
 
+    // Throws DbError when the path no longer names the file this connection
+    // has open: deleted, renamed, or another file moved over it. The engine
+    // would go on writing into the old file, and every write would look
+    // saved. Costs one stat: call it once per write command.
+    void checkStillAtPath() const;
+
     qint64 lastInsertId() const;
     int changes() const;
     bool inTransaction() const;
@@ -153,11 +162,16 @@ private:
 
     sqlite3 *m_db;
     QString m_path;
+    // The file's identity when it was opened (device and inode); zero where
+    // the system has none to give.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };
 
 // Begins a transaction that rolls back unless commit() is called. The
 // transaction takes the write lock at once, so two copies of the program on one
-// file cannot interleave a read-then-write.
+// file cannot interleave a read-then-write. It first checks that the file is
+// still the one at the path (Database::checkStillAtPath).
 class Transaction {
 public:
     explicit Transaction(Database &db);

@@ -17,7 +17,7 @@ QString engineSentence(int resultCode)
     case SQLITE_CANTOPEN:
         return QStringLiteral("无法打开数据库文件，请检查文件和它所在的文件夹是否存在、能否读写。");
     case SQLITE_CORRUPT:
-        return QStringLiteral("数据库文件已经损坏，请用备份恢复。");
+        return QStringLiteral("数据库文件已经损坏，请用备份恢复（“数据备份”窗口中的“恢复数据库”）。");
     case SQLITE_READONLY:
         return QStringLiteral("数据库文件只能读不能写，请检查文件和它所在文件夹的写入权限。");
     case SQLITE_PERM:

@@ -7,6 +7,7 @@ namespace quollin {
 
 qint64 OperatorLog::recordSignIn(const QString &operatorName, const QDateTime &when)
 {
+    m_shop.db().checkStillAtPath();
     Statement insert = m_shop.db().prepare(QStringLiteral("INSERT INTO rz (username, btime) VALUES (:name, :time)"));
     insert.bind(":name", operatorName).bind(":time", DateText::dateTime(when)).exec();
     return m_shop.db().lastInsertId();
@@ -14,6 +15,7 @@ qint64 OperatorLog::recordSignIn(const QString &operatorName, const QDateTime &w
 
 void OperatorLog::recordClose(qint64 id, const QDateTime &when)
 {
+    m_shop.db().checkStillAtPath();
     Statement update = m_shop.db().prepare(QStringLiteral("UPDATE rz SET jtime = :time WHERE id = :id"));
     update.bind(":time", DateText::dateTime(when)).bind(":id", id).exec();
 }

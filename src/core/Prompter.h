@@ -5,7 +5,8 @@
 namespace quollin {
 
 // Every message box and file dialog of the program goes through this interface,
-// so that tests can answer them and read their texts. The window-side
+// so that tests can answer them and read their texts. Texts are shown as plain
+// text: nothing in them is taken for markup. The window-side
 // implementation lives in the widgets library (MessageBoxPrompter).
 class Prompter {
 public:
@@ -24,6 +25,19 @@ public:
 
     // A question with the answers yes and no. True for yes.
     virtual bool askYesNo(const QString &text) = 0;
+
+    // The same warning and question under a title of the caller's own (the
+    // import's boxes are "警告", the export's question "提示").
+    virtual void titledWarning(const QString &title, const QString &text)
+    {
+        Q_UNUSED(title);
+        warning(text);
+    }
+    virtual bool titledQuestion(const QString &title, const QString &text)
+    {
+        Q_UNUSED(title);
+        return askYesNo(text);
+    }
 
     // File dialogs; an empty result means the operator cancelled.
     virtual QString openFileName(const QString &caption, const QString &startPath,

@@ -56,7 +56,7 @@ Result verify(const QString &path)
     if (!QFileInfo(path).isFile())
         return Result::failure(QStringLiteral("文件不存在：%1").arg(path));
     try {
-        auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ReadOnly);
         Schema::verify(*db);
         Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check"));
         QStringList problems;
@@ -66,14 +66,50 @@ Result verify(const QString &path)
                 problems << line;
         }
         if (!problems.isEmpty())
-            return Result::failure(QStringLiteral("数据库文件已损坏：%1").arg(problems.first()));
+            return Result::failure(QStringLiteral("%1（%2）").arg(engineSentence(SQLITE_CORRUPT), problems.first()));
     } catch (const DbError &e) {
         return Result::failure(engineMessage(e));
     }
     return Result::success();
 }
 
-Result copy(const QString &source, const QString &target, const Progress &progress)
+bool copyPages(Database &from, Database &to, const Progress &progress)
+{
+    sqlite3_backup *backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+    if (!backup)
+        throw DbError::technical(to.lastErrorMessage(), sqlite3_extended_errcode(to.handle()));
+    int rc = SQLITE_OK;
+    while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        rc = sqlite3_backup_step(backup, kPagesPerStep);
+        if (progress) {
+            const int total = sqlite3_backup_pagecount(backup);
+            if (!progress(total - sqlite3_backup_remaining(backup), total)) {
+                sqlite3_backup_finish(backup);
+                return false;
+            }
+        }
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            sqlite3_sleep(50);
+    }
+    sqlite3_backup_finish(backup);
+    // The engine's words ("database or disk is full") go after a sentence
+    // the shop owner can act on.
+    if (rc != SQLITE_DONE)
+        throw DbError::technical(QString::fromUtf8(sqlite3_errstr(rc)), rc);
+    return true;
+}
+
+void makeSingleFile(Database &db)
+{
+    // A copy takes the header of its source, log mark included; reading the
+    // header first lets the engine see the mark before it is cleared.
+    db.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master")).exec();
+    Statement mode = db.prepare(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    if (!mode.next() || mode.text(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+        throw DbError(QStringLiteral("无法把备份写成单个文件。"), SQLITE_ERROR);
+}
+
+Result copy(const QString &source, const QString &target, const Progress &progress, Database::OpenMode sourceMode)
 {
     if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath())
         return Result::failure(QStringLiteral("备份文件不能是正在使用的数据库本身。"));
@@ -82,11 +118,15 @@ Result copy(const QString &source, const QString &target, const Progress &progre
         return Result::failure(QStringLiteral("文件夹不存在：%1").arg(targetInfo.absolutePath()));
     if (targetInfo.isDir())
         return Result::failure(QStringLiteral("这是一个文件夹：%1").arg(target));
+#ifdef Q_OS_UNIX
+    if (!QFileInfo(targetInfo.absolutePath()).isWritable())
+        return Result::failure(QStringLiteral("备份文件的文件夹不能写入（也许是写保护的U盘）：%1").arg(targetInfo.absolutePath()));
+#endif
 
     const QString partial = temporaryNameFor(target);
     removeWithCompanions(partial);
     try {
-        auto from = Database::open(source, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        auto from = Database::open(source, QByteArray(ShopDatabase::kKey), sourceMode);
         // One read transaction over the whole copy: every step reads the same
         // snapshot, so sales made meanwhile (the daily backup runs beside the
         // work) neither block the copy nor make it start again.
@@ -97,35 +137,16 @@ Result copy(const QString &source, const QString &target, const Progress &progre
         }
         {
             auto to = Database::open(partial, QByteArray(ShopDatabase::kKey), Database::OpenMode::CreateIfMissing);
-            sqlite3_backup *backup = sqlite3_backup_init(to->handle(), "main", from->handle(), "main");
-            if (!backup)
-                throw DbError(to->lastErrorMessage());
-            int rc = SQLITE_OK;
-            bool stopped = false;
-            while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-                rc = sqlite3_backup_step(backup, kPagesPerStep);
-                if (progress) {
-                    const int total = sqlite3_backup_pagecount(backup);
-                    if (!progress(total - sqlite3_backup_remaining(backup), total)) {
-                        stopped = true;
-                        break;
-                    }
-                }
-                if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-                    sqlite3_sleep(50);
-            }
-            sqlite3_backup_finish(backup);
+            const bool done = copyPages(*from, *to, progress);
             from->execScript(QStringLiteral("COMMIT"));
-            if (stopped) {
+            if (!done) {
                 to.reset();
                 removeWithCompanions(partial);
                 return Result::failure(QStringLiteral("备份已取消。"));
             }
-            if (rc != SQLITE_DONE)
-                throw DbError(QString::fromUtf8(sqlite3_errstr(rc)), rc);
-            // The copy is a file on its own: fold its log into it before it
-            // is closed and moved.
-            to->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+            // The copy is a file on its own: no log beside it, which a
+            // write-protected stick could not hold.
+            makeSingleFile(*to);
         }
     } catch (const DbError &e) {
         removeWithCompanions(partial);

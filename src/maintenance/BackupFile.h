@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Database.h"
+
 #include <QString>
 
 #include <functional>
@@ -18,8 +20,18 @@ struct Result {
 using Progress = std::function<bool(int done, int total)>;
 
 // Is this a shop file we can use: does our key open it, does it hold our
-// tables, does the engine find it whole (integrity check)? Reads only.
+// tables, does the engine find it whole (integrity check)? Opens the file
+// for reading only, so a backup on write-protected media can be checked.
 Result verify(const QString &path);
+
+// Copies every page of `from` into `to` through the engine, in one
+// transaction of `to`. False when `progress` stopped it; throws DbError.
+bool copyPages(Database &from, Database &to, const Progress &progress = {});
+
+// Leaves the file of `db` as a single file: folds a write-ahead log into it
+// and marks it as a file without one, which the engine can then read from
+// write-protected media.
+void makeSingleFile(Database &db);
 
 // Copies the shop file `source` to `target` through the engine, page by page,
 // so that the copy is consistent even while another connection writes and
@@ -27,8 +39,10 @@ Result verify(const QString &path);
 // temporary name beside the target, verified, and only then renamed to the
 // target, replacing a file of that name: a failed, stopped or interrupted copy
 // never leaves a target that passes for a good one, and an old target stays
-// as it was until the new one is whole.
-Result copy(const QString &source, const QString &target, const Progress &progress = {});
+// as it was until the new one is whole. The copy is a single file.
+// A source that is itself a backup (a restore) is read as one: read-only.
+Result copy(const QString &source, const QString &target, const Progress &progress = {},
+            Database::OpenMode sourceMode = Database::OpenMode::ExistingOnly);
 
 // The companions the engine keeps beside a file (write-ahead log, shared
 // memory index, rollback journal).

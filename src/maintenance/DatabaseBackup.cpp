@@ -4,6 +4,8 @@
 #include "core/ShopContext.h"
 #include "core/ShopDatabase.h"
 
+#include <sqlite3.h>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -29,7 +31,80 @@ bool copyAsItLies(const QString &path, const QString &to)
     return true;
 }
 
+
+QString inUseElsewhere()
+{
+    return QStringLiteral("数据库文件正被其他程序使用（也许是另一台电脑或另一个窗口里的本程序），现在不能恢复。"
+                          "请先关闭它们，再恢复数据库。");
+}
+
+// A connection that alone holds the file: the engine's exclusive lock, taken
+// at once or not at all, and the file out of write-ahead-log mode, so that no
+// log or shared-memory file is left that another connection could still
+// write to or that closing one would delete. Null when another connection
+// has the file open.
+std::unique_ptr<Database> takeAlone(const QString &path)
+{
+    auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+    db->execScript(QStringLiteral("PRAGMA busy_timeout=0"));
+    db->execScript(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+    try {
+        Statement mode = db->prepare(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        if (!mode.next() || mode.text(0).compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+            return nullptr;
+    } catch (const DbError &e) {
+        if (e.primaryCode() == SQLITE_BUSY || e.primaryCode() == SQLITE_LOCKED)
+            return nullptr;
+        throw;
+    }
+    // Out of log mode, an exclusive transaction keeps the lock until close.
+    try {
+        db->execScript(QStringLiteral("BEGIN EXCLUSIVE"));
+        db->execScript(QStringLiteral("COMMIT"));
+    } catch (const DbError &e) {
+        if (e.primaryCode() == SQLITE_BUSY || e.primaryCode() == SQLITE_LOCKED)
+            return nullptr;
+        throw;
+    }
+    return db;
+}
+
+// A dated name beside the file for the copy of the replaced file; two
+// restores within one second each keep their own.
+QString keptCopyName(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString stamp = QStringLiteral("%1-恢复前-%2").arg(
+        info.completeBaseName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("db") : info.suffix();
+    QString kept = info.dir().filePath(stamp + QLatin1Char('.') + suffix);
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(stamp).arg(n).arg(suffix));
+    return kept;
+}
+
+// What the engine's own check finds wrong in the file in use, or nothing.
+QString damageIn(const QString &path)
+{
+    try {
+        auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        Statement check = db->prepare(QStringLiteral("PRAGMA quick_check"));
+        if (check.next() && check.text(0) != QLatin1String("ok"))
+            return check.text(0);
+    } catch (const DbError &e) {
+        if (e.primaryCode() == SQLITE_CORRUPT || e.primaryCode() == SQLITE_NOTADB)
+            return e.message();
+    }
+    return QString();
+}
+
 } // namespace
+
+QString DatabaseBackup::damagedFileMessage()
+{
+    return QStringLiteral("数据库文件已经损坏，请尽快用备份恢复：先关闭其他电脑上的本程序，再点“数据备份”，"
+                          "在“打开备份文件”中选一份备份（“自动备份”文件夹里存着最近几天的），然后点“恢复数据库”。");
+}
 
 QString DatabaseBackup::defaultTarget()
 {
@@ -60,30 +135,65 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
 
     const QString path = m_shop.databasePath();
     const bool wasOpen = m_shop.isOpen();
+    // Everything of this program lets go of the file (the daily backup
+    // included, which follows the closing).
     m_shop.closeDatabase();
 
-    const QFileInfo info(path);
-    if (info.exists()) {
-        // Two restores within one second each keep their own copy.
-        const QString stamp = QStringLiteral("%1-恢复前-%2").arg(
-            info.completeBaseName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-        const QString suffix = info.suffix().isEmpty() ? QStringLiteral("db") : info.suffix();
-        QString kept = info.dir().filePath(stamp + QLatin1Char('.') + suffix);
-        for (int n = 2; QFileInfo::exists(kept); ++n)
-            kept = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(stamp).arg(n).arg(suffix));
-        if (!copyAsItLies(path, kept)) {
-            BackupFile::removeWithCompanions(kept);
-            result.reason = QStringLiteral("无法保留当前的数据库：%1").arg(kept);
-        } else {
-            result.keptCopy = kept;
+    try {
+        std::unique_ptr<Database> alone;
+        bool wholeFile = !QFileInfo::exists(path);
+        if (!wholeFile) {
+            try {
+                alone = takeAlone(path);
+            } catch (const DbError &e) {
+                // A file the engine cannot open as a database cannot be
+                // locked through it either, nor can anyone work in it: it is
+                // replaced whole, as it lies kept beside.
+                if (e.primaryCode() != SQLITE_NOTADB && e.primaryCode() != SQLITE_CORRUPT)
+                    throw;
+                wholeFile = true;
+            }
         }
-    }
-    if (result.reason.isEmpty()) {
-        const BackupFile::Result copied = BackupFile::copy(backupFile, path, progress);
-        if (copied.ok)
-            result.outcome = RestoreOutcome::Restored;
-        else
-            result.reason = copied.reason;
+        if (wholeFile) {
+            if (QFileInfo::exists(path)) {
+                const QString kept = keptCopyName(path);
+                if (!copyAsItLies(path, kept)) {
+                    BackupFile::removeWithCompanions(kept);
+                    result.reason = QStringLiteral("无法保留当前的数据库：%1").arg(kept);
+                    throw DbError(result.reason);
+                }
+                result.keptCopy = kept;
+            }
+            const BackupFile::Result copied =
+                BackupFile::copy(backupFile, path, progress, Database::OpenMode::ReadOnly);
+            if (copied.ok)
+                result.outcome = RestoreOutcome::Restored;
+            else
+                result.reason = copied.reason;
+        } else if (alone) {
+            // The file is replaced in place, under the lock: no other
+            // connection can slip in between, and none is left on an old
+            // file whose companions now belong to the new one.
+            const QString kept = keptCopyName(path);
+            if (!QFile::copy(path, kept)) {
+                QFile::remove(kept);
+                result.reason = QStringLiteral("无法保留当前的数据库：%1").arg(kept);
+            } else {
+                result.keptCopy = kept;
+                auto from = Database::open(backupFile, QByteArray(ShopDatabase::kKey), Database::OpenMode::ReadOnly);
+                if (!BackupFile::copyPages(*from, *alone, progress)) {
+                    result.reason = QStringLiteral("恢复已取消，数据库没有改变。");
+                } else {
+                    BackupFile::makeSingleFile(*alone);
+                    result.outcome = RestoreOutcome::Restored;
+                }
+            }
+        } else {
+            result.reason = inUseElsewhere();
+        }
+    } catch (const DbError &e) {
+        result.outcome = RestoreOutcome::Refused;
+        result.reason = engineMessage(e);
     }
     if (wasOpen) {
         try {
@@ -129,8 +239,15 @@ QString DatabaseBackup::makeDailyBackup(const QString &databasePath, const QDate
     const BackupFile::Result copied = BackupFile::copy(info.absoluteFilePath(), todays, [stop](int, int) {
         return !stop || !stop->load();
     });
-    if (!copied.ok)
+    if (!copied.ok) {
+        if (stop && stop->load())
+            return copied.reason;
+        // The copy reads every page of the file: a failure may be the first
+        // sign that the file in use is damaged. Say so, and how to restore.
+        if (const QString damage = damageIn(info.absoluteFilePath()); !damage.isEmpty())
+            return damagedFileMessage() + QStringLiteral("（") + damage + QStringLiteral("）");
         return copied.reason;
+    }
 
     // Dated names sort by day: the oldest come first.
     const QRegularExpression dated(QStringLiteral("^%1-\\d{4}-\\d{2}-\\d{2}\\.db$").arg(QRegularExpression::escape(base)));

@@ -18,6 +18,9 @@ class DatabaseBackup {
 public:
     explicit DatabaseBackup(ShopContext &shop) : m_shop(shop) {}
 
+    // What the shop owner reads when the file in use is found damaged.
+    static QString damagedFileMessage();
+
     // "beifen.db" in the user's documents folder.
     static QString defaultTarget();
 

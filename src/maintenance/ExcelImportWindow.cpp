@@ -112,7 +112,7 @@ void ExcelImportWindow::chooseDatabase()
         return;
     // Only a file that is a shop's own database can take the rows.
     if (!BackupFile::verify(chosen).ok) {
-        m_prompter.warning(GoodsImport::connectionFailedMessage());
+        m_prompter.titledWarning(QStringLiteral("警告"), GoodsImport::connectionFailedMessage());
         return;
     }
     m_database->setText(chosen);
@@ -128,7 +128,7 @@ void ExcelImportWindow::runImport()
         outcome.message = engineMessage(e);
     }
     QApplication::restoreOverrideCursor();
-    m_prompter.warning(outcome.message);
+    m_prompter.titledWarning(QStringLiteral("警告"), outcome.message);
 }
 
 } // namespace quollin

@@ -32,15 +32,23 @@ MaintenanceCommands::MaintenanceCommands(Shop &shop, Prompter &prompter, QWidget
     : QObject(mainWindow), m_shop(shop), m_prompter(prompter), m_mainWindow(mainWindow)
 {
     connect(&m_shop, &ShopContext::signedIn, this, &MaintenanceCommands::runDailyBackup);
+    // A closed file may be replaced (a restore): no connection of ours may
+    // stay on it, or closing that one later deletes the new file's log.
+    connect(&m_shop, &ShopContext::databaseClosing, this, &MaintenanceCommands::stopDailyBackup);
 }
 
-MaintenanceCommands::~MaintenanceCommands()
+MaintenanceCommands::~MaintenanceCommands() { stopDailyBackup(); }
+
+void MaintenanceCommands::stopDailyBackup()
 {
-    if (m_daily) {
-        m_stopDaily = true;
-        m_daily->wait();
-        delete m_daily;
-    }
+    if (!m_daily)
+        return;
+    m_stopDaily = true;
+    m_daily->wait();
+    // Its finishing report may already wait in the queue: it finds itself
+    // no longer the running backup and says nothing.
+    m_daily->deleteLater();
+    m_daily = nullptr;
 }
 
 void MaintenanceCommands::openBackupWindow()
@@ -78,13 +86,19 @@ void MaintenanceCommands::runDailyBackup()
     // connection stays with this thread.
     auto failure = std::make_shared<QString>();
     m_stopDaily = false;
-    m_daily = QThread::create([this, path, today, failure] {
+    QThread *daily = QThread::create([this, path, today, failure] {
         *failure = DatabaseBackup::makeDailyBackup(path, today, 7, &m_stopDaily);
     });
-    connect(m_daily, &QThread::finished, this, [this, failure] {
+    m_daily = daily;
+    connect(daily, &QThread::finished, this, [this, daily, failure] {
+        if (m_daily != daily)
+            return;
         m_daily->deleteLater();
         m_daily = nullptr;
-        if (!failure->isEmpty())
+        // A damaged file is news of its own, not a backup that failed.
+        if (failure->startsWith(DatabaseBackup::damagedFileMessage()))
+            m_prompter.information(*failure);
+        else if (!failure->isEmpty())
             m_prompter.information(QStringLiteral("今天的自动备份没有成功：") + *failure);
         emit dailyBackupFinished(*failure);
     });

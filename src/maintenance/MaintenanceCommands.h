@@ -37,6 +37,9 @@ public slots:
     // Today's automatic backup, made on a thread of its own: the operator
     // works on while a large file is copied and verified.
     void runDailyBackup();
+    // Stops a daily backup still being made and waits for its connection to
+    // the file to close; it leaves no partial file and reports nothing.
+    void stopDailyBackup();
 
 signals:
     // The automatic backup ended: empty on success, else why not.

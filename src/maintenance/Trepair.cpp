@@ -6,6 +6,7 @@
 #include "maintenance/DatabaseBackup.h"
 #include "widgets/NamedWidgets.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -20,12 +21,23 @@ namespace quollin {
 
 namespace {
 constexpr int kWidth = 420;
+
+// Qt presents a plain widget as an unnamed filler, which screen readers
+// skip with everything in it; this window is a window, named by its title.
+QAccessibleInterface *accessibleWindow(const QString &key, QObject *object)
+{
+    if (key == QLatin1String("quollin::Trepair") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
 }
+} // namespace
 
 Trepair::Trepair(Shop &shop, Prompter &prompter, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_shop(shop), m_prompter(prompter)
 {
+    static const bool presented = (QAccessible::installFactory(accessibleWindow), true);
+    Q_UNUSED(presented);
     setObjectName(QStringLiteral("Trepair"));
     setWindowTitle(QStringLiteral("数据库备份"));
 

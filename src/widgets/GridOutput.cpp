@@ -124,7 +124,8 @@ QString GridOutput::exportToSpreadsheet()
     path = withSuffix(path);
     const QFileInfo target(path);
     if (target.exists()
-        && !m_prompter.askYesNo(QStringLiteral("已存在文件（") + target.fileName() + QStringLiteral("），是否覆盖？")))
+        && !m_prompter.titledQuestion(QStringLiteral("提示"),
+                                      QStringLiteral("已存在文件（") + target.fileName() + QStringLiteral("），是否覆盖？")))
         return {};
 
     // Written under a name of its own beside the target, which it replaces

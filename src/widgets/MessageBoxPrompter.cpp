@@ -9,7 +9,42 @@ namespace quollin {
 
 namespace {
 
-QWidget *dialogParent() { return QApplication::activeWindow(); }
+// The window the box belongs to. Right after another box or a progress dialog
+// closed no window is active; the box then goes to the visible window (with
+// the main window hidden, the backup window). A box without a parent would
+// count as the program's last window and end it when closed.
+QWidget *dialogParent()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog))
+            return window;
+    }
+    return nullptr;
+}
+
+bool isBidiControl(char32_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// What a box shows: the text without control characters (line breaks and
+// tabs kept) and without the marks that reverse or embed text directions,
+// which would show a name typed by someone else in another order.
+QString plainText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        if (c == '\n' || c == '\t' || (!isBidiControl(c) && QChar::category(c) != QChar::Other_Control))
+            out.append(QString::fromUcs4(&c, 1));
+    }
+    return out;
+}
 
 // Not QGuiApplication::applicationDisplayName(): it is left unset (Qt would
 // append it to every window title), and unset it answers the application
@@ -21,10 +56,15 @@ QString applicationCaption() { return QStringLiteral("Quollin进销存"); }
 struct Box {
     QMessageBox box;
     Box(QMessageBox::Icon icon, const QString &title, const QString &text)
-        : box(icon, title, text, QMessageBox::NoButton, dialogParent())
+        : box(icon, plainText(title), QString(), QMessageBox::NoButton, dialogParent())
     {
-        box.setAccessibleName(text);
+        // Typed text (a goods name, a path) may look like markup: never
+        // rendered as such.
+        box.setTextFormat(Qt::PlainText);
+        box.setText(plainText(text));
+        box.setAccessibleName(box.text());
         box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        box.setAttribute(Qt::WA_QuitOnClose, false);
     }
     QPushButton *add(const QString &caption, QMessageBox::ButtonRole role)
     {
@@ -61,9 +101,18 @@ bool MessageBoxPrompter::confirm(const QString &text)
     return b.box.clickedButton() == ok;
 }
 
-bool MessageBoxPrompter::askYesNo(const QString &text)
+void MessageBoxPrompter::titledWarning(const QString &title, const QString &text)
 {
-    Box b(QMessageBox::Question, applicationCaption(), text);
+    Box b(QMessageBox::Warning, title, text);
+    b.box.setDefaultButton(b.add(QStringLiteral("确定"), QMessageBox::AcceptRole));
+    b.box.exec();
+}
+
+bool MessageBoxPrompter::askYesNo(const QString &text) { return titledQuestion(applicationCaption(), text); }
+
+bool MessageBoxPrompter::titledQuestion(const QString &title, const QString &text)
+{
+    Box b(QMessageBox::Question, title, text);
     QPushButton *yes = b.add(QStringLiteral("是"), QMessageBox::YesRole);
     QPushButton *no = b.add(QStringLiteral("否"), QMessageBox::NoRole);
     b.box.setDefaultButton(no);

@@ -2,6 +2,7 @@
 #include "core/ShopDatabase.h"
 #include "maintenance/BackupFile.h"
 #include "maintenance/DatabaseBackup.h"
+#include "sales/SaleTransaction.h"
 #include "support/ShopFixture.h"
 
 #include <QDir>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace quollin;
 using quollin::test::ShopFixture;
@@ -58,6 +61,10 @@ private slots:
     void restoreRefusesADamagedOrMissingBackup();
     void restoreIsTheSuperAdministratorsCommand();
     void dailyBackupIsMadeOnceADayAndKeepsSeven();
+    void restoreNeedsTheFileToItself();
+    void noSaleIsSavedIntoAFileNoLongerAtItsPath();
+    void backupIsOneFileThatRestoresFromWriteProtectedMedia();
+    void damagedFileIsAnnouncedByTheDailyBackup();
 };
 
 void TestBackup::backupIsAVerifiedCopyOfTheOpenFile()
@@ -243,6 +250,136 @@ void TestBackup::dailyBackupIsMadeOnceADayAndKeepsSeven()
     QCOMPARE(backups.ensureDailyBackup(today.addDays(1)), QString());
     QCOMPARE(goodsIn(folder.filePath(QStringLiteral("data-2024-02-02.db"))), 2);
     QCOMPARE(folder.entryList({QStringLiteral("data-*.db")}, QDir::Files).size(), 7);
+}
+
+void TestBackup::restoreNeedsTheFileToItself()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐")));
+    const QString backup = f.env.path(QStringLiteral("beifen.db"));
+    QVERIFY(f.shop().backups().backup(backup).ok);
+
+    // A second till on the same file, selling on while the restore is tried.
+    auto till = ShopDatabase::open(f.env.databasePath());
+    till->execScript(QStringLiteral("INSERT INTO data (a) VALUES ('雪碧')"));
+    const DatabaseBackup::Restore r = f.shop().backups().restore(backup);
+    QVERIFY(r.outcome == DatabaseBackup::RestoreOutcome::Refused);
+    QVERIFY2(r.reason.contains(QStringLiteral("其他程序")), qPrintable(r.reason));
+    till->execScript(QStringLiteral("INSERT INTO data (a) VALUES ('芬达')"));
+    till.reset();
+    QVERIFY(f.shop().isOpen());
+    QCOMPARE(f.count(QStringLiteral("data")), 3);
+
+    // Alone on the file, the restore runs and leaves nothing of the old file
+    // behind to be replayed into the new one.
+    const DatabaseBackup::Restore alone = f.shop().backups().restore(backup);
+    QVERIFY2(alone.outcome == DatabaseBackup::RestoreOutcome::Restored, qPrintable(alone.reason));
+    QCOMPARE(goodsIn(alone.keptCopy), 3);
+    f.seedGoods(article(QStringLiteral("雪碧")));
+    f.shop().closeDatabase();
+    QCOMPARE(goodsIn(f.env.databasePath()), 2);
+}
+
+void TestBackup::noSaleIsSavedIntoAFileNoLongerAtItsPath()
+{
+    enum Fate { Deleted, Renamed, Replaced };
+    for (Fate fate : {Deleted, Renamed, Replaced}) {
+        ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+        GoodsRecord goods = article(QStringLiteral("可乐"));
+        goods.purchasePrice = 2;
+        goods.salePrice = 3;
+        goods.soldQuantity = 0;
+        goods.salesAmount = 0;
+        goods.stockQuantity = 10;
+        goods.stockValue = 20;
+        const qint64 id = f.seedGoods(goods);
+        SaleInput in;
+        in.goodsId = id;
+        in.price = QStringLiteral("3");
+        in.quantity = QStringLiteral("1");
+        in.arrears = QStringLiteral("0");
+        in.saleDate = QStringLiteral("2024-05-02");
+        in.slipNumber = QStringLiteral("20240502001");
+        const SaleResult first = f.shop().sales().confirm(in);
+        QVERIFY2(first.ok, qPrintable(first.message));
+
+        const QString path = f.env.databasePath();
+        const QString other = f.env.path(QStringLiteral("other.db"));
+        ShopDatabase::open(other).reset();
+        switch (fate) {
+        case Deleted:
+            QVERIFY(QFile::remove(path));
+            break;
+        case Renamed:
+            QVERIFY(QFile::rename(path, f.env.path(QStringLiteral("moved.db"))));
+            break;
+        case Replaced:
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(other, path));
+            break;
+        }
+        const SaleResult sold = f.shop().sales().confirm(in);
+        QVERIFY2(!sold.ok, qPrintable(QStringLiteral("fate %1").arg(int(fate))));
+        QVERIFY2(sold.message.contains(QStringLiteral("没有保存")), qPrintable(sold.message));
+    }
+}
+
+void TestBackup::backupIsOneFileThatRestoresFromWriteProtectedMedia()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐")));
+    const QString stick = f.env.path(QStringLiteral("stick"));
+    QVERIFY(QDir().mkpath(stick));
+    const QString backup = QDir(stick).filePath(QStringLiteral("beifen.db"));
+    QVERIFY(f.shop().backups().backup(backup).ok);
+    QVERIFY(!QFileInfo::exists(backup + QStringLiteral("-wal")));
+    {
+        // No write-ahead log: the file alone is the whole backup.
+        auto db = Database::open(backup, QByteArray(ShopDatabase::kKey));
+        Statement mode = db->prepare(QStringLiteral("PRAGMA journal_mode"));
+        QVERIFY(mode.next());
+        QCOMPARE(mode.text(0), QStringLiteral("delete"));
+    }
+    f.seedGoods(article(QStringLiteral("雪碧")));
+    f.shop().closeDatabase();
+
+    const QString failure = quollin::test::asOrdinaryUser(QFileInfo(f.env.databasePath()).absolutePath(), [&]() -> QString {
+        if (::chmod(QFile::encodeName(stick).constData(), 0555) != 0)
+            return QStringLiteral("chmod failed");
+        f.shop().reopenDatabase(ShopDatabase::open(f.env.databasePath()));
+        const BackupFile::Result verified = BackupFile::verify(backup);
+        if (!verified.ok)
+            return QStringLiteral("verify: ") + verified.reason;
+        const BackupFile::Result onto = f.shop().backups().backup(QDir(stick).filePath(QStringLiteral("new.db")));
+        if (onto.ok || onto.reason.contains(QStringLiteral("数据库文件所在的文件夹")) || !onto.reason.contains(stick))
+            return QStringLiteral("backup onto the stick: ") + onto.reason;
+        const DatabaseBackup::Restore r = f.shop().backups().restore(backup);
+        if (r.outcome != DatabaseBackup::RestoreOutcome::Restored)
+            return QStringLiteral("restore: ") + r.reason;
+        if (f.count(QStringLiteral("data")) != 1)
+            return QStringLiteral("restored %1 rows").arg(f.count(QStringLiteral("data")));
+        if (!QDir(stick).entryList(QDir::Files | QDir::Hidden).contains(QStringLiteral("beifen.db"))
+            || QDir(stick).entryList(QDir::Files | QDir::Hidden).size() != 1)
+            return QStringLiteral("left on the stick: ") + QDir(stick).entryList(QDir::Files | QDir::Hidden).join(' ');
+        f.shop().closeDatabase();
+        return {};
+    });
+    if (failure.startsWith(QLatin1String("SKIP: ")))
+        QSKIP(qPrintable(failure.mid(6)));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(goodsIn(f.env.databasePath()), 1);
+}
+
+void TestBackup::damagedFileIsAnnouncedByTheDailyBackup()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    for (int i = 0; i < 400; ++i)
+        f.seedGoods(article(QStringLiteral("商品%1").arg(i)));
+    f.shop().closeDatabase();
+    damage(f.env.databasePath());
+    const QString failure = DatabaseBackup::makeDailyBackup(f.env.databasePath(), QDate(2024, 2, 1), 7);
+    QVERIFY2(failure.startsWith(QStringLiteral("数据库文件已经损坏")), qPrintable(failure));
+    QVERIFY2(failure.contains(QStringLiteral("恢复数据库")), qPrintable(failure));
 }
 
 QTEST_GUILESS_MAIN(TestBackup)

@@ -10,8 +10,11 @@
 #include "maintenance/Trepair.h"
 #include "SheetWriter.h"
 #include "support/ShopFixture.h"
+#include "widgets/MessageBoxPrompter.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QMessageBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +77,8 @@ private slots:
     void restoreFromTheWindow();
     void restoreIsOfferedToTheSuperAdministratorOnly();
     void mainWindowHidesWhileTheBackupWindowIsOpen();
+    void restoreStopsTheDailyBackupFirst();
+    void backupWindowBoxesNeverEndTheProgram();
     void importWindowFillsItsBoxesAndImports();
     void screenshots();
 };
@@ -250,6 +255,83 @@ void TestMaintenanceWindows::mainWindowHidesWhileTheBackupWindowIsOpen()
     form.close();
 }
 
+void TestMaintenanceWindows::restoreStopsTheDailyBackupFirst()
+{
+    ShopFixture f;
+    for (int i = 0; i < 300; ++i)
+        f.seedGoods(article(QStringLiteral("商品%1").arg(i), QStringLiteral("C%1").arg(i)));
+    const QString backup = f.env.path(QStringLiteral("beifen.db"));
+    QVERIFY(f.shop().backups().backup(backup).ok);
+    f.seedGoods(article(QStringLiteral("新的"), QStringLiteral("N")));
+    TMainForm form(f.shop(), f.prompter);
+    QVERIFY(f.signIn());
+    QVERIFY(form.maintenance()->dailyBackupRunning());
+
+    // The window is opened while today's backup is still being made: the
+    // backup's own connection must not be left on the file.
+    form.maintenance()->openBackupWindow();
+    QPointer<Trepair> window = form.maintenance()->backupWindow();
+    QVERIFY(window);
+    QVERIFY(!form.maintenance()->dailyBackupRunning());
+    window->restoreBox()->setText(backup);
+    f.prompter.queueAnswer(true);
+    control(window.data(), QStringLiteral("恢复数据库"))->click();
+    QCOMPARE(f.prompter.lastText(), QStringLiteral("数据库恢复成功！"));
+    window->close();
+    QVERIFY(QTest::qWaitFor([&] { return window.isNull(); }));
+    QCOMPARE(f.count(QStringLiteral("data")), 300);
+    QTest::qWait(50);
+    QVERIFY2(!f.prompter.texts().join(QLatin1Char('|')).contains(QStringLiteral("自动备份")),
+             qPrintable(f.prompter.texts().join(QLatin1Char('|'))));
+}
+
+void TestMaintenanceWindows::backupWindowBoxesNeverEndTheProgram()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    MessageBoxPrompter boxes;
+    QWidget mainWindow;
+    Trepair window(f.shop(), boxes, &mainWindow);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // A screen reader finds a window by its title, and its content.
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&window);
+    QVERIFY(reader);
+    QVERIFY(reader->role() == QAccessible::Window || reader->role() == QAccessible::Dialog);
+    QCOMPARE(reader->text(QAccessible::Name), QStringLiteral("数据库备份"));
+    QStringList read;
+    for (int i = 0; i < reader->childCount(); ++i)
+        read << reader->child(i)->text(QAccessible::Name);
+    QVERIFY2(read.contains(QStringLiteral("数据库维护备份")) && read.contains(QStringLiteral("备份数据库")),
+             qPrintable(read.join(QLatin1Char('|'))));
+
+    // Two boxes in a row, the first closed before the second opens, with the
+    // main window hidden as it is while this window is open.
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QList<QWidget *> parents;
+    QList<Qt::TextFormat> formats;
+    std::function<void()> answer = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        parents << box->parentWidget();
+        formats << box->textFormat();
+        box->close();
+    };
+    window.restoreBox()->setText(f.env.path(QStringLiteral("<b>nowhere</b>.db")));
+    for (int i = 0; i < 2; ++i) {
+        QTimer::singleShot(10, answer);
+        control(&window, QStringLiteral("恢复数据库"))->click();
+    }
+    QCOMPARE(parents, (QList<QWidget *>{&window, &window}));
+    QCOMPARE(formats, (QList<Qt::TextFormat>{Qt::PlainText, Qt::PlainText}));
+    QTest::qWait(20);
+    QCOMPARE(lastClosed.count(), 0);
+    window.close();
+}
+
 void TestMaintenanceWindows::importWindowFillsItsBoxesAndImports()
 {
     ShopFixture f(ShopFixture::Start::SignedInAsSuper);
@@ -282,6 +364,7 @@ void TestMaintenanceWindows::importWindowFillsItsBoxesAndImports()
     f.prompter.clear();
     control(&window, QStringLiteral("Excel自动导入"))->click();
     QCOMPARE(f.prompter.lastText(), QStringLiteral("请正确选择相关路径！"));
+    QCOMPARE(f.prompter.shown.last().title, QStringLiteral("警告"));
 
     f.prompter.queueFileName(sheet);
     control(&window, QStringLiteral("打开Excel文件"))->click();

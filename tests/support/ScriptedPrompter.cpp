@@ -18,6 +18,17 @@ bool ScriptedPrompter::askYesNo(const QString &text)
     return answers.isEmpty() ? false : answers.dequeue();
 }
 
+void ScriptedPrompter::titledWarning(const QString &title, const QString &text)
+{
+    shown.append({Kind::Warning, text, title});
+}
+
+bool ScriptedPrompter::titledQuestion(const QString &title, const QString &text)
+{
+    shown.append({Kind::YesNo, text, title});
+    return answers.isEmpty() ? false : answers.dequeue();
+}
+
 QString ScriptedPrompter::openFileName(const QString &caption, const QString &, const QString &)
 {
     shown.append({Kind::OpenFile, caption});

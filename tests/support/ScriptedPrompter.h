@@ -17,12 +17,15 @@ public:
     struct Shown {
         Kind kind;
         QString text;
+        QString title; // when the caller gave one
     };
 
     void warning(const QString &text) override;
     void information(const QString &text) override;
     bool confirm(const QString &text) override;
     bool askYesNo(const QString &text) override;
+    void titledWarning(const QString &title, const QString &text) override;
+    bool titledQuestion(const QString &title, const QString &text) override;
     QString openFileName(const QString &caption, const QString &startPath,
                          const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &startPath,
