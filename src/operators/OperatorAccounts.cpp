@@ -8,6 +8,10 @@
 #include "core/ShopDatabase.h"
 #include "core/TextCollation.h"
 
+#include <QStringDecoder>
+
+#include <unicode/uchar.h>
+
 namespace quollin {
 
 namespace {
@@ -17,6 +21,14 @@ bool isSuperAdministrator(const QString &trimmedName) { return trimmedName == Sh
 // A user name matches regardless of letter case, as the lists show one entry
 // for names that differ only in case.
 QString byName() { return QStringLiteral(" WHERE username = :name") + TextCollation::clause(); }
+
+// A stored name exactly as kept: the usual reading drops a leading byte
+// order mark, which would show a marked name as the one it imitates.
+QString storedName(const Statement &query, int column)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(query.utf8(column));
+}
 
 bool accountExists(Database &db, const QString &name)
 {
@@ -29,13 +41,39 @@ bool accountExists(Database &db, const QString &name)
 
 OperatorAccounts::OperatorAccounts(ShopContext &shop) : m_shop(shop) {}
 
+QString OperatorAccounts::normalisedName(const QString &name)
+{
+    return name.normalized(QString::NormalizationForm_KC);
+}
+
+bool OperatorAccounts::showsWhole(const QString &name)
+{
+    for (const char32_t c : name.toUcs4()) {
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+        }
+        // Fillers and variation selectors are letters and marks by category,
+        // yet show nothing.
+        if (u_hasBinaryProperty(UChar32(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+            return false;
+    }
+    return true;
+}
+
 QStringList OperatorAccounts::userNames() const
 {
     // Stored order is insertion order, which rowid keeps.
     Statement query = m_shop.db().prepare(QStringLiteral("SELECT username FROM userdb ORDER BY rowid"));
     QStringList names;
     while (query.next())
-        names << query.text(0);
+        names << storedName(query, 0);
     return names;
 }
 
@@ -51,11 +89,17 @@ bool OperatorAccounts::verify(const QString &name, const QString &password) cons
 
 std::optional<QString> OperatorAccounts::verifiedName(const QString &name, const QString &password) const
 {
+    const QString typed = normalisedName(name);
+    if (!showsWhole(typed))
+        return std::nullopt;
     Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb") + byName());
-    query.bind(":name", name);
+    query.bind(":name", typed);
     while (query.next()) {
+        const QString stored = storedName(query, 0);
+        if (stored != normalisedName(stored) || !showsWhole(stored))
+            continue;
         if (!query.isNull(1) && PasswordHash::verify(query.text(1), password))
-            return query.text(0);
+            return stored;
     }
     return std::nullopt;
 }
@@ -63,7 +107,11 @@ std::optional<QString> OperatorAccounts::verifiedName(const QString &name, const
 OperatorAccounts::Outcome OperatorAccounts::addUser(const QString &name)
 {
     m_shop.demand(OperatorRestrictions::Command::UserAdministration);
-    const QString trimmed = TrimmedInput(name);
+    // Trimmed after as well: the compatibility form makes an ideographic
+    // space a plain one.
+    const QString trimmed = TrimmedInput(normalisedName(TrimmedInput(name)));
+    if (!showsWhole(trimmed))
+        return Outcome::InvisibleCharacters;
     if (isSuperAdministrator(trimmed))
         return Outcome::SuperAdministrator;
     if (trimmed.isEmpty())

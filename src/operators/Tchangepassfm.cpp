@@ -117,6 +117,7 @@ void Tchangepassfm::change()
         return;
     case O::AlreadyExists:
     case O::SuperAdministrator:
+    case O::InvisibleCharacters:
         // A password change never gives these.
         return;
     }

@@ -193,6 +193,9 @@ void Tuserglfm::refuse(OperatorAccounts::Outcome outcome)
     case O::AlreadyExists:
         m_prompter.information(QStringLiteral("用户名已存在！"));
         break;
+    case O::InvisibleCharacters:
+        m_prompter.information(QStringLiteral("用户名不能含有不可见字符或控制字符！"));
+        break;
     case O::SuperAdministrator:
     case O::WrongOldPassword:
     case O::Done:

@@ -23,7 +23,7 @@ SaleResult SaleDesk::confirm(SaleInput input, RecordedSale::Origin origin)
         RecordedSale sale;
         sale.goodsId = input.goodsId;
         sale.lineId = result.lineId;
-        sale.slipNumber = input.slipNumber.trimmed();
+        sale.slipNumber = result.slipNumber;
         sale.customer = TrimmedInput(input.customer);
         sale.origin = origin;
         emit m_shop.saleRecorded(sale);

@@ -6,6 +6,7 @@
 #include "core/NumberText.h"
 #include "core/Prompter.h"
 #include "core/Shop.h"
+#include "sales/SlipNumber.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"
@@ -185,6 +186,8 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
     connect(m_quantity, &QLineEdit::textChanged, this, &SalePanel::recalculate);
     connect(m_discount, &QLineEdit::textChanged, this, &SalePanel::discountChanged);
     connect(m_slipNumber, &QLineEdit::textChanged, this, &SalePanel::slipNumberEdited);
+    // A number of the operator's own is no new slip handed out here.
+    connect(m_slipNumber, &QLineEdit::textEdited, this, [this] { m_serial.numberTyped(); });
     connect(m_customer, &QComboBox::editTextChanged, this, &SalePanel::customerEdited);
     m_customer->installEventFilter(this);
     for (QLineEdit *edit : {m_price, m_discount, m_quantity, m_arrears})
@@ -240,20 +243,30 @@ void SalePanel::open(const GoodsRecord &row)
     m_stock->setText(numberText(row.stockQuantity));
     recalculate();
     const QDate today = QDate::currentDate();
-    if (m_serial.countedDay() != DateText::date(today)) {
-        // A new day's count goes on after the slips the file already holds
-        // for it, and the day it counts for is remembered at once.
-        int highest = 0;
-        try {
-            highest = m_shop.slips().highestSerialOn(today);
-        } catch (const DbError &e) {
-            m_prompter.information(engineMessage(e));
+    const bool newDay = m_serial.countedDay() != DateText::date(today);
+    if (newDay || m_serial.isNew()) {
+        // A new number goes after the slips the file holds for today by now,
+        // other tills' included; a new day's count is remembered at once.
+        const int highest = highestSerialToday();
+        if (newDay) {
+            m_serial.restartForDay(today, highest);
+            m_shop.settings().setSerialDay(m_serial.countedDay());
+        } else {
+            m_serial.keepNew(highest);
         }
-        m_serial.restartForDay(today, highest);
-        m_shop.settings().setSerialDay(m_serial.countedDay());
     }
     buildSlipNumber();
     m_price->setFocus();
+}
+
+int SalePanel::highestSerialToday()
+{
+    try {
+        return m_shop.slips().highestSerialOn(QDate::currentDate());
+    } catch (const DbError &e) {
+        m_prompter.information(engineMessage(e));
+    }
+    return 0;
 }
 
 void SalePanel::recalculate()
@@ -294,6 +307,7 @@ SaleInput SalePanel::input() const
     in.arrears = m_arrears->text();
     in.saleDate = m_date->text();
     in.slipNumber = m_slipNumber->text();
+    in.opensSlip = m_serial.isNew();
     in.customer = m_customer->currentText();
     in.address = m_address->text();
     in.phone = m_phone->text();
@@ -357,6 +371,7 @@ void SalePanel::confirm()
         return;
     }
     hide();
+    filedUnder(result.slipNumber);
     emit sold(result, id);
     addCustomer(TrimmedInput(m_customer->currentText()));
     clearValues();
@@ -377,8 +392,21 @@ void SalePanel::confirmByKeyboard()
         return;
     }
     hide();
+    filedUnder(result.slipNumber);
     m_prompter.information(QStringLiteral("销售数据成功！"));
     clearValues();
+}
+
+void SalePanel::filedUnder(const QString &slipNumber)
+{
+    if (slipNumber == m_slipNumber->text().trimmed()) {
+        m_serial.soldOn(m_serial.serial());
+        return;
+    }
+    // Another till sold on the new number first: the sale opened the next
+    // free one, and the panel goes on with it.
+    m_serial.soldOn(SlipSerialOf(slipNumber, QDate::currentDate()).value_or(m_serial.serial()));
+    m_slipNumber->setText(slipNumber);
 }
 
 void SalePanel::closingSteps()
@@ -414,7 +442,7 @@ void SalePanel::buildSlipNumber()
 
 void SalePanel::nextSlip()
 {
-    m_serial.next();
+    m_serial.next(highestSerialToday());
     buildSlipNumber();
     refillCustomers();
     emit slipStepped();

@@ -105,6 +105,12 @@ private:
     void discountChanged();
     void slipNumberEdited();
     void customerEdited();
+    // The highest serial of today's slips in the file; 0 when it cannot be
+    // read (reported).
+    int highestSerialToday();
+    // A saved sale's slip number: no longer a new slip, and shown when the
+    // sale went onto another number than the box held.
+    void filedUnder(const QString &slipNumber);
     // What runs after a sale or a zero or short-stock refusal.
     void closingSteps();
     // Shows a refusal; true when the closing steps still run.

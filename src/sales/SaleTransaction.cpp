@@ -6,6 +6,8 @@
 #include "core/NumberLimits.h"
 #include "core/NumberText.h"
 #include "core/PinyinInitials.h"
+#include "sales/SlipBook.h"
+#include "sales/SlipNumber.h"
 
 #include <QDate>
 #include <QVariant>
@@ -82,6 +84,28 @@ double storedNumber(const Statement &row, const char *column, const QString &cap
     return *n;
 }
 
+// The number the line is filed under. A new slip's number that holds lines
+// by now (another till sold on it after it was offered here) gives way to
+// the day's next free one; the write lock taken, no till can take that one
+// before the commit.
+QString slipFor(Database &db, const SaleInput &in)
+{
+    const QString number = in.slipNumber.trimmed();
+    if (!in.opensSlip)
+        return number;
+    Statement used = db.prepare(QStringLiteral("SELECT 1 FROM data1 WHERE z=:z LIMIT 1"));
+    used.bind(":z", number);
+    if (!used.next())
+        return number;
+    QDate day = QDate::fromString(number.left(8), QStringLiteral("yyyyMMdd"));
+    if (!day.isValid())
+        day = QDate::currentDate();
+    const int highest = HighestSlipSerial(db, day);
+    if (highest >= kMaxSlipSerial)
+        throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("今天的销售单号已经用完，请在“销售单号：”中输入一个新单号")};
+    return SlipNumber(day, highest + 1);
+}
+
 // What a number box would hold: the general text read back, as the stored
 // values have always been written.
 double asBoxText(double value)
@@ -145,6 +169,8 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         result.newStockValue = derived(asBoxText((s - q) * c), QStringLiteral("库存金额"));
         result.profit = derived(NumberText::roundHalfAwayFromZero((p - c) * q, 2), QStringLiteral("利润"));
 
+        result.slipNumber = slipFor(db, in);
+
         Statement update = db.prepare(QStringLiteral(
             "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE ID=:id"));
         update.bind(":n5", result.newSoldQuantity)
@@ -167,7 +193,7 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
             .bind(":h", in.address.trimmed())
             .bind(":i", in.phone.trimmed())
             .bind(":j", in.remark.trimmed())
-            .bind(":z", in.slipNumber.trimmed())
+            .bind(":z", result.slipNumber)
             .bind(":n1", asBoxText(c))
             .bind(":n2", p)
             .bind(":n3", q)

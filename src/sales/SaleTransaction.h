@@ -17,6 +17,10 @@ struct SaleInput {
     QString arrears;
     QString saleDate;   // yyyy-mm-dd
     QString slipNumber;
+    // The number was handed out as a new slip. Should another till have sold
+    // on it meanwhile, the sale goes onto the day's next free number instead
+    // of joining that till's customer.
+    bool opensSlip = false;
     QString customer;
     QString address;
     QString phone;
@@ -43,6 +47,8 @@ struct SaleResult {
     // quantity box.
     std::optional<double> stockQuantity;
     qint64 lineId = 0;
+    // The slip number the line was filed under (trimmed).
+    QString slipNumber;
     // The goods row's values after the sale, and the line's amount and profit.
     double newSoldQuantity = 0;
     double newSalesAmount = 0;
@@ -59,7 +65,9 @@ struct SaleResult {
 // first write, including those for values that would leave the bound once
 // derived (amount, new sold quantity, sales amount, stock, stock value,
 // profit). The quantity may be negative (a return), the price and arrears
-// may not. A database failure returns its message with nothing written.
+// may not. A sale that opens a slip finds out inside the transaction whether
+// the number is still free. A database failure returns its message with
+// nothing written.
 SaleResult confirmSale(Database &db, const SaleInput &in);
 
 // The "退" button: a positive quantity becomes negative and a negative or zero

@@ -5,6 +5,8 @@
 #include "core/ShopContext.h"
 #include "sales/SlipNumber.h"
 
+#include <algorithm>
+
 namespace quollin {
 
 std::optional<SlipCustomer> SlipBook::customerOfSlip(const QString &slipNumber)
@@ -30,24 +32,21 @@ std::optional<SlipCustomer> SlipBook::addressOf(const QString &customerName)
 
 QStringList SlipBook::customers() { return DistinctValues(m_shop.db(), QStringLiteral("g"), QStringLiteral("data1")); }
 
-int SlipBook::highestSerialOn(const QDate &day)
+int HighestSlipSerial(Database &db, const QDate &day)
 {
     // The day's numbers all begin with its eight digits, so a range on z
     // finds them through the index; the serial is the rest of the number.
-    const QString prefix = SlipNumber(day, 0).left(8);
-    const QString after = SlipNumber(day.addDays(1), 0).left(8);
-    Statement s = m_shop.db().prepare(QStringLiteral("SELECT z FROM data1 WHERE z>=:from AND z<:to GROUP BY z"));
+    const QString prefix = SlipNumber(day, 0).chopped(3);
+    const QString after = SlipNumber(day.addDays(1), 0).chopped(3);
+    Statement s = db.prepare(QStringLiteral("SELECT z FROM data1 WHERE z>=:from AND z<:to GROUP BY z"));
     s.bind(":from", prefix).bind(":to", after);
     int highest = 0;
-    while (s.next()) {
-        const QString z = s.text(0);
-        bool whole = false;
-        const int serial = z.mid(8).toInt(&whole);
-        if (whole && z.size() > 8 && z.at(8).isDigit() && serial > highest && serial < INT_MAX)
-            highest = serial;
-    }
+    while (s.next())
+        highest = std::max(highest, SlipSerialOf(s.text(0), day).value_or(0));
     return highest;
 }
+
+int SlipBook::highestSerialOn(const QDate &day) { return HighestSlipSerial(m_shop.db(), day); }
 
 void SlipBook::scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line)
 {

@@ -9,8 +9,15 @@
 
 namespace quollin {
 
+class Database;
 class ShopContext;
 class Statement;
+
+// The highest serial among the slips of that day that hold lines; 0 when
+// there is none. A new number is built after it, so that it never lands on a
+// slip that already has lines. Numbers typed in another form or beyond the
+// highest serial do not count.
+int HighestSlipSerial(Database &db, const QDate &day);
 
 // The customer fields a sale line carries.
 struct SlipCustomer {
@@ -35,9 +42,7 @@ public:
     // The names of all customers, as the customer drop-down lists them.
     QStringList customers();
 
-    // The highest serial among the slips of that day that hold lines; 0
-    // when there is none. A new day's count continues after it, so that a
-    // restarted serial never lands on a slip that already has lines.
+    // HighestSlipSerial on the shop's file.
     int highestSerialOn(const QDate &day);
 
     // The lines of exactly this slip, in the order they were sold, with the

@@ -3,14 +3,25 @@
 #include "core/DateText.h"
 #include "sales/SlipNumber.h"
 
+#include <algorithm>
+
 namespace quollin {
+
+namespace {
+
+// A serial read from the file beyond the range counts as none.
+int valid(int serial) { return serial >= 0 && serial <= kMaxSlipSerial ? serial : 0; }
+
+int after(int serial) { return std::min(serial + 1, kMaxSlipSerial); }
+
+} // namespace
 
 SlipSerial SlipSerial::fromStored(const QString &lastSerial, const QString &countedDay)
 {
     SlipSerial s;
     bool whole = false;
-    const int stored = lastSerial.trimmed().toInt(&whole);
-    s.m_serial = whole && stored >= 0 && stored < INT_MAX ? stored + 1 : 1;
+    const qlonglong stored = lastSerial.trimmed().toLongLong(&whole);
+    s.m_serial = whole && stored >= 0 && stored < kMaxSlipSerial ? int(stored) + 1 : 1;
     s.m_day = countedDay.trimmed();
     return s;
 }
@@ -20,15 +31,35 @@ bool SlipSerial::restartForDay(const QDate &today, int highestToday)
     const QString day = DateText::date(today);
     if (day == m_day)
         return false;
-    m_serial = highestToday >= 0 && highestToday < INT_MAX ? highestToday + 1 : 1;
+    m_serial = after(valid(highestToday));
     m_day = day;
+    m_new = true;
     return true;
+}
+
+void SlipSerial::keepNew(int highestToday)
+{
+    if (m_new)
+        m_serial = std::max(m_serial, after(valid(highestToday)));
+}
+
+void SlipSerial::next(int highestToday)
+{
+    m_serial = after(std::max(m_serial, valid(highestToday)));
+    m_new = true;
 }
 
 void SlipSerial::previous()
 {
     if (m_serial > 0)
         --m_serial;
+    m_new = false;
+}
+
+void SlipSerial::soldOn(int serial)
+{
+    m_serial = std::clamp(serial, 0, kMaxSlipSerial);
+    m_new = false;
 }
 
 QString SlipSerial::number(const QDate &today) const { return SlipNumber(today, m_serial); }

@@ -157,6 +157,9 @@ private slots:
         add->click();
         QCOMPARE(prompter->lastText(), QStringLiteral("超级管理员只能有一个，不能增加"));
         QCOMPARE(list->count(), 1);
+        name->setText(QStringLiteral("\uFEFF") + kAdmin);
+        add->click();
+        QCOMPARE(prompter->lastText(), QStringLiteral("用户名不能含有不可见字符或控制字符！"));
         name->setText(QStringLiteral("  "));
         add->click();
         QCOMPARE(prompter->lastText(), QStringLiteral("请选择用户名！"));

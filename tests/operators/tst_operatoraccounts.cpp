@@ -154,6 +154,34 @@ private slots:
         QVERIFY(!accounts.verify(QStringLiteral("wang"), QStringLiteral("582")));
     }
 
+    // A user name is kept in its normal form. One holding invisible, format
+    // or control characters is refused, and so is a look-alike of the super
+    // administrator; such rows in an older file sign nobody in, least of all
+    // as him, and deleting one deletes only it.
+    void namesThatOnlyLookAlikeAreRefused()
+    {
+        OperatorAccounts &accounts = shop->shop().accounts();
+        const QString bom = QStringLiteral("\uFEFF") + kAdmin;
+        const QString compatibility = QStringLiteral("超级管\uF9E4员");
+        for (const QString &name : {bom, QStringLiteral("超级\u200B管理员"), QStringLiteral("王\u200D五"),
+                                    QStringLiteral("\u202E五王"), QStringLiteral("王\x07五")})
+            QCOMPARE(accounts.addUser(name), O::InvisibleCharacters);
+        QCOMPARE(accounts.addUser(compatibility), O::SuperAdministrator);
+        QCOMPARE(accounts.addUser(QStringLiteral("ＬＩ")), O::Done);
+        QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("LI")}));
+        QVERIFY(accounts.verify(QStringLiteral("ｌｉ"), QStringLiteral("582")));
+
+        shop->addOperator(bom);
+        shop->addOperator(compatibility);
+        QCOMPARE(accounts.changePassword(kAdmin, QStringLiteral("582"), QStringLiteral("Q7")), O::Done);
+        for (const QString &name : {kAdmin, bom, compatibility})
+            QVERIFY2(!shop->shop().signIn(name, QStringLiteral("582")).ok, qPrintable(name));
+        QVERIFY(accounts.userNames().contains(bom)); // so that it can be chosen and deleted
+        QCOMPARE(accounts.deleteUser(bom), O::Done);
+        QVERIFY(accounts.verify(kAdmin, QStringLiteral("Q7")));
+        QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("LI"), compatibility}));
+    }
+
     // The account commands check the signed-in operator themselves: a hidden
     // menu entry reached another way changes nothing.
     void ordinaryOperatorIsRefusedByTheRules()

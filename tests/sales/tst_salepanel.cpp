@@ -38,6 +38,9 @@ QString todaySlip(int serial) { return QDate::currentDate().toString(QStringLite
 
 // One start of the program over a test's own files, signed in.
 struct Till : quollin::test::ShopFixture {
+    Till() = default;
+    Till(const QString &databasePath, const QString &settingsPath) : ShopFixture(databasePath, settingsPath) {}
+
     std::unique_ptr<TMainForm> form;
     GoodsStore &store = goods();
 
@@ -87,6 +90,14 @@ struct Till : quollin::test::ShopFixture {
         form->goodsList()->grid()->setCurrentRow(form->goodsList()->rowOf(id));
         form->openSale(id);
         QVERIFY(sale()->isVisible());
+    }
+
+    void sell(qint64 id, const QString &customer)
+    {
+        open(id);
+        sale()->customerBox()->setEditText(customer);
+        sale()->confirmButton()->click();
+        QVERIFY(!sale()->isVisible());
     }
 
     void typeInto(QLineEdit *box, const QString &text)
@@ -401,6 +412,83 @@ private slots:
                                                  shop.settings.read(QStringLiteral("riqi")));
         QVERIFY(!next.restartForDay(QDate::currentDate()));
         QCOMPARE(next.number(QDate::currentDate()), todaySlip(2));
+    }
+
+    // Two copies of the program on one file: a new number is never a slip
+    // that holds lines, not even one the other till filled after this one
+    // was offered it; each slip holds the lines of one customer only.
+    void twoTillsNeverShareASlip()
+    {
+        Till a;
+        const qint64 id = a.addGoods(QStringLiteral("面包"), 2, 3, 0, 0, 500, 1000);
+        a.start();
+        Till b(a.env.databasePath(), a.env.path(QStringLiteral("till-b.ini")));
+        b.start();
+        a.open(id);
+        b.open(id);
+        QCOMPARE(b.sale()->slipNumberBox()->text(), todaySlip(1)); // nothing sold yet
+        a.sell(id, QStringLiteral("甲"));
+        b.sell(id, QStringLiteral("乙"));
+        QCOMPARE(b.sale()->slipNumberBox()->text(), todaySlip(2));
+        QCOMPARE(b.slip()->slipNumber(), todaySlip(2));
+        QCOMPARE(b.slip()->model()->rowCount(), 1);
+        a.sale()->nextSlip();
+        QCOMPARE(a.sale()->slipNumberBox()->text(), todaySlip(3));
+        QCOMPARE(a.slip()->model()->rowCount(), 0);
+
+        // Both step on before either sells.
+        for (int round = 0; round < 5; ++round) {
+            a.sale()->nextSlip();
+            b.slip()->findChild<QPushButton *>(QStringLiteral("slipNext"))->click();
+            a.sell(id, QStringLiteral("甲%1").arg(round));
+            b.sell(id, QStringLiteral("乙%1").arg(round));
+            a.sell(id, QStringLiteral("甲%1").arg(round));
+        }
+        Statement mixed = a.db().prepare(QStringLiteral("SELECT z FROM data1 GROUP BY z HAVING count(DISTINCT g) > 1"));
+        QVERIFY2(!mixed.next(), qPrintable(mixed.text(0)));
+        Statement slips = a.db().prepare(QStringLiteral("SELECT count(DISTINCT z) FROM data1"));
+        QVERIFY(slips.next());
+        QCOMPARE(slips.integer(0), 12);
+    }
+
+    // A same-day restart offers a slip without lines, although the last sale
+    // went onto an earlier slip reached with "-".
+    void restartOffersASlipWithoutLines()
+    {
+        Till shop;
+        const qint64 id = shop.addGoods(QStringLiteral("饼干"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        shop.sell(id, QStringLiteral("赵六"));
+        shop.sale()->nextSlip();
+        shop.sell(id, QStringLiteral("孙七"));
+        shop.sale()->previousSlip();
+        shop.sell(id, QStringLiteral("赵六"));
+        QCOMPARE(shop.lines(QStringLiteral("z")), (QStringList{todaySlip(1), todaySlip(2), todaySlip(1)}));
+        shop.form->close();
+
+        Till again(shop.env.databasePath(), shop.env.settingsPath());
+        again.start();
+        again.open(id);
+        QCOMPARE(again.sale()->slipNumberBox()->text(), todaySlip(3));
+        QCOMPARE(again.slip()->model()->rowCount(), 0);
+    }
+
+    // A stored serial no shop reaches counts as none; "+" never overflows
+    // into a negative serial.
+    void absurdStoredSerialCountsAsNone()
+    {
+        Till shop;
+        shop.settings.write(QStringLiteral("danhao"), QStringLiteral("2147483646"));
+        shop.settings.write(QStringLiteral("riqi"), today());
+        const qint64 id = shop.addGoods(QStringLiteral("糖果"), 2, 3, 0, 0, 50, 100);
+        shop.start();
+        shop.open(id);
+        SalePanel *p = shop.sale();
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(1));
+        p->nextSlip();
+        QCOMPARE(p->slipNumberBox()->text(), todaySlip(2));
+        for (const QString &stored : {QStringLiteral("2147483647"), QStringLiteral("99999999999"), QStringLiteral("-5")})
+            QCOMPARE(SlipSerial::fromStored(stored, QString()).serial(), 1);
     }
 
     // A new day's count continues after the slips the file already holds for

@@ -12,6 +12,11 @@ ShopFixture::ShopFixture(Start start)
         signIn();
 }
 
+ShopFixture::ShopFixture(const QString &databasePath, const QString &settingsPath)
+    : settings(settingsPath), m_shop(std::make_unique<Shop>(ShopDatabase::open(databasePath), settings))
+{
+}
+
 ShopFixture::~ShopFixture() = default;
 
 bool ShopFixture::signIn(const QString &name, const QString &password) { return m_shop->signIn(name, password).ok; }

@@ -17,6 +17,10 @@ class ShopFixture {
 public:
     enum class Start { Closed, SignedInAsSuper };
     explicit ShopFixture(Start start = Start::Closed);
+    // Another start of the program on an existing file, not signed in: a
+    // second till beside the first (settings of its own) or a restart (the
+    // first one's settings).
+    ShopFixture(const QString &databasePath, const QString &settingsPath);
     ~ShopFixture();
 
     Shop &shop() { return *m_shop; }
