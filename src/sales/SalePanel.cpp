@@ -243,30 +243,34 @@ void SalePanel::open(const GoodsRecord &row)
     m_stock->setText(numberText(row.stockQuantity));
     recalculate();
     const QDate today = QDate::currentDate();
-    const bool newDay = m_serial.countedDay() != DateText::date(today);
-    if (newDay || m_serial.isNew()) {
-        // A new number goes after the slips the file holds for today by now,
-        // other tills' included; a new day's count is remembered at once.
-        const int highest = highestSerialToday();
-        if (newDay) {
-            m_serial.restartForDay(today, highest);
-            m_shop.settings().setSerialDay(m_serial.countedDay());
-        } else {
-            m_serial.keepNew(highest);
+    if (m_serial.countedDay() != DateText::date(today)) {
+        // A new day's count goes on after the slips the file already holds
+        // for it, and the day it counts for is remembered at once.
+        int highest = 0;
+        try {
+            highest = m_shop.slips().highestSerialOn(today);
+        } catch (const DbError &e) {
+            m_prompter.information(engineMessage(e));
         }
+        m_serial.restartForDay(today, highest);
+        m_shop.settings().setSerialDay(m_serial.countedDay());
     }
+    // Other tills may have sold on the new number since it was handed out.
+    takeFreeSerial();
     buildSlipNumber();
     m_price->setFocus();
 }
 
-int SalePanel::highestSerialToday()
+void SalePanel::takeFreeSerial()
 {
+    if (!m_serial.isNew())
+        return;
     try {
-        return m_shop.slips().highestSerialOn(QDate::currentDate());
+        if (const std::optional<int> free = m_shop.slips().freeSerialOn(QDate::currentDate(), m_serial.serial()))
+            m_serial.takeFree(*free);
     } catch (const DbError &e) {
         m_prompter.information(engineMessage(e));
     }
-    return 0;
 }
 
 void SalePanel::recalculate()
@@ -442,7 +446,8 @@ void SalePanel::buildSlipNumber()
 
 void SalePanel::nextSlip()
 {
-    m_serial.next(highestSerialToday());
+    m_serial.next();
+    takeFreeSerial();
     buildSlipNumber();
     refillCustomers();
     emit slipStepped();

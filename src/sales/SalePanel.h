@@ -105,9 +105,9 @@ private:
     void discountChanged();
     void slipNumberEdited();
     void customerEdited();
-    // The highest serial of today's slips in the file; 0 when it cannot be
-    // read (reported).
-    int highestSerialToday();
+    // A new number moves on to the first serial from it whose slip holds no
+    // lines in the file (a read error is reported and leaves it).
+    void takeFreeSerial();
     // A saved sale's slip number: no longer a new slip, and shown when the
     // sale went onto another number than the box held.
     void filedUnder(const QString &slipNumber);

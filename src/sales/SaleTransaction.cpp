@@ -86,8 +86,8 @@ double storedNumber(const Statement &row, const char *column, const QString &cap
 
 // The number the line is filed under. A new slip's number that holds lines
 // by now (another till sold on it after it was offered here) gives way to
-// the day's next free one; the write lock taken, no till can take that one
-// before the commit.
+// the day's next free one; with the write lock taken, no till can take that
+// one before the commit.
 QString slipFor(Database &db, const SaleInput &in)
 {
     const QString number = in.slipNumber.trimmed();
@@ -100,10 +100,10 @@ QString slipFor(Database &db, const SaleInput &in)
     QDate day = QDate::fromString(number.left(8), QStringLiteral("yyyyMMdd"));
     if (!day.isValid())
         day = QDate::currentDate();
-    const int highest = HighestSlipSerial(db, day);
-    if (highest >= kMaxSlipSerial)
+    const std::optional<int> free = FreeSlipSerial(db, day, SlipSerialOf(number, day).value_or(0) + 1);
+    if (!free)
         throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("今天的销售单号已经用完，请在“销售单号：”中输入一个新单号")};
-    return SlipNumber(day, highest + 1);
+    return SlipNumber(day, *free);
 }
 
 // What a number box would hold: the general text read back, as the stored

@@ -6,6 +6,7 @@
 #include "sales/SlipNumber.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace quollin {
 
@@ -32,7 +33,10 @@ std::optional<SlipCustomer> SlipBook::addressOf(const QString &customerName)
 
 QStringList SlipBook::customers() { return DistinctValues(m_shop.db(), QStringLiteral("g"), QStringLiteral("data1")); }
 
-int HighestSlipSerial(Database &db, const QDate &day)
+namespace {
+
+// The serials of that day's slips that hold lines, in ascending order.
+std::vector<int> usedSerials(Database &db, const QDate &day)
 {
     // The day's numbers all begin with its eight digits, so a range on z
     // finds them through the index; the serial is the rest of the number.
@@ -40,13 +44,38 @@ int HighestSlipSerial(Database &db, const QDate &day)
     const QString after = SlipNumber(day.addDays(1), 0).chopped(3);
     Statement s = db.prepare(QStringLiteral("SELECT z FROM data1 WHERE z>=:from AND z<:to GROUP BY z"));
     s.bind(":from", prefix).bind(":to", after);
-    int highest = 0;
+    std::vector<int> serials;
     while (s.next())
-        highest = std::max(highest, SlipSerialOf(s.text(0), day).value_or(0));
-    return highest;
+        if (const std::optional<int> serial = SlipSerialOf(s.text(0), day))
+            serials.push_back(*serial);
+    // 001 and a typed 0001 are one serial.
+    std::sort(serials.begin(), serials.end());
+    serials.erase(std::unique(serials.begin(), serials.end()), serials.end());
+    return serials;
+}
+
+} // namespace
+
+int HighestSlipSerial(Database &db, const QDate &day)
+{
+    const std::vector<int> used = usedSerials(db, day);
+    return used.empty() ? 0 : used.back();
+}
+
+std::optional<int> FreeSlipSerial(Database &db, const QDate &day, int from)
+{
+    int serial = std::max(from, 0);
+    const std::vector<int> used = usedSerials(db, day);
+    for (auto at = std::lower_bound(used.begin(), used.end(), serial); at != used.end() && *at == serial; ++at)
+        ++serial;
+    if (serial > kMaxSlipSerial)
+        return std::nullopt;
+    return serial;
 }
 
 int SlipBook::highestSerialOn(const QDate &day) { return HighestSlipSerial(m_shop.db(), day); }
+
+std::optional<int> SlipBook::freeSerialOn(const QDate &day, int from) { return FreeSlipSerial(m_shop.db(), day, from); }
 
 void SlipBook::scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line)
 {

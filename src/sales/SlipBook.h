@@ -14,10 +14,14 @@ class ShopContext;
 class Statement;
 
 // The highest serial among the slips of that day that hold lines; 0 when
-// there is none. A new number is built after it, so that it never lands on a
-// slip that already has lines. Numbers typed in another form or beyond the
-// highest serial do not count.
+// there is none. A new day's count starts after it. Numbers typed in another
+// form or beyond the highest serial do not count.
 int HighestSlipSerial(Database &db, const QDate &day);
+// The first serial from `from` on whose slip of that day holds no lines, as
+// the file holds them now: where a new number goes, so that it never lands on
+// a slip that already has lines. None when every serial up to the highest is
+// taken.
+std::optional<int> FreeSlipSerial(Database &db, const QDate &day, int from);
 
 // The customer fields a sale line carries.
 struct SlipCustomer {
@@ -42,8 +46,9 @@ public:
     // The names of all customers, as the customer drop-down lists them.
     QStringList customers();
 
-    // HighestSlipSerial on the shop's file.
+    // HighestSlipSerial and FreeSlipSerial on the shop's file.
     int highestSerialOn(const QDate &day);
+    std::optional<int> freeSerialOn(const QDate &day, int from);
 
     // The lines of exactly this slip, in the order they were sold, with the
     // columns a, b, c, 3 (quantity), 2 (price), 4 (amount), the customer's

@@ -37,15 +37,15 @@ bool SlipSerial::restartForDay(const QDate &today, int highestToday)
     return true;
 }
 
-void SlipSerial::keepNew(int highestToday)
+void SlipSerial::takeFree(int freeSerial)
 {
     if (m_new)
-        m_serial = std::max(m_serial, after(valid(highestToday)));
+        m_serial = std::clamp(freeSerial, 0, kMaxSlipSerial);
 }
 
-void SlipSerial::next(int highestToday)
+void SlipSerial::next()
 {
-    m_serial = after(std::max(m_serial, valid(highestToday)));
+    m_serial = after(m_serial);
     m_new = true;
 }
 

@@ -10,11 +10,11 @@ namespace quollin {
 // the sale panel opens on a day other than the counted one.
 //
 // Several tills may sell into one file, so a number handed out as a new slip
-// (at start, on a new day, by the next command) always lies after every
-// serial the day's slips in the file already hold: the caller reads the
-// highest one and passes it in. Such a number stays new until this till's
-// first sale on it; the previous command steps back to earlier slips on
-// purpose and hands out no new number.
+// (at start, on a new day, by the next command) is moved on to the first
+// serial whose slip holds no lines yet: the caller reads it from the file and
+// passes it in. Such a number stays new until this till's first sale on it;
+// the previous command steps back to earlier slips on purpose and hands out
+// no new number.
 class SlipSerial {
 public:
     SlipSerial() = default;
@@ -33,13 +33,13 @@ public:
     // count after highestToday and becomes the counted day, so that later
     // openings the same day keep counting. True when it restarted.
     bool restartForDay(const QDate &today, int highestToday = 0);
-    // A new number that has not been sold on yet moves past highestToday, so
-    // that it is still new when the other tills have used it meanwhile.
-    void keepNew(int highestToday);
+    // A new number that has not been sold on yet moves on to freeSerial, the
+    // first serial from it on whose slip holds no lines, so that it is still
+    // new when other tills have used it meanwhile.
+    void takeFree(int freeSerial);
 
-    // The next new number: after the current one and after highestToday.
-    // It stops at the highest serial.
-    void next(int highestToday = 0);
+    // The next number, a new one; it stops at the highest serial.
+    void next();
     // Stops at 0.
     void previous();
     // A sale went onto this serial: the number is no longer new.
