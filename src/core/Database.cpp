@@ -252,8 +252,14 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
         // A file left in write-ahead-log mode cannot be read from a
         // write-protected stick: the engine wants its -shm beside it. Read as
         // an unchanging file, the engine neither locks nor looks for a log.
+        // A journal beside the file means its true state is partly in the
+        // journal (a writer was stopped half-way): then it is read as usual,
+        // so that no half-written page passes for the file's content.
         flags |= SQLITE_OPEN_URI;
-        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?mode=ro&immutable=1";
+        const bool journalBeside = QFileInfo::exists(path + QStringLiteral("-wal"))
+                                   || QFileInfo::exists(path + QStringLiteral("-journal"));
+        name = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded()
+               + (journalBeside ? "?mode=ro" : "?mode=ro&immutable=1");
     }
     sqlite3 *raw = nullptr;
     const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);

@@ -105,10 +105,12 @@ void TestMaintenanceKill::aKilledRestoreLeavesTheOldOrTheNewFile()
     for (int round = 0; round < 12; ++round) {
         QVERIFY2(runAndKill({QStringLiteral("restore"), env.databasePath(), one, two}, random),
                  qPrintable(QStringLiteral("seed %1").arg(seed)));
-        const BackupFile::Result r = BackupFile::verify(env.databasePath());
-        QVERIFY2(r.ok, qPrintable(QStringLiteral("seed %1, round %2: %3").arg(seed).arg(round).arg(r.reason)));
+        // Opened as the next start opens it: a restore killed half-way left
+        // its journal, which this opening rolls back.
         const qint64 rows = goodsIn(env.databasePath());
         QVERIFY2(rows == 15000 || rows == 3000, qPrintable(QStringLiteral("seed %1: %2 rows").arg(seed).arg(rows)));
+        const BackupFile::Result r = BackupFile::verify(env.databasePath());
+        QVERIFY2(r.ok, qPrintable(QStringLiteral("seed %1, round %2: %3").arg(seed).arg(round).arg(r.reason)));
         // The dated copies of the replaced files pile up beside it; clear them
         // so that the folder stays small.
         for (const QString &name : QDir(env.path(QString())).entryList({QStringLiteral("data-恢复前-*")}, QDir::Files))
