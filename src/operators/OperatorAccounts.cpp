@@ -92,14 +92,23 @@ std::optional<QString> OperatorAccounts::verifiedName(const QString &name, const
     const QString typed = normalisedName(name);
     if (!showsWhole(typed))
         return std::nullopt;
-    Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb") + byName());
-    query.bind(":name", typed);
-    while (query.next()) {
-        const QString stored = storedName(query, 0);
-        if (stored != normalisedName(stored) || !showsWhole(stored))
-            continue;
-        if (!query.isNull(1) && PasswordHash::verify(query.text(1), password))
-            return stored;
+    // An older file may hold names kept as typed (full-width letters): they
+    // are found by the name as typed and still sign in, unless they only
+    // look like the super administrator.
+    QStringList lookups{typed};
+    if (name != typed && showsWhole(name))
+        lookups << name;
+    for (const QString &lookup : lookups) {
+        Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb") + byName());
+        query.bind(":name", lookup);
+        while (query.next()) {
+            const QString stored = storedName(query, 0);
+            if (!showsWhole(stored)
+                || (stored != normalisedName(stored) && isSuperAdministrator(TrimmedInput(normalisedName(stored)))))
+                continue;
+            if (!query.isNull(1) && PasswordHash::verify(query.text(1), password))
+                return stored;
+        }
     }
     return std::nullopt;
 }

@@ -176,10 +176,13 @@ private slots:
         QCOMPARE(accounts.changePassword(kAdmin, QStringLiteral("582"), QStringLiteral("Q7")), O::Done);
         for (const QString &name : {kAdmin, bom, compatibility})
             QVERIFY2(!shop->shop().signIn(name, QStringLiteral("582")).ok, qPrintable(name));
+        // An older file's full-width name still signs in as it was typed.
+        shop->addOperator(QStringLiteral("ＷＡＮＧ"));
+        QVERIFY(accounts.verify(QStringLiteral("ＷＡＮＧ"), QStringLiteral("582")));
         QVERIFY(accounts.userNames().contains(bom)); // so that it can be chosen and deleted
         QCOMPARE(accounts.deleteUser(bom), O::Done);
         QVERIFY(accounts.verify(kAdmin, QStringLiteral("Q7")));
-        QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("LI"), compatibility}));
+        QCOMPARE(accounts.userNames(), (QStringList{kAdmin, QStringLiteral("LI"), compatibility, QStringLiteral("ＷＡＮＧ")}));
     }
 
     // The account commands check the signed-in operator themselves: a hidden
