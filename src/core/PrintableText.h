@@ -12,4 +12,8 @@ namespace quollin {
 // text is one line of its layout.
 QString PrintableText(const QString &text);
 
+// The text as a message box shows it: the same characters dropped, but line
+// breaks and tabs kept, since a message may run over several lines.
+QString MessageText(const QString &text);
+
 } // namespace quollin

@@ -1,5 +1,7 @@
 #include "widgets/MessageBoxPrompter.h"
 
+#include "core/PrintableText.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -27,25 +29,6 @@ QWidget *dialogParent()
     return nullptr;
 }
 
-bool isBidiControl(char32_t c)
-{
-    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
-
-// What a box shows: the text without control characters (line breaks and
-// tabs kept) and without the marks that reverse or embed text directions,
-// which would show a name typed by someone else in another order.
-QString plainText(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const char32_t c : text.toUcs4()) {
-        if (c == '\n' || c == '\t' || (!isBidiControl(c) && QChar::category(c) != QChar::Other_Control))
-            out.append(QString::fromUcs4(&c, 1));
-    }
-    return out;
-}
-
 // Not QGuiApplication::applicationDisplayName(): it is left unset (Qt would
 // append it to every window title), and unset it answers the application
 // name "jxc".
@@ -56,12 +39,12 @@ QString applicationCaption() { return QStringLiteral("Quollin进销存"); }
 struct Box {
     QMessageBox box;
     Box(QMessageBox::Icon icon, const QString &title, const QString &text)
-        : box(icon, plainText(title), QString(), QMessageBox::NoButton, dialogParent())
+        : box(icon, MessageText(title), QString(), QMessageBox::NoButton, dialogParent())
     {
         // Typed text (a goods name, a path) may look like markup: never
         // rendered as such.
         box.setTextFormat(Qt::PlainText);
-        box.setText(plainText(text));
+        box.setText(MessageText(text));
         box.setAccessibleName(box.text());
         box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         box.setAttribute(Qt::WA_QuitOnClose, false);
