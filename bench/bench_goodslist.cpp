@@ -6,7 +6,7 @@
 
 #include "core/Database.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsStore.h"

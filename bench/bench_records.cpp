@@ -7,7 +7,7 @@
 
 #include "core/Database.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "records/SaleLineGrid.h"
 #include "records/SaleLineQuery.h"

@@ -5,7 +5,7 @@
 // best of five runs each.
 #include "core/Database.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsSummaryWindow.h"

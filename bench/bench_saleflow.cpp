@@ -8,7 +8,7 @@
 #include "core/Database.h"
 #include "core/Prompter.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
 #include "operators/Tloginfm.h"

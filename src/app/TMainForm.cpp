@@ -7,7 +7,7 @@
 #include "core/EngineMessage.h"
 #include "core/DateText.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"
 #include "goods/GoodsSummaryWindow.h"
@@ -530,7 +530,12 @@ void TMainForm::openSale(qint64 goodsId)
 
 void TMainForm::toggleSlipPanel() { m_slip->toggle(); }
 
-void TMainForm::openSalesRecords() { m_records->exec(); }
+void TMainForm::openSalesRecords()
+{
+    m_records->exec();
+    // Closing the records window shows the whole goods list again.
+    m_goods->refreshAll();
+}
 
 void TMainForm::openUserAdministration()
 {

@@ -3,7 +3,7 @@
 #include "app/TMainForm.h"
 #include "core/EngineMessage.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "widgets/MessageBoxPrompter.h"
 

@@ -359,16 +359,23 @@ QString Database::lastErrorMessage() const { return QString::fromUtf8(sqlite3_er
 
 // -------------------------------------------------------------- Transaction
 
-Transaction::Transaction(Database &db) : m_db(db)
+Transaction::Transaction(Database &db) : m_db(db), m_joined(db.inTransaction())
 {
+    if (m_joined)
+        return;
     m_db.checkStillAtPath();
     m_db.execScript(QStringLiteral("BEGIN IMMEDIATE"));
+    m_db.m_partAbandoned = false;
 }
 
 Transaction::~Transaction()
 {
     if (m_done)
         return;
+    if (m_joined) {
+        m_db.m_partAbandoned = true;
+        return;
+    }
     try {
         m_db.execScript(QStringLiteral("ROLLBACK"));
     } catch (const DbError &) {
@@ -379,6 +386,12 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    if (m_joined) {
+        m_done = true;
+        return;
+    }
+    if (m_db.m_partAbandoned)
+        throw DbError(QStringLiteral("操作的一部分没有完成，已全部撤销。"));
     m_db.execScript(QStringLiteral("COMMIT"));
     m_done = true;
 }

@@ -160,8 +160,13 @@ private:
     friend class Statement;
     [[noreturn]] void fail(int rc) const;
 
+    friend class Transaction;
+
     sqlite3 *m_db;
     QString m_path;
+    // Set when a transaction that joined an open one ended without commit:
+    // the open one must not commit half a command.
+    bool m_partAbandoned = false;
     // The file's identity when it was opened (device and inode); zero where
     // the system has none to give.
     quint64 m_device = 0;
@@ -172,6 +177,11 @@ private:
 // transaction takes the write lock at once, so two copies of the program on one
 // file cannot interleave a read-then-write. It first checks that the file is
 // still the one at the path (Database::checkStillAtPath).
+//
+// Begun while another is open on the connection, it joins that one: its
+// commit() does nothing by itself, and ending without commit makes the open
+// one's commit fail (and roll back), so a rule can be called alone or as part
+// of a larger command.
 class Transaction {
 public:
     explicit Transaction(Database &db);
@@ -183,6 +193,7 @@ public:
 
 private:
     Database &m_db;
+    bool m_joined = false;
     bool m_done = false;
 };
 

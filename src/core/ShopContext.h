@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ChangeSet.h"
 #include "core/Database.h"
 #include "core/OperatorRestrictions.h"
 
@@ -17,20 +18,13 @@ public:
     NotPermitted();
 };
 
-// What a confirmed sale changed, for every window that shows it.
-struct RecordedSale {
-    enum class Origin { Panel, Keyboard };
-    qint64 goodsId = 0;
-    qint64 lineId = 0;
-    QString slipNumber;
-    QString customer;
-    Origin origin = Origin::Panel;
-};
+class ShopTransaction;
 
 // What every rule object works with: the one connection to the shop's file,
 // the signed-in operator's rights, and the announcements of committed
-// changes. Windows subscribe to the signals; the rules emit them only after a
-// commit, so a listener never sees a change that was rolled back.
+// changes. Rules write inside a ShopTransaction and record there what they
+// changed; the context announces it once, after the commit, so a listener
+// never sees a change that was rolled back and hears of a sale only once.
 class ShopContext : public QObject {
     Q_OBJECT
 public:
@@ -55,27 +49,56 @@ public:
 
 signals:
     void signedIn(const QString &operatorName);
-    // One goods row was added, changed (a stock-in change or a sale's
-    // deduction) or removed.
-    void goodsRowAdded(qint64 goodsId);
-    void goodsRowChanged(qint64 goodsId);
-    void goodsRowRemoved(qint64 goodsId);
-    // Many goods rows may have changed: read everything again.
-    void goodsReloaded();
-    void saleRecorded(const quollin::RecordedSale &sale);
-    // Sale lines were corrected or deleted.
-    void saleLinesChanged();
-    void accountsChanged();
+    // What one transaction committed, once, after its commit.
+    void changed(const quollin::ChangeSet &changes);
     void databaseClosing();
+    // The file was opened again (after a restore it may hold anything):
+    // whoever holds rows reads them again.
     void databaseReopened();
 
 protected:
     void setOperator(const QString &name) { m_rights = OperatorRestrictions(name); }
 
 private:
+    friend class ShopTransaction;
+
     std::unique_ptr<Database> m_db;
     QString m_path;
     OperatorRestrictions m_rights;
+    // The outermost transaction open now; nested ones join it.
+    ShopTransaction *m_open = nullptr;
+};
+
+// One write command of the session: it takes the write lock, collects what
+// the rules changed and, after its commit, has the context announce it once.
+// A transaction begun while another is open joins it: only the outermost
+// commits and announces, and an inner one left without commit makes the
+// outer commit fail, so a half command is never saved. Destroyed without
+// commit, it rolls back and announces nothing.
+class ShopTransaction {
+public:
+    explicit ShopTransaction(ShopContext &shop);
+    // For a command that writes through a connection of its own (an import
+    // into the file by path): the same announcement after its commit.
+    ShopTransaction(ShopContext &shop, Database &db);
+    ~ShopTransaction();
+    ShopTransaction(const ShopTransaction &) = delete;
+    ShopTransaction &operator=(const ShopTransaction &) = delete;
+
+    Database &db() { return m_db; }
+    ChangeSet &changes() { return m_changes; }
+    // Commits (or, nested, hands its changes to the outer one). Throws
+    // DbError when the commit fails; nothing is announced then.
+    void commit();
+
+private:
+    ShopContext &m_shop;
+    Database &m_db;
+    ShopTransaction *m_outer = nullptr;
+    std::unique_ptr<Transaction> m_transaction; // the outermost's only
+    ChangeSet m_changes;
+    bool m_done = false;
+    bool m_innerAbandoned = false;
 };
 
 } // namespace quollin

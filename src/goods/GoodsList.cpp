@@ -4,7 +4,7 @@
 #include "core/Database.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "goods/GoodsStore.h"
 #include "goods/StockAlarm.h"
 #include "widgets/ChoiceList.h"
@@ -98,12 +98,8 @@ GoodsList::GoodsList(Shop &shop, Prompter &prompter, QWidget *parent)
     // What the shop commits reaches the list here, from whichever window
     // made the change.
     connect(&m_shop, &ShopContext::signedIn, this, &GoodsList::signedIn);
-    connect(&m_shop, &ShopContext::goodsRowAdded, this, &GoodsList::refreshAll);
-    connect(&m_shop, &ShopContext::goodsRowChanged, this, &GoodsList::refreshAll);
-    connect(&m_shop, &ShopContext::goodsRowRemoved, this, &GoodsList::dropRow);
-    connect(&m_shop, &ShopContext::goodsReloaded, this, &GoodsList::refreshAll);
+    connect(&m_shop, &ShopContext::changed, this, &GoodsList::shopChanged);
     connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsList::refreshAll);
-    connect(&m_shop, &ShopContext::saleRecorded, this, &GoodsList::saleRecorded);
 }
 
 void GoodsList::restoreSettings() { setAlarmLevelText(m_shop.settings().alarmLevel()); }
@@ -113,6 +109,23 @@ void GoodsList::signedIn()
     if (const std::optional<bool> hidden = m_shop.settings().hideZeroStock())
         setZeroStock(*hidden ? ZeroStock::Hidden : ZeroStock::Shown);
     refreshAll();
+}
+
+void GoodsList::shopChanged(const ChangeSet &changes)
+{
+    if (changes.sale) {
+        saleRecorded(*changes.sale);
+        return;
+    }
+    const RowChanges &goods = changes.goods;
+    if (goods.isEmpty())
+        return;
+    if (goods.isAll() || !goods.addedRows().isEmpty() || !goods.changedRows().isEmpty()) {
+        refreshAll();
+        return;
+    }
+    for (qint64 id : goods.removedRows())
+        dropRow(id);
 }
 
 void GoodsList::saleRecorded(const RecordedSale &sale)

@@ -22,6 +22,7 @@ class DataGrid;
 class GoodsStore;
 class Prompter;
 class Shop;
+struct ChangeSet;
 struct RecordedSale;
 
 // The goods list of the main window: the grid over table data and the search
@@ -98,6 +99,7 @@ private slots:
 
 private:
     void signedIn();
+    void shopChanged(const ChangeSet &changes);
     void saleRecorded(const RecordedSale &sale);
     void show(const BoundQuery &query, bool toLastRow);
     void buildSearchArea(QWidget *parent);

@@ -272,34 +272,45 @@ std::optional<GoodsRecord> GoodsStore::findStored(qint64 id)
 qint64 GoodsStore::insert(const GoodsRecord &record)
 {
     m_shop.demand(OperatorRestrictions::Command::NewStockIn);
-    Statement s = db().prepare(QStringLiteral(
+    ShopTransaction transaction(m_shop);
+    Statement s = transaction.db().prepare(QStringLiteral(
         "INSERT INTO data (a,b,c,d,e,f,g,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",z,day1) "
         "VALUES (:a,:b,:c,:d,:e,:f,:g,:n1,:n2,:n3,:n4,:n5,:n6,:n7,:n8,:z,:day1)"));
     bindColumns(s, record);
     s.exec();
-    return db().lastInsertId();
+    const qint64 id = transaction.db().lastInsertId();
+    transaction.changes().goods.added(id);
+    transaction.commit();
+    return id;
 }
 
 bool GoodsStore::update(const GoodsRecord &record)
 {
     m_shop.demand(OperatorRestrictions::Command::ChangeGoods);
-    Statement s = db().prepare(QStringLiteral(
+    ShopTransaction transaction(m_shop);
+    Statement s = transaction.db().prepare(QStringLiteral(
         "UPDATE data SET a=:a,b=:b,c=:c,d=:d,e=:e,f=:f,g=:g,\"1\"=:n1,\"2\"=:n2,\"3\"=:n3,\"4\"=:n4,"
         "\"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8,z=:z,day1=:day1 WHERE ID=:id"));
     bindColumns(s, record);
     s.bind(":id", record.id);
     s.exec();
-    return db().changes() == 1;
+    if (transaction.db().changes() != 1)
+        return false;
+    transaction.changes().goods.changed(record.id);
+    transaction.commit();
+    return true;
 }
 
 bool GoodsStore::remove(qint64 id)
 {
     m_shop.demand(OperatorRestrictions::Command::DeleteGoods);
-    Statement s = db().prepare(QStringLiteral("DELETE FROM data WHERE ID=:id"));
+    ShopTransaction transaction(m_shop);
+    Statement s = transaction.db().prepare(QStringLiteral("DELETE FROM data WHERE ID=:id"));
     s.bind(":id", id).exec();
-    if (db().changes() != 1)
+    if (transaction.db().changes() != 1)
         return false;
-    emit m_shop.goodsRowRemoved(id);
+    transaction.changes().goods.removed(id);
+    transaction.commit();
     return true;
 }
 
@@ -307,10 +318,8 @@ StockInCheck GoodsStore::addStockIn(const StockInBoxes &boxes)
 {
     m_shop.demand(OperatorRestrictions::Command::NewStockIn);
     StockInCheck check = checkStockIn(boxes, StockInKind::New);
-    if (check.ok()) {
+    if (check.ok())
         check.record->id = insert(*check.record);
-        emit m_shop.goodsRowAdded(check.record->id);
-    }
     return check;
 }
 
@@ -321,7 +330,7 @@ StockInCheck GoodsStore::changeStockIn(qint64 id, const StockInBoxes &boxes)
     {
         // The sold quantity and sales amount are the target row's own, read
         // under the write lock: never values a panel carried from another row.
-        Transaction transaction(db());
+        ShopTransaction transaction(m_shop);
         const std::optional<GoodsRecord> stored = findStored(id);
         if (!stored)
             return refuse(QStringLiteral("要修改的记录已不存在，请刷新商品列表。"), StockInBox::None);
@@ -338,7 +347,6 @@ StockInCheck GoodsStore::changeStockIn(qint64 id, const StockInBoxes &boxes)
             return refuse(QStringLiteral("要修改的记录已不存在，请刷新商品列表。"), StockInBox::None);
         transaction.commit();
     }
-    emit m_shop.goodsRowChanged(id);
     return check;
 }
 

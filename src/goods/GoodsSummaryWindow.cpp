@@ -3,7 +3,7 @@
 #include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsSummary.h"
 #include "widgets/DataGrid.h"
@@ -101,12 +101,10 @@ GoodsSummaryWindow::GoodsSummaryWindow(Shop &shop, Prompter &prompter, QWidget *
             [this](const QPoint &at) { m_menu->popup(m_grid->view()->viewport()->mapToGlobal(at)); });
 
     // Whatever window committed the change, an open summary reads again.
-    connect(&m_shop, &ShopContext::saleRecorded, this, &GoodsSummaryWindow::changed);
-    connect(&m_shop, &ShopContext::saleLinesChanged, this, &GoodsSummaryWindow::changed);
-    connect(&m_shop, &ShopContext::goodsRowAdded, this, &GoodsSummaryWindow::changed);
-    connect(&m_shop, &ShopContext::goodsRowChanged, this, &GoodsSummaryWindow::changed);
-    connect(&m_shop, &ShopContext::goodsRowRemoved, this, &GoodsSummaryWindow::changed);
-    connect(&m_shop, &ShopContext::goodsReloaded, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::changed, this, [this](const ChangeSet &changes) {
+        if (!changes.goods.isEmpty() || !changes.saleLines.isEmpty())
+            changed();
+    });
     connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsSummaryWindow::changed);
     connect(&m_shop, &ShopContext::databaseClosing, m_model, &GridModel::clear);
 }

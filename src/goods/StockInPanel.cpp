@@ -5,7 +5,7 @@
 #include "core/DateText.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
 #include "widgets/NamedWidgets.h"

@@ -213,7 +213,7 @@ GoodsImport::Outcome GoodsImport::run(const QString &workbook, const QString &da
     }
 
     try {
-        Transaction transaction(*db);
+        ShopTransaction transaction(m_shop, *db);
         Statement insert = db->prepare(QStringLiteral(
             "INSERT INTO data (a,b,c,d,e,f,g,\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",z,day1) "
             "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
@@ -234,6 +234,7 @@ GoodsImport::Outcome GoodsImport::run(const QString &workbook, const QString &da
             insert.exec();
             insert.reset();
         }
+        transaction.changes().goods.all();
         transaction.commit();
     } catch (const DbError &e) {
         out.message = failedMessage() + QLatin1Char('\n') + engineMessage(e);
@@ -242,7 +243,6 @@ GoodsImport::Outcome GoodsImport::run(const QString &workbook, const QString &da
     out.result = Result::Done;
     out.rows = int(checked.rows.size());
     out.message = doneMessage();
-    emit m_shop.goodsReloaded();
     return out;
 }
 

@@ -1,7 +1,7 @@
 #include "maintenance/MaintenanceCommands.h"
 
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "maintenance/DatabaseBackup.h"
 #include "maintenance/ExcelImportWindow.h"
 #include "maintenance/Trepair.h"

@@ -2,7 +2,7 @@
 
 #include "core/EngineMessage.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "maintenance/DatabaseBackup.h"
 #include "widgets/NamedWidgets.h"
 

@@ -128,13 +128,13 @@ OperatorAccounts::Outcome OperatorAccounts::addUser(const QString &name)
 
     // Hash before taking the write lock: it is the slow part.
     const QString initial = PasswordHash::hash(ShopDatabase::kInitialPassword);
-    Transaction transaction(m_shop.db());
-    if (accountExists(m_shop.db(), trimmed))
+    ShopTransaction transaction(m_shop);
+    if (accountExists(transaction.db(), trimmed))
         return Outcome::AlreadyExists;
-    Statement insert = m_shop.db().prepare(QStringLiteral("INSERT INTO userdb (username, passwd) VALUES (:name, :hash)"));
+    Statement insert = transaction.db().prepare(QStringLiteral("INSERT INTO userdb (username, passwd) VALUES (:name, :hash)"));
     insert.bind(":name", trimmed).bind(":hash", initial).exec();
+    transaction.changes().operators.added(transaction.db().lastInsertId());
     transaction.commit();
-    emit m_shop.accountsChanged();
     return Outcome::Done;
 }
 
@@ -157,11 +157,15 @@ OperatorAccounts::Outcome OperatorAccounts::deleteUser(const QString &name)
         return Outcome::SuperAdministrator;
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement remove = m_shop.db().prepare(QStringLiteral("DELETE FROM userdb") + byName());
+    ShopTransaction transaction(m_shop);
+    Statement remove = transaction.db().prepare(QStringLiteral("DELETE FROM userdb") + byName());
     remove.bind(":name", trimmed).exec();
-    if (m_shop.db().changes() == 0)
+    if (transaction.db().changes() == 0)
         return Outcome::NoSuchUser;
-    emit m_shop.accountsChanged();
+    // The accounts have no ID of their own that a window follows: the whole
+    // list is read again.
+    transaction.changes().operators.all();
+    transaction.commit();
     return Outcome::Done;
 }
 
@@ -175,7 +179,7 @@ OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, 
 
     // Check and write under one lock, so a password changed elsewhere in
     // between cannot be overwritten on the strength of the old one.
-    Transaction transaction(m_shop.db());
+    ShopTransaction transaction(m_shop);
     {
         Statement query = m_shop.db().prepare(QStringLiteral("SELECT passwd FROM userdb") + byName());
         query.bind(":name", trimmed);

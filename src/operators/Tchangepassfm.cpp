@@ -1,7 +1,7 @@
 #include "operators/Tchangepassfm.h"
 
 #include "core/EngineMessage.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "widgets/ChoiceList.h"
 #include "core/InputChecks.h"
 #include "core/Prompter.h"

@@ -159,7 +159,8 @@ SaleLineOutcome SaleLineStore::correct(qint64 id, const SaleLineCorrection &corr
                                           : QStringLiteral("”超出允许的范围，请重新输入。"));
         return outcome;
     }
-    Statement update = db().prepare(QStringLiteral(
+    ShopTransaction transaction(m_shop);
+    Statement update = transaction.db().prepare(QStringLiteral(
         "UPDATE data1 SET \"6\"=:n6,z=:z,g=:g,h=:h,i=:i,j=:j WHERE ID=:id"));
     update.bind(":n6", *arrears)
         .bind(":z", correction.slipNumber.trimmed())
@@ -169,12 +170,13 @@ SaleLineOutcome SaleLineStore::correct(qint64 id, const SaleLineCorrection &corr
         .bind(":j", correction.remark.trimmed())
         .bind(":id", id);
     update.exec();
-    if (db().changes() != 1) {
+    if (transaction.db().changes() != 1) {
         outcome.message = QStringLiteral("这条销售记录已不存在。");
         return outcome;
     }
+    transaction.changes().saleLines.changed(id);
+    transaction.commit();
     outcome.ok = true;
-    emit m_shop.saleLinesChanged();
     return outcome;
 }
 
@@ -183,8 +185,8 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
     m_shop.demand(OperatorRestrictions::Command::DeleteSaleLines);
     SaleLineOutcome outcome;
     try {
-        Database &d = db();
-        Transaction transaction(d);
+        ShopTransaction transaction(m_shop);
+        Database &d = transaction.db();
         Statement line = d.prepare(QStringLiteral(
             "SELECT a,b,c,d,\"1\",\"3\",\"4\",day2,goods_id FROM data1 WHERE ID=:id"));
         line.bind(":id", id);
@@ -220,6 +222,9 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
         line.reset();
         Statement remove = d.prepare(QStringLiteral("DELETE FROM data1 WHERE ID=:id"));
         remove.bind(":id", id).exec();
+        if (outcome.goodsId)
+            transaction.changes().goods.changed(outcome.goodsId);
+        transaction.changes().saleLines.removed(id);
         transaction.commit();
     } catch (const Refusal &r) {
         outcome = SaleLineOutcome{};
@@ -227,9 +232,6 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
         return outcome;
     }
     outcome.ok = true;
-    if (outcome.goodsId)
-        emit m_shop.goodsRowChanged(outcome.goodsId);
-    emit m_shop.saleLinesChanged();
     return outcome;
 }
 

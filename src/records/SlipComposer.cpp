@@ -1,7 +1,7 @@
 #include "records/SlipComposer.h"
 
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "records/ComposerPrint.h"
 #include "records/ComposerTicketLayout.h"
 #include "records/SixLineSlipLayout.h"

@@ -3,7 +3,7 @@
 #include "core/EngineMessage.h"
 #include "core/Database.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "records/BarChart.h"
 #include "records/SaleLineGrid.h"
 #include "records/SlipComposer.h"
@@ -77,7 +77,10 @@ Txstj::Txstj(Shop &shop, Prompter &prompter, QWidget *parent)
     buildMenu();
 
     connect(&m_shop, &ShopContext::signedIn, this, &Txstj::applyRestrictions);
-    connect(&m_shop, &ShopContext::saleRecorded, this, &Txstj::saleRecorded);
+    connect(&m_shop, &ShopContext::changed, this, [this](const ChangeSet &changes) {
+        if (changes.sale)
+            saleRecorded(*changes.sale);
+    });
     connect(&m_shop, &ShopContext::databaseClosing, this, [this] {
         m_panel->hide();
         m_ids.clear();
@@ -379,7 +382,6 @@ void Txstj::done(int result)
     m_monthChart->setBars({});
     m_dayChart->setBars({});
     QDialog::done(result);
-    emit m_shop.goodsReloaded();
 }
 
 bool Txstj::eventFilter(QObject *watched, QEvent *event)

@@ -5,7 +5,7 @@
 #include "core/InputChecks.h"
 #include "core/NumberText.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "sales/SlipNumber.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/DateBoxKeeper.h"
@@ -208,7 +208,12 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
     connect(&m_shop, &ShopContext::signedIn, this, &SalePanel::signedIn);
     connect(&m_shop, &ShopContext::databaseClosing, this, &SalePanel::closePanel);
     // A corrected or deleted line may add or take away a customer.
-    connect(&m_shop, &ShopContext::saleLinesChanged, this, &SalePanel::refillCustomers);
+    // Corrected or deleted lines may change the customers; a sale's own
+    // customer was typed here.
+    connect(&m_shop, &ShopContext::changed, this, [this](const ChangeSet &changes) {
+        if (!changes.sale && !changes.saleLines.isEmpty())
+            refillCustomers();
+    });
 }
 
 void SalePanel::restoreSettings()

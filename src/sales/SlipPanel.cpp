@@ -5,7 +5,7 @@
 #include "core/DateText.h"
 #include "core/Money.h"
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "sales/PdfFallback.h"
 #include "sales/PrintTexts.h"
 #include "sales/SlipLayout.h"
@@ -127,8 +127,12 @@ SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     setFixedSize(kWidth, kHeight);
     hide();
 
-    connect(&m_shop, &ShopContext::saleRecorded, this, &SlipPanel::saleRecorded);
-    connect(&m_shop, &ShopContext::saleLinesChanged, this, &SlipPanel::reload);
+    connect(&m_shop, &ShopContext::changed, this, [this](const ChangeSet &changes) {
+        if (changes.sale)
+            saleRecorded(*changes.sale);
+        else if (!changes.saleLines.isEmpty())
+            reload();
+    });
     connect(&m_shop, &ShopContext::databaseReopened, this, &SlipPanel::reload);
 }
 

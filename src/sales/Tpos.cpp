@@ -1,7 +1,7 @@
 #include "sales/Tpos.h"
 
 #include "core/Prompter.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "widgets/NamedWidgets.h"
 
 #include <QCheckBox>

@@ -90,10 +90,12 @@ void GridRows::reserve(int rows)
         else
             m_cells[c].reserve(size_t(rows));
     }
+    m_ids.reserve(size_t(rows));
 }
 
-int GridRows::addRow()
+int GridRows::addRow(qint64 id)
 {
+    m_ids.push_back(id);
     for (size_t c = 0; c < m_numeric.size(); ++c) {
         if (m_numeric[c])
             m_numbers[c].push_back(kNoValue);
@@ -108,8 +110,9 @@ void GridRows::appendEmptyNumber(int column)
     m_numbers[size_t(column)].push_back(kNoValue);
 }
 
-int GridRows::endRow()
+int GridRows::endRow(qint64 id)
 {
+    m_ids.push_back(id);
 #ifndef QT_NO_DEBUG
     for (size_t c = 0; c < m_numeric.size(); ++c)
         Q_ASSERT((m_numeric[c] ? m_numbers[c].size() : m_cells[c].size()) == size_t(m_rows) + 1);
@@ -209,6 +212,7 @@ void GridRows::removeRow(int row)
         else
             m_cells[c].erase(m_cells[c].begin() + row);
     }
+    m_ids.erase(m_ids.begin() + row);
     --m_rows;
 }
 
@@ -415,6 +419,14 @@ int GridModel::displayRowOf(int loadIndex) const
 {
     const auto at = std::find(m_order.begin(), m_order.end(), loadIndex);
     return at == m_order.end() ? -1 : int(at - m_order.begin());
+}
+
+int GridModel::displayRowOfId(qint64 id) const
+{
+    for (size_t row = 0; row < m_order.size(); ++row)
+        if (m_rows.id(m_order[row]) == id)
+            return int(row);
+    return -1;
 }
 
 double GridModel::sum(int column) const

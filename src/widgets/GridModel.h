@@ -54,8 +54,9 @@ public:
     explicit GridRows(const std::vector<GridColumn> &columns);
 
     void reserve(int rows);
-    // Appends a row with every cell empty and returns its index.
-    int addRow();
+    // Appends a row with every cell empty and returns its index. id is the
+    // stored row's ID (0 for rows that have none): views address rows by it.
+    int addRow(qint64 id = 0);
     // Numbers take any numeric value or text; text that does not read as a
     // number leaves the cell empty. Dates take QDate or text.
     void set(int row, int column, const QVariant &value);
@@ -70,7 +71,7 @@ public:
     // UTF-8 as the engine gives it; a null view is an empty cell. Equal texts
     // of a column are held once.
     void appendText(int column, QByteArrayView utf8) { m_cells[size_t(column)].push_back(m_texts[size_t(column)].add(utf8)); }
-    int endRow();
+    int endRow(qint64 id = 0);
     // After the last row: frees what finding equal texts needed.
     void finishLoad();
 
@@ -89,6 +90,7 @@ public:
     double number(int row, int column) const;
     QString text(int row, int column) const;
     QVariant value(int row, int column) const;
+    qint64 id(int row) const { return m_ids[size_t(row)]; }
     // Takes out one stored row; the rows after it move up by one.
     void removeRow(int row);
 
@@ -105,6 +107,7 @@ private:
     std::vector<std::vector<double>> m_numbers;
     std::vector<TextPool> m_texts;
     std::vector<std::vector<quint32>> m_cells;
+    std::vector<qint64> m_ids;
     int m_rows = 0;
 };
 
@@ -190,6 +193,10 @@ public:
     void restoreLoadOrder();
     // Where a display row stood when it was loaded.
     int loadIndex(int row) const { return m_order[size_t(row)]; }
+    // The stored row's ID of a display row, as it was loaded.
+    qint64 rowId(int row) const { return m_rows.id(m_order[size_t(row)]); }
+    // The display row holding the stored row with this ID; -1 when none.
+    int displayRowOfId(qint64 id) const;
 
 private:
     void recomputeSums();

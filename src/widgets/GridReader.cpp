@@ -11,6 +11,9 @@ GridReader::GridReader(const Statement &statement, const GridRows &shape, const 
         m_stored.push_back(hiddenFields.contains(field) ? -1 : statement.columnIndex(field.toUtf8().constData()));
         m_numeric.push_back(shape.isNumericColumn(column));
     }
+    for (int column = 0; column < statement.columnCount(); ++column)
+        if (statement.columnName(column).compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
+            m_id = column;
 }
 
 void GridReader::appendRow(const Statement &s, GridRows &rows) const
@@ -24,7 +27,7 @@ void GridReader::appendRow(const Statement &s, GridRows &rows) const
         else
             rows.appendNumber(column, s.real(at));
     }
-    rows.endRow();
+    rows.endRow(m_id < 0 ? 0 : s.integer(m_id));
 }
 
 QVariantList GridReader::values(const Statement &s) const

@@ -3,7 +3,7 @@
 #include "core/Database.h"
 #include "core/PasswordHash.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/ColumnMemory.h"
 #include "goods/GoodsList.h"

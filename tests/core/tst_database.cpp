@@ -106,6 +106,51 @@ private slots:
         QCOMPARE(count(*again, QStringLiteral("data")), 1);
     }
 
+    // A command made of rules that each write in a transaction of their own:
+    // the outer one commits the whole once and announces it once; a part
+    // that failed makes the whole fail, and a rollback announces nothing.
+    void nestedCommandsCommitAndAnnounceOnceOrNotAtAll()
+    {
+        TestEnvironment env;
+        ShopContext shop(ShopDatabase::open(env.databasePath()));
+        QSignalSpy announced(&shop, &ShopContext::changed);
+        auto insert = [&](ShopTransaction &t, const char *name) {
+            t.db().prepare(QStringLiteral("INSERT INTO data (a) VALUES (:a)")).bind(":a", name).exec();
+            t.changes().goods.added(t.db().lastInsertId());
+        };
+        {
+            ShopTransaction outer(shop);
+            insert(outer, "first");
+            {
+                ShopTransaction inner(shop);
+                insert(inner, "second");
+                inner.commit();
+            }
+            QCOMPARE(announced.count(), 0);
+            outer.commit();
+        }
+        QCOMPARE(announced.count(), 1);
+        QCOMPARE(announced.at(0).at(0).value<ChangeSet>().goods.addedRows().size(), 2);
+
+        {
+            ShopTransaction outer(shop);
+            insert(outer, "third");
+            {
+                // A bare transaction of a rule called inside joins as well.
+                Transaction part(shop.db());
+                shop.db().prepare(QStringLiteral("INSERT INTO data (a) VALUES ('fourth')")).exec();
+            }
+            QVERIFY_THROWS_EXCEPTION(DbError, outer.commit());
+        }
+        {
+            ShopTransaction dropped(shop);
+            insert(dropped, "fifth");
+        }
+        QVERIFY(!shop.db().inTransaction());
+        QCOMPARE(count(shop.db(), QStringLiteral("data")), 2);
+        QCOMPARE(announced.count(), 1);
+    }
+
     void readsByNameAndReportsEngineErrors()
     {
         TestEnvironment env;

@@ -403,7 +403,7 @@ private slots:
         GoodsStore &store = shop.goods();
         const GoodsRecord before = *store.findStored(id);
 
-        QSignalSpy changes(&shop.shop(), &ShopContext::goodsRowChanged);
+        QSignalSpy changes(&shop.shop(), &ShopContext::changed);
         QVERIFY_THROWS_EXCEPTION(NotPermitted, store.changeStockIn(id, boxes(QStringLiteral("扳手"), QStringLiteral("1"),
                                                                              QStringLiteral("10"))));
         QVERIFY_THROWS_EXCEPTION(NotPermitted, store.addStockIn(boxes(QStringLiteral("钳子"), QStringLiteral("1"),

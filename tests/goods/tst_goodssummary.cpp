@@ -1,4 +1,4 @@
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "goods/GoodsSummary.h"
 #include "goods/GoodsSummaryWindow.h"
 #include "support/ShopFixture.h"

@@ -5,7 +5,7 @@
 //        maintenance_loop restore <shop file> <backup one> <backup two>
 //        maintenance_loop import <shop file> <workbook>
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "maintenance/BackupFile.h"
 #include "maintenance/DatabaseBackup.h"

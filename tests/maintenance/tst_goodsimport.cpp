@@ -57,12 +57,13 @@ void TestGoodsImport::importsEveryRowOfTheSheet()
     const QString path = write(f, QStringLiteral("my sheets/goods list.xls"), {morvel(rows)});
     QVERIFY(!path.isEmpty());
 
-    QSignalSpy reloaded(&f.shop(), &ShopContext::goodsReloaded);
+    QSignalSpy reloaded(&f.shop(), &ShopContext::changed);
     const GoodsImport::Outcome out = f.shop().goodsImport().run(QStringLiteral("  ") + path, f.env.databasePath());
     QCOMPARE(out.message, GoodsImport::doneMessage());
     QVERIFY(out.result == GoodsImport::Result::Done);
     QCOMPARE(out.rows, 3);
     QCOMPARE(reloaded.count(), 1);
+    QVERIFY(reloaded.at(0).at(0).value<ChangeSet>().goods.isAll());
 
     const std::vector<GoodsRecord> stored = f.goods().list(ZeroStock::Shown);
     QCOMPARE(stored.size(), size_t(3));
@@ -164,7 +165,7 @@ void TestGoodsImport::aWrongSheetOrAMissingColumnImportsNothing()
     }
     QVERIFY(!otherSheet.isEmpty() && !noA5.isEmpty());
 
-    QSignalSpy reloaded(&f.shop(), &ShopContext::goodsReloaded);
+    QSignalSpy reloaded(&f.shop(), &ShopContext::changed);
     for (const QString &path : {otherSheet, noA5, notAWorkbook, f.env.path(QStringLiteral("missing.xls"))}) {
         const GoodsImport::Outcome out = f.shop().goodsImport().run(path, f.env.databasePath());
         QVERIFY(out.result == GoodsImport::Result::Failed);

@@ -1,5 +1,5 @@
 #include "core/Database.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "records/ComposerPrint.h"
 #include "records/SixLineSlipLayout.h"
 #include "records/SlipComposer.h"

@@ -1,5 +1,5 @@
 #include "core/Database.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "records/SaleLineQuery.h"
 #include "records/SaleLineStore.h"
 #include "records/SalesStatistics.h"
@@ -220,16 +220,17 @@ void TestSaleLineStore::deletionGivesTheSaleBack()
     QVERIFY(sold.ok);
     QCOMPARE(stockOf(f, goods), (QList<double>{12, 96, 3, 10.5}));
 
-    QSignalSpy changed(&f.shop(), &ShopContext::goodsRowChanged);
-    QSignalSpy lines(&f.shop(), &ShopContext::saleLinesChanged);
+    QSignalSpy lines(&f.shop(), &ShopContext::changed);
     const SaleLineOutcome out = f.shop().saleLines().remove(sold.lineId);
     QVERIFY2(out.ok, qPrintable(out.message));
     QCOMPARE(out.goodsId, goods);
     QCOMPARE(stockOf(f, goods), (QList<double>{10, 80, 5, 17.5}));
     QCOMPARE(f.count(QStringLiteral("data1")), 0);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(changed.at(0).at(0).toLongLong(), goods);
+    // One announcement for both rows.
     QCOMPARE(lines.count(), 1);
+    const ChangeSet announced = lines.at(0).at(0).value<ChangeSet>();
+    QCOMPARE(announced.goods.changedRows(), (QList<qint64>{goods}));
+    QCOMPARE(announced.saleLines.removedRows(), (QList<qint64>{sold.lineId}));
 
     // Gone already: refused, nothing announced.
     const SaleLineOutcome again = f.shop().saleLines().remove(sold.lineId);
@@ -287,11 +288,12 @@ void TestSaleLineStore::deletionFindsTheRightGoodsRow()
     // Another stock-in date: no row matches, the line still goes.
     older.day2 = QStringLiteral("2016-03-02");
     const qint64 unmatched = seedLine(f.db(), older);
-    QSignalSpy changed(&f.shop(), &ShopContext::goodsRowChanged);
+    QSignalSpy changed(&f.shop(), &ShopContext::changed);
     SaleLineOutcome out = f.shop().saleLines().remove(unmatched);
     QVERIFY(out.ok);
     QCOMPARE(out.goodsId, 0);
-    QCOMPARE(changed.count(), 0);
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(changed.at(0).at(0).value<ChangeSet>().goods.isEmpty());
 
     // A goods_id names the row, whatever the fields say; a row that is gone
     // changes nothing, even though another row has the same fields.
@@ -351,7 +353,7 @@ void TestSaleLineStore::deletionRefusesUnreadableValuesAndRollsBack()
     // row is rolled back with it.
     f.db().execScript(QStringLiteral(
         "CREATE TRIGGER no_delete BEFORE DELETE ON data1 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    QSignalSpy lines(&f.shop(), &ShopContext::saleLinesChanged);
+    QSignalSpy lines(&f.shop(), &ShopContext::changed);
     QVERIFY_THROWS_EXCEPTION(DbError, f.shop().saleLines().remove(noPrice + 1));
     QCOMPARE(stockOf(f, goods), (QList<double>{10, 80, 5, 17.5}));
     QCOMPARE(f.count(QStringLiteral("data1")), 2);
@@ -366,7 +368,7 @@ void TestSaleLineStore::correctionChecksTheArrears()
     l.arrears = 5.0;
     l.customer = QStringLiteral("张三");
     const qint64 id = seedLine(f.db(), l);
-    QSignalSpy lines(&f.shop(), &ShopContext::saleLinesChanged);
+    QSignalSpy lines(&f.shop(), &ShopContext::changed);
     SaleLineCorrection c;
     c.slipNumber = QStringLiteral("X");
     c.customer = QStringLiteral("李四");

@@ -8,7 +8,7 @@
 // Usage: sale_loop <database file> <seed> [delete]
 #include "core/Database.h"
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "records/SaleLineStore.h"
 #include "sales/SaleTransaction.h"

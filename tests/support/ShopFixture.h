@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/SettingsStore.h"
-#include "core/Shop.h"
+#include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsRecord.h"
 #include "support/ScriptedPrompter.h"

@@ -1,4 +1,4 @@
-#include "core/Shop.h"
+#include "session/Shop.h"
 
 #include "core/EngineMessage.h"
 #include "core/ShopDatabase.h"
