@@ -13,7 +13,9 @@
 // --prepare only builds the cached file (slow once for big files), so that
 // the measured runs start from a file on disk like the program.
 //
-// Prints one Markdown table (median, minimum-maximum, bare median, ratio).
+// Prints one Markdown table: wall time (median, minimum-maximum), the
+// process's processor time, the bare engine's wall and processor time, and
+// the ratios of the medians.
 #include "SaleLineGenerator.h"
 
 #include "app/TMainForm.h"
@@ -46,6 +48,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -218,6 +221,8 @@ struct Row {
     std::vector<double> ours;
     std::vector<double> bare;
     QString note;
+    std::vector<double> oursCpu;
+    std::vector<double> bareCpu;
 };
 
 double median(std::vector<double> v)
@@ -243,7 +248,7 @@ Row &record(const QString &action, const QString &rows)
     for (Row &r : g_report)
         if (r.action == action && r.rows == rows)
             return r;
-    g_report.push_back({action, rows, {}, {}, {}});
+    g_report.push_back({action, rows, {}, {}, {}, {}, {}});
     return g_report.back();
 }
 
@@ -252,8 +257,8 @@ void note(const QString &action, const QString &rows, const QString &text) { rec
 void printReport(const QString &heading)
 {
     std::printf("\n%s\n\n", qPrintable(heading));
-    std::printf("| Action | Rows | Ours, median | min-max | n | Bare engine, median | Ours / bare | Note |\n");
-    std::printf("|---|---|---:|---:|---:|---:|---:|---|\n");
+    std::printf("| Action | Rows | Ours, median | min-max | n | CPU, median | Bare engine, median (CPU) | Ours / bare (CPU) | Note |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|---:|---|\n");
     for (const Row &r : g_report) {
         QString ours, range, bare, ratio;
         if (!r.ours.empty()) {
@@ -262,13 +267,15 @@ void printReport(const QString &heading)
             range = r.ours.size() > 1 ? ms(*lo) + QStringLiteral("-") + ms(*hi) : QString();
         }
         if (!r.bare.empty()) {
-            bare = ms(median(r.bare));
+            bare = ms(median(r.bare)) + QStringLiteral(" (") + ms(median(r.bareCpu)) + QStringLiteral(")");
             if (!r.ours.empty())
-                ratio = QString::number(median(r.ours) / median(r.bare), 'f', 2);
+                ratio = QString::number(median(r.ours) / median(r.bare), 'f', 2) + QStringLiteral(" (")
+                        + QString::number(median(r.oursCpu) / median(r.bareCpu), 'f', 2) + QStringLiteral(")");
         }
-        std::printf("| %s | %s | %s | %s | %d | %s | %s | %s |\n", qPrintable(r.action), qPrintable(r.rows),
-                    qPrintable(ours), qPrintable(range), int(r.ours.size()), qPrintable(bare), qPrintable(ratio),
-                    qPrintable(r.note));
+        const QString cpu = r.oursCpu.empty() ? QString() : ms(median(r.oursCpu));
+        std::printf("| %s | %s | %s | %s | %d | %s | %s | %s | %s |\n", qPrintable(r.action), qPrintable(r.rows),
+                    qPrintable(ours), qPrintable(range), int(r.ours.size()), qPrintable(cpu), qPrintable(bare),
+                    qPrintable(ratio), qPrintable(r.note));
     }
     std::fflush(stdout);
 }
@@ -307,22 +314,54 @@ void settle(QWidget *window)
     window->repaint();
 }
 
+// Processor time of the whole process (all threads), in ms: on a machine
+// shared with other work it moves less than the wall time.
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double g_lastCpu = 0;
+
 template <class Action> double timed(QWidget *window, Action &&action)
 {
     QElapsedTimer clock;
+    const double cpu = processCpuMs();
     clock.start();
     action();
     settle(window);
-    return double(clock.nsecsElapsed()) / 1e6;
+    const double wall = double(clock.nsecsElapsed()) / 1e6;
+    g_lastCpu = processCpuMs() - cpu;
+    return wall;
 }
 
 template <class Action> double timedBare(Action &&action)
 {
     QElapsedTimer clock;
+    const double cpu = processCpuMs();
     clock.start();
     action();
-    return double(clock.nsecsElapsed()) / 1e6;
+    const double wall = double(clock.nsecsElapsed()) / 1e6;
+    g_lastCpu = processCpuMs() - cpu;
+    return wall;
 }
+
+void keepBare(Row &row, double wall)
+{
+    row.bare.push_back(wall);
+    row.bareCpu.push_back(g_lastCpu);
+}
+
+// Keeps a wall time of ours and the processor time the last timed() took.
+void keep(Row &row, double wall)
+{
+    row.ours.push_back(wall);
+    row.oursCpu.push_back(g_lastCpu);
+}
+
+
 
 // A control inside the given widget, by its caption; not one of a window
 // standing over it (the records window is a child of the main window).
@@ -409,7 +448,7 @@ public:
                              + QStringLiteral(" lines");
         const QString action = m_options.backup ? QStringLiteral("sign-in (\"登 录\" to the repainted main window), daily backup on")
                                                 : QStringLiteral("sign-in (\"登 录\" to the repainted main window)");
-        record(action, rows).ours.push_back(timed(m_form.get(), [&] { button->click(); }));
+        keep(record(action, rows), timed(m_form.get(), [&] { button->click(); }));
         if (login->isVisible())
             throw std::runtime_error("sign-in failed: " + m_prompter.last.toStdString());
         const double signedIn = residentMiB();
@@ -445,14 +484,14 @@ public:
         auto *all = control<QAbstractButton>(search, QStringLiteral("全部记录"));
         auto *name = control<QLineEdit>(search, QStringLiteral("商品名称："));
         const QString allAction = QStringLiteral("goods \"全部记录\", warm");
-        record(QStringLiteral("goods \"全部记录\", first after sign-in"), rows).ours.push_back(timed(form, [&] { all->click(); }));
+        keep(record(QStringLiteral("goods \"全部记录\", first after sign-in"), rows), timed(form, [&] { all->click(); }));
         for (int i = 0; i < m_options.reps; ++i) {
             // Which of the two goes first changes every time.
             for (int turn = 0; turn < 2; ++turn) {
                 if ((turn + i) % 2 == 0)
-                    record(allAction, rows).ours.push_back(timed(form, [&] { all->click(); }));
+                    keep(record(allAction, rows), timed(form, [&] { all->click(); }));
                 else
-                    record(allAction, rows).bare.push_back(timedBare([&] { m_bare->read(kGoodsAll); }));
+                    keepBare(record(allAction, rows), timedBare([&] { m_bare->read(kGoodsAll); }));
             }
         }
         note(allAction, rows, QStringLiteral("VmRSS after: %1 MiB").arg(residentMiB(), 0, 'f', 1));
@@ -464,13 +503,13 @@ public:
         for (int i = 0; i < m_options.reps; ++i) {
             for (int turn = 0; turn < 2; ++turn) {
                 if ((turn + i) % 2 == 0) {
-                    record(keyAction, rows).ours.push_back(timed(form, [&] { QTest::keyClick(name, Qt::Key_K); }));
+                    keep(record(keyAction, rows), timed(form, [&] { QTest::keyClick(name, Qt::Key_K); }));
                     if (name->text() != QLatin1String("k"))
                         throw std::runtime_error("the keystroke did not reach the box");
-                    record(backAction, rows).ours.push_back(timed(form, [&] { QTest::keyClick(name, Qt::Key_Backspace); }));
+                    keep(record(backAction, rows), timed(form, [&] { QTest::keyClick(name, Qt::Key_Backspace); }));
                 } else {
-                    record(keyAction, rows).bare.push_back(timedBare([&] { found = m_bare->read(kGoodsInitials, "%k%"); }));
-                    record(backAction, rows).bare.push_back(timedBare([&] { m_bare->read(kGoodsNoCondition); }));
+                    keepBare(record(keyAction, rows), timedBare([&] { found = m_bare->read(kGoodsInitials, "%k%"); }));
+                    keepBare(record(backAction, rows), timedBare([&] { m_bare->read(kGoodsNoCondition); }));
                 }
             }
         }
@@ -480,12 +519,12 @@ public:
         for (int i = 0; i < m_options.coldReps; ++i) {
             m_bare->invalidateOtherCaches();
             dropOsCache(m_path);
-            record(coldAction, rows).ours.push_back(timed(form, [&] { QTest::keyClick(name, Qt::Key_K); }));
+            keep(record(coldAction, rows), timed(form, [&] { QTest::keyClick(name, Qt::Key_K); }));
             QTest::keyClick(name, Qt::Key_Backspace);
             settle(form);
             m_bare->reopen();
             dropOsCache(m_path);
-            record(coldAction, rows).bare.push_back(timedBare([&] { m_bare->read(kGoodsInitials, "%k%"); }));
+            keepBare(record(coldAction, rows), timedBare([&] { m_bare->read(kGoodsInitials, "%k%"); }));
         }
     }
 
@@ -540,7 +579,7 @@ public:
                 control<QComboBox>(panel, QStringLiteral("客户名称："))->setEditText(QStringLiteral("王伟超市"));
                 auto *confirm = control<QAbstractButton>(panel, QString::fromUtf8(way.button));
                 m_prompter.last.clear();
-                record(way.action, rows).ours.push_back(timed(form, [&] { confirm->click(); }));
+                keep(record(way.action, rows), timed(form, [&] { confirm->click(); }));
                 if (panel->isVisible())
                     throw std::runtime_error("the sale was refused: " + m_prompter.last.toStdString());
             }
@@ -561,11 +600,14 @@ public:
         // what is done in it runs inside its own event loop.
         auto inWindow = [&](auto &&work) {
             QElapsedTimer clock;
+            const double cpu = processCpuMs();
             clock.start();
             QTimer::singleShot(0, records, [&] {
                 try {
                     settle(records);
-                    work(double(clock.nsecsElapsed()) / 1e6);
+                    const double wall = double(clock.nsecsElapsed()) / 1e6;
+                    g_lastCpu = processCpuMs() - cpu;
+                    work(wall);
                 } catch (...) {
                     failure = std::current_exception();
                 }
@@ -579,8 +621,8 @@ public:
         dropOsCache(m_path);
         m_bare->invalidateOtherCaches();
         inWindow([&](double opened) {
-            record(QStringLiteral("records window opening, first in the process (file dropped from the OS cache)"), rows)
-                .ours.push_back(opened);
+            keep(record(QStringLiteral("records window opening, first in the process (file dropped from the OS cache)"), rows),
+                 opened);
             // The search area: the slip composer has a box of the same caption.
             auto *search = byObjectName<QWidget>(records, "recordsSearch");
             auto *customer = control<QLineEdit>(search, QStringLiteral("客户名称："));
@@ -593,14 +635,13 @@ public:
             for (int i = 0; i < reps; ++i) {
                 for (int turn = 0; turn < 2; ++turn) {
                     if ((turn + i) % 2 == 0) {
-                        record(keyAction, rows).ours.push_back(timed(records, [&] { commitText(customer, QStringLiteral("王")); }));
+                        keep(record(keyAction, rows), timed(records, [&] { commitText(customer, QStringLiteral("王")); }));
                         if (customer->text() != QStringLiteral("王"))
                             throw std::runtime_error("the character did not reach the box");
-                        record(backAction, rows).ours.push_back(
-                            timed(records, [&] { QTest::keyClick(customer, Qt::Key_Backspace); }));
+                        keep(record(backAction, rows), timed(records, [&] { QTest::keyClick(customer, Qt::Key_Backspace); }));
                     } else {
-                        record(keyAction, rows).bare.push_back(timedBare([&] { found = m_bare->read(kLinesCustomer, "%王%"); }));
-                        record(backAction, rows).bare.push_back(timedBare([&] { m_bare->read(kLinesNoCondition); }));
+                        keepBare(record(keyAction, rows), timedBare([&] { found = m_bare->read(kLinesCustomer, "%王%"); }));
+                        keepBare(record(backAction, rows), timedBare([&] { m_bare->read(kLinesNoCondition); }));
                     }
                 }
             }
@@ -610,11 +651,11 @@ public:
             for (int i = 0; i < reps; ++i) {
                 for (int turn = 0; turn < 2; ++turn) {
                     if ((turn + i) % 2 == 0) {
-                        record(allAction, rows).ours.push_back(timed(records, [&] { all->click(); }));
+                        keep(record(allAction, rows), timed(records, [&] { all->click(); }));
                         if (afterFirst == 0)
                             afterFirst = residentMiB();
                     } else {
-                        record(allAction, rows).bare.push_back(timedBare([&] { m_bare->read(kLinesAll); }));
+                        keepBare(record(allAction, rows), timedBare([&] { m_bare->read(kLinesAll); }));
                     }
                 }
             }
@@ -622,19 +663,21 @@ public:
                                       .arg(afterFirst, 0, 'f', 1)
                                       .arg(residentMiB(), 0, 'f', 1)
                                       .arg(statusMiB("VmHWM:"), 0, 'f', 1));
+            m_closingCpu = processCpuMs();
             m_closingStarted.start();
         });
         // The closing's own work (the goods list read again) ran in reject().
         settle(form);
         const double closing = double(m_closingStarted.nsecsElapsed()) / 1e6;
+        g_lastCpu = processCpuMs() - m_closingCpu;
         const QString closeAction = QStringLiteral("records window closing, back to the repainted main window");
-        record(closeAction, rows).ours.push_back(closing);
+        keep(record(closeAction, rows), closing);
         note(closeAction, rows, QStringLiteral("VmRSS after closing: %1 MiB (no malloc_trim; the program calls none)")
                                     .arg(residentMiB(), 0, 'f', 1));
         const int reps = std::max(1, m_options.reps / 2);
         for (int i = 0; i < reps; ++i)
             inWindow([&](double opened) {
-                record(QStringLiteral("records window opening, again"), rows).ours.push_back(opened);
+                keep(record(QStringLiteral("records window opening, again"), rows), opened);
             });
     }
 
@@ -648,6 +691,7 @@ private:
     std::unique_ptr<Shop> m_shop;
     std::unique_ptr<TMainForm> m_form;
     QElapsedTimer m_closingStarted;
+    double m_closingCpu = 0;
     bool m_generated = false;
 };
 
