@@ -42,7 +42,7 @@ state() {
 {
     echo "## Operator benchmark $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git -C "$source_dir" rev-parse --short HEAD)"
     echo
-    echo "nproc $(nproc); $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'); $(free -m | awk '/Mem:/ {print $2 " MiB RAM"}')"
+    echo "nproc $(nproc); $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'), $(grep -m1 'cpu MHz' /proc/cpuinfo | sed 's/.*: //') MHz; $(free -m | awk '/Mem:/ {print $2 " MiB RAM"}')"
     echo "$(. /etc/os-release && echo "$PRETTY_NAME"); Qt $(qmake6 -query QT_VERSION 2>/dev/null || echo '?')"
 
     state "Start"
