@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the operator benchmark and the sale commit benchmark in Release and
 # runs them all, printing Markdown tables (see README.md, "The operator's
-# waits"). About 15 minutes on a 2-core machine once the files exist; the
-# first run also generates them (several minutes, not measured) into
+# waits"). About 11 minutes on a busy 2-core machine once the files exist;
+# the first run also generates them (about 5.5 minutes, not measured) into
 # $QUOLLIN_BENCH_CACHE (default /var/tmp/quollin-bench).
 #
 #   bench/run_operator.sh [build-folder] [output-file]
