@@ -541,8 +541,8 @@ public:
                 row = view->model()->rowCount() - 1;
             const QModelIndex index = view->model()->index(row, 0);
             view->scrollTo(index);
-            // What a double click on the row makes the view say (synthetic
-            // mouse events do not reach the offscreen view's viewport).
+            // What a double click on the row makes the view say; QTest's
+            // double click on the viewport opened no panel here.
             view->setCurrentIndex(index);
             emit view->clicked(index);
             emit view->doubleClicked(index);
