@@ -23,6 +23,14 @@ void generateSaleLines(Database &db, int lines, quint32 seed, QDate first = QDat
 // program opens it. Prints how long it took.
 void generateShopFile(const QString &path, int goods, int lines, QDate first = QDate(2022, 1, 1));
 
+// A shop file of the given size kept in the benchmarks' cache folder
+// ($QUOLLIN_BENCH_CACHE, else /var/tmp/quollin-bench), built there the first
+// time it is asked for and copied to path: a run changes its copy, never
+// the cached file, and a big file is generated only once. The cached file's
+// name carries the sizes, the first day and the generator's version, so a
+// changed generator builds afresh. True when it had to be generated now.
+bool copyCachedShopFile(const QString &path, int goods, int lines, QDate first = QDate(2022, 1, 1));
+
 // The first day of three years of lines whose last day is the last day of
 // the current month, so that "本 月" and this year's charts have lines.
 QDate threeYearsToThisMonth();

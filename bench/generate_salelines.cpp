@@ -6,6 +6,8 @@
 #include "core/ShopDatabase.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -146,6 +148,48 @@ void generateShopFile(const QString &path, int goods, int lines, QDate first)
     db->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     std::fprintf(stderr, "generated %d goods rows and %d sale lines in %.1f s\n", goods, lines,
                  double(clock.elapsed()) / 1000);
+}
+
+namespace {
+
+// Raise this whenever the generators make different rows for the same seed.
+constexpr int kGeneratorVersion = 1;
+
+QString cacheFolder()
+{
+    const QString chosen = qEnvironmentVariable("QUOLLIN_BENCH_CACHE");
+    return chosen.isEmpty() ? QStringLiteral("/var/tmp/quollin-bench") : chosen;
+}
+
+} // namespace
+
+bool copyCachedShopFile(const QString &path, int goods, int lines, QDate first)
+{
+    const QDir folder(cacheFolder());
+    if (!QDir().mkpath(folder.path()))
+        throw DbError(QStringLiteral("cannot create %1").arg(folder.path()));
+    const QString cached = folder.filePath(QStringLiteral("shop-g%1-l%2-%3-v%4.db")
+                                               .arg(goods)
+                                               .arg(lines)
+                                               .arg(first.toString(QStringLiteral("yyyyMMdd")))
+                                               .arg(kGeneratorVersion));
+    const bool generate = !QFile::exists(cached);
+    if (generate) {
+        // Built under another name and renamed when complete, so an
+        // interrupted generation is never taken for a finished file.
+        const QString partial = cached + QStringLiteral(".partial");
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(partial + QLatin1String(suffix));
+        generateShopFile(partial, goods, lines, first);
+        if (QFile::exists(partial + QStringLiteral("-wal")) || !QFile::rename(partial, cached))
+            throw DbError(QStringLiteral("cannot finish %1").arg(cached));
+    }
+    for (const char *suffix : {"", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+    if (!QFile::copy(cached, path))
+        throw DbError(QStringLiteral("cannot copy %1 to %2").arg(cached, path));
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return generate;
 }
 
 std::vector<qint64> goodsWithStock(Database &db, size_t most)
