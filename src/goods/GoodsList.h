@@ -99,6 +99,9 @@ public slots:
     void refreshAll();   // "全部记录"
     void query();        // "查询"
     void clearConditions(); // "清空条件"
+    // Reads the whole table again, the first slice at once and the rest
+    // between events (sign-in, a reopened file).
+    void startReading();
 
 private slots:
     void titleClicked(int column);
@@ -108,7 +111,6 @@ private slots:
 private:
     void signedIn();
     void shopChanged(const ChangeSet &changes);
-    void startReading();
     void readSlice();
     void stopReading();
     void show(std::vector<int> rows, bool toLastRow);
