@@ -445,6 +445,16 @@ void GoodsList::sampleWidths(const std::vector<int> &rows)
         for (int slot : picks)
             widest << cellText(slot, int(c));
     }
+    // Only the widest of each column is kept: a later fit measures one text
+    // a column.
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    for (QStringList &texts : m_widest) {
+        QString widest;
+        for (const QString &text : texts)
+            if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+                widest = text;
+        texts = QStringList{widest};
+    }
 }
 
 void GoodsList::widenFor(int slot)
@@ -455,11 +465,8 @@ void GoodsList::widenFor(int slot)
     bool wider = false;
     for (size_t c = 0; c < m_widest.size(); ++c) {
         const QString cell = cellText(slot, int(c));
-        int widest = 0;
-        for (const QString &text : m_widest[c])
-            widest = std::max(widest, metrics.horizontalAdvance(text));
-        if (metrics.horizontalAdvance(cell) > widest) {
-            m_widest[c] << cell;
+        if (m_widest[c].isEmpty() || metrics.horizontalAdvance(cell) > metrics.horizontalAdvance(m_widest[c].first())) {
+            m_widest[c] = QStringList{cell};
             wider = true;
         }
     }
