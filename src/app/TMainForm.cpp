@@ -301,6 +301,8 @@ void TMainForm::buildLayout()
     statusBar()->setSizeGripEnabled(false);
     m_statusPanels[1]->setText(QStringLiteral("操作员："));
     m_statusPanels[3]->setText(ExternalTools::webSite().toString());
+    // A large goods table is read after sign-in while the window is in use.
+    connect(m_goods, &GoodsList::readingMessage, statusBar(), [this](const QString &text) { statusBar()->showMessage(text); });
 }
 
 void TMainForm::addReportCommands(QMenu *goodsMenu)

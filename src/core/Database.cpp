@@ -160,6 +160,12 @@ int Statement::columnIndex(const char *name) const
 
 bool Statement::isNull(int index) const { return sqlite3_column_type(m_stmt, index) == SQLITE_NULL; }
 
+bool Statement::isNumber(int index) const
+{
+    const int type = sqlite3_column_type(m_stmt, index);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
 QString Statement::text(int index) const
 {
     const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));

@@ -82,6 +82,8 @@ public:
     int columnIndex(const char *name) const;
 
     bool isNull(int index) const;
+    // Whether the engine holds the value as a number (not NULL, text or blob).
+    bool isNumber(int index) const;
     QString text(int index) const;
     // The text as the engine holds it (UTF-8), valid until the next step; a
     // null view for NULL. For readers that convert many rows themselves.

@@ -10,7 +10,7 @@
 #include "widgets/ChoiceList.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
-#include "widgets/GridReader.h"
+#include "core/NumberText.h"
 #include "widgets/NamedWidgets.h"
 
 #include <QCheckBox>
@@ -24,7 +24,11 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include <QFontMetrics>
+#include <QTimer>
+
 #include <algorithm>
+#include <cmath>
 
 namespace quollin {
 
@@ -72,10 +76,31 @@ std::vector<GridColumn> goodsColumns()
     return columns;
 }
 
+// The catalogue's rows as the grid's columns.
+class CatalogueSource : public GridSource {
+public:
+    CatalogueSource(const GoodsCatalogue &catalogue, const std::vector<GridColumn> &columns) : m_catalogue(catalogue)
+    {
+        for (const GridColumn &column : columns)
+            m_fields.push_back(GoodsCatalogue::fieldOf(column.field));
+    }
+    bool isNull(int row, int column) const override { return m_catalogue.isNull(row, field(column)); }
+    double number(int row, int column) const override { return m_catalogue.number(row, field(column)); }
+    const QString &text(int row, int column) const override { return m_catalogue.text(row, field(column)); }
+    const std::vector<QString> &texts(int column) const override { return m_catalogue.texts(field(column)); }
+    quint32 textIndex(int row, int column) const override { return m_catalogue.textIndex(row, field(column)); }
+    qint64 id(int row) const override { return m_catalogue.id(row); }
+
+private:
+    int field(int column) const { return m_fields[size_t(column)]; }
+    const GoodsCatalogue &m_catalogue;
+    std::vector<int> m_fields;
+};
+
 } // namespace
 
 GoodsList::GoodsList(Shop &shop, Prompter &prompter, QWidget *parent)
-    : QObject(parent), m_shop(shop), m_store(shop.goods()), m_prompter(prompter)
+    : QObject(parent), m_shop(shop), m_store(shop.goods()), m_prompter(prompter), m_catalogue(shop)
 {
     m_grid = new DataGrid(parent);
     m_grid->setObjectName(QStringLiteral("goodsGrid"));
@@ -83,6 +108,8 @@ GoodsList::GoodsList(Shop &shop, Prompter &prompter, QWidget *parent)
     m_grid->setToolTip(QStringLiteral("点列标题进行排序，双击记录进行销售"));
     m_grid->setStatusTip(m_grid->toolTip());
     m_model = new GridModel(goodsColumns(), this);
+    m_source = std::make_unique<CatalogueSource>(m_catalogue, m_model->columns());
+    m_widest.resize(m_model->columns().size());
     m_model->setRowHighlight([this](const GridModel &model, int row) {
         const int stock = model.columnOf(QStringLiteral("7"));
         const std::optional<double> value =
@@ -99,7 +126,9 @@ GoodsList::GoodsList(Shop &shop, Prompter &prompter, QWidget *parent)
     // made the change.
     connect(&m_shop, &ShopContext::signedIn, this, &GoodsList::signedIn);
     connect(&m_shop, &ShopContext::changed, this, &GoodsList::shopChanged);
-    connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsList::refreshAll);
+    // A reopened file may hold anything (a restored copy): read it all.
+    connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsList::startReading);
+    connect(&m_shop, &ShopContext::databaseClosing, this, &GoodsList::stopReading);
 }
 
 void GoodsList::restoreSettings() { setAlarmLevelText(m_shop.settings().alarmLevel()); }
@@ -108,35 +137,88 @@ void GoodsList::signedIn()
 {
     if (const std::optional<bool> hidden = m_shop.settings().hideZeroStock())
         setZeroStock(*hidden ? ZeroStock::Hidden : ZeroStock::Shown);
+    // Read again for every operator: what he may not see is never held.
+    startReading();
+}
+
+void GoodsList::startReading()
+{
+    m_catalogue.beginLoad(m_store.hiddenFields());
+    std::fill(m_widest.begin(), m_widest.end(), QStringList());
+    m_model->clear();
+    m_reading = true;
+    // The first slice at once: a small table is then read before the main
+    // window shows, a large one goes on between events.
+    readSlice();
+}
+
+void GoodsList::readSlice()
+{
+    if (!m_reading)
+        return;
+    bool done = false;
+    try {
+        done = m_catalogue.loadSlice(kSliceRows);
+    } catch (const DbError &e) {
+        stopReading();
+        m_prompter.information(engineMessage(e));
+        return;
+    }
+    if (!done) {
+        emit readingMessage(QStringLiteral("正在读取商品列表… %1").arg(m_catalogue.liveCount()));
+        QTimer::singleShot(0, this, &GoodsList::readSlice);
+        return;
+    }
+    m_reading = false;
+    emit readingMessage(QString());
     refreshAll();
+}
+
+void GoodsList::stopReading()
+{
+    if (!m_reading)
+        return;
+    m_reading = false;
+    emit readingMessage(QString());
 }
 
 void GoodsList::shopChanged(const ChangeSet &changes)
 {
-    if (changes.sale) {
-        saleRecorded(*changes.sale);
-        return;
-    }
     const RowChanges &goods = changes.goods;
     if (goods.isEmpty())
         return;
-    if (goods.isAll() || !goods.addedRows().isEmpty() || !goods.changedRows().isEmpty()) {
+    if (!m_reading && !m_catalogue.isLoaded()) {
+        refreshAll(); // never read: read it all now
+        return;
+    }
+    GoodsCatalogue::Applied applied;
+    try {
+        applied = m_catalogue.apply(goods);
+    } catch (const DbError &e) {
+        m_prompter.information(engineMessage(e));
+        return;
+    }
+    if (m_reading)
+        return; // the list shows once the read is done
+    for (int slot : applied.changed)
+        widenFor(slot);
+    // Only the sold row was read again. The panel's confirmation keeps the
+    // operator's place in the list; the keyboard confirmation shows
+    // "全部记录", as it always has.
+    if (changes.sale && changes.sale->origin == RecordedSale::Origin::Panel && !applied.reloaded
+        && goods.addedRows().isEmpty()) {
+        for (qint64 id : goods.changedRows())
+            refreshRow(id);
+        for (qint64 id : goods.removedRows())
+            dropRow(id);
+        return;
+    }
+    if (applied.reloaded || !goods.addedRows().isEmpty() || !goods.changedRows().isEmpty()) {
         refreshAll();
         return;
     }
     for (qint64 id : goods.removedRows())
         dropRow(id);
-}
-
-void GoodsList::saleRecorded(const RecordedSale &sale)
-{
-    // Only the sold row changed: it is read again in place, which keeps the
-    // operator's place in a long list. The keyboard confirmation reads the
-    // whole list, as it always has.
-    if (sale.origin == RecordedSale::Origin::Keyboard)
-        refreshAll();
-    else
-        refreshRow(sale.goodsId);
 }
 
 void GoodsList::buildSearchArea(QWidget *parent)
@@ -209,7 +291,7 @@ void GoodsList::buildSearchArea(QWidget *parent)
 
 int GoodsList::rowCount() const { return m_model->rowCount(); }
 
-qint64 GoodsList::goodsId(int row) const { return m_ids[size_t(m_model->loadIndex(row))]; }
+qint64 GoodsList::goodsId(int row) const { return m_model->rowId(row); }
 
 GoodsRecord GoodsList::record(int row) const { return m_store.find(goodsId(row)).value_or(GoodsRecord{}); }
 
@@ -229,12 +311,9 @@ void GoodsList::setAlarmLevelText(const QString &text)
 void GoodsList::dropRow(qint64 goodsId)
 {
     // The rest stay as they are, read and sorted: only the deleted row goes.
-    const auto at = std::find(m_ids.begin(), m_ids.end(), goodsId);
-    if (at == m_ids.end())
+    const int row = rowOf(goodsId);
+    if (row < 0)
         return;
-    const int loadIndex = int(at - m_ids.begin());
-    const int row = m_model->displayRowOf(loadIndex);
-    m_ids.erase(at);
     m_model->removeDisplayRow(row);
     // The cursor stands on the row that took the deleted one's place, or on
     // the new last row.
@@ -242,33 +321,20 @@ void GoodsList::dropRow(qint64 goodsId)
         m_grid->setCurrentRow(qMin(row, rowCount() - 1));
 }
 
-int GoodsList::rowOf(qint64 goodsId) const
-{
-    const auto at = std::find(m_ids.begin(), m_ids.end(), goodsId);
-    if (at == m_ids.end())
-        return -1;
-    const int loaded = int(at - m_ids.begin());
-    return m_model->displayRowOf(loaded);
-}
+int GoodsList::rowOf(qint64 goodsId) const { return m_model->displayRowOfId(goodsId); }
 
 void GoodsList::refreshRow(qint64 goodsId)
 {
     const int row = rowOf(goodsId);
     if (row < 0)
         return;
-    bool found = false;
-    try {
-        Statement s = m_store.statement(GoodsQuery::oneRow(m_lastQuery, goodsId));
-        const GridReader reader(s, m_model->emptyRows(), m_store.hiddenFields());
-        while (s.next()) {
-            found = true;
-            m_model->setRowValues(row, reader.values(s));
-        }
-    } catch (const DbError &e) {
-        m_prompter.information(engineMessage(e));
-        return;
-    }
-    if (!found)
+    const int slot = m_catalogue.slotOf(goodsId);
+    const bool takes = slot >= 0
+                       && (m_showingSearch ? m_catalogue.searchTakes(slot, m_zeroStock, m_lastSearch)
+                                           : m_catalogue.listTakes(slot, m_zeroStock));
+    if (takes)
+        m_model->sourceRowChanged(row);
+    else
         dropRow(goodsId);
 }
 
@@ -278,71 +344,134 @@ void GoodsList::setZeroStock(ZeroStock zeroStock)
     m_zeroTick->setChecked(zeroStock == ZeroStock::Hidden);
 }
 
-void GoodsList::readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
-{
-    // Straight from the engine into the grid's cells: nothing is held twice.
-    Statement s = store.statement(query);
-    const GridReader reader(s, rows, store.hiddenFields());
-    const int idColumn = s.columnIndex("ID");
-    while (s.next()) {
-        ids.push_back(s.integer(idColumn));
-        reader.appendRow(s, rows);
-    }
-}
-
 std::vector<GridColumn> GoodsList::columns() { return goodsColumns(); }
 
-void GoodsList::show(const BoundQuery &query, bool toLastRow)
+void GoodsList::show(std::vector<int> rows, bool toLastRow)
 {
-    // Kept so that one changed row can be judged by the same conditions.
-    m_lastQuery = query;
-    // The old rows go first: the new ones then take their memory instead of
-    // both being held at once (and a failed read leaves the list empty).
-    const size_t before = m_ids.size();
-    m_ids.clear();
-    m_ids.shrink_to_fit();
-    m_model->clear();
-    GridRows grid = m_model->emptyRows();
-    std::vector<qint64> ids;
-    // The last result's size is the best guess at this one's: room not used
-    // is address space only, never touched.
-    grid.reserve(int(before));
-    ids.reserve(before);
-    readRows(m_store, query, grid, ids);
-    m_ids = std::move(ids);
-    m_model->setRows(std::move(grid));
+    const int count = int(rows.size());
+    m_model->showSource(m_source.get(), std::move(rows));
     m_grid->clearSortMarks();
-    if (!m_ids.empty())
-        m_grid->setCurrentRow(toLastRow ? int(m_ids.size()) - 1 : 0);
+    if (count > 0)
+        m_grid->setCurrentRow(toLastRow ? count - 1 : 0);
 }
 
 void GoodsList::refreshAll()
 {
     emit rowsChanging();
+    if (m_reading)
+        return; // shown when the read is done
     try {
-        show(GoodsQuery::list(m_zeroStock), true);
-        // On the whole list, so that a search does not move the columns.
-        m_grid->fitColumnsToContents();
-        // With zero stock shown the rows just read are the whole table: their
-        // distinct texts are the lists, without five more reads of the file.
-        const GoodsDropDowns lists = m_zeroStock == ZeroStock::Shown ? dropDownsFromRows() : m_store.dropDowns();
-        {
-            // Emptying the category box is no search of its own: "全部记录"
-            // shows the whole list.
-            const QSignalBlocker quiet(m_category);
-            setChoices(m_category, lists.categories);
-        }
-        setChoices(m_supplier, lists.suppliers);
-        emit dropDownsRefilled(lists);
+        // Nothing is read: the rows are held (read here only when no
+        // sign-in read them). A closed file is still told as the engine
+        // tells it, and the list is empty until it reopens.
+        m_shop.db();
+        if (!m_catalogue.isLoaded())
+            m_catalogue.load(m_store.hiddenFields());
     } catch (const DbError &e) {
+        m_model->clear();
         m_prompter.information(engineMessage(e));
+        return;
+    }
+    m_showingSearch = false;
+    std::vector<int> rows = m_catalogue.listRows(m_zeroStock);
+    if (std::all_of(m_widest.begin(), m_widest.end(), [](const QStringList &w) { return w.isEmpty(); }))
+        sampleWidths(rows);
+    show(std::move(rows), true);
+    // On the whole list, so that a search does not move the columns.
+    m_grid->fitColumnsToSamples(m_widest);
+    const GoodsDropDowns &lists = m_catalogue.dropDowns();
+    {
+        // Emptying the category box is no search of its own: "全部记录"
+        // shows the whole list.
+        const QSignalBlocker quiet(m_category);
+        setChoices(m_category, lists.categories);
+    }
+    setChoices(m_supplier, lists.suppliers);
+    emit dropDownsRefilled(lists);
+}
+
+QString GoodsList::cellText(int slot, int column) const
+{
+    // The text the grid shows for a catalogue row, without it being shown.
+    const GridColumn &c = m_model->column(column);
+    const int field = GoodsCatalogue::fieldOf(c.field);
+    if (!GoodsCatalogue::isNumeric(field))
+        return m_catalogue.text(slot, field);
+    const double v = m_catalogue.number(slot, field);
+    if (std::isnan(v))
+        return {};
+    switch (c.kind) {
+    case GridKind::Amount:
+        return NumberText::amount(v);
+    case GridKind::Quantity:
+        return NumberText::quantity(v);
+    default:
+        return NumberText::general(v);
     }
 }
 
-GoodsDropDowns GoodsList::dropDownsFromRows() const
+void GoodsList::sampleWidths(const std::vector<int> &rows)
 {
-    auto of = [this](const char *field) { return m_model->distinctTexts(m_model->columnOf(QLatin1String(field))); };
-    return {of("a"), of("b"), of("c"), of("d"), of("g")};
+    // The first rows shown and, per column, the longest text and the
+    // largest and smallest number of all: enough to fit the widths once.
+    constexpr size_t kSampleRows = 300;
+    const std::vector<GridColumn> &columns = m_model->columns();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const int field = GoodsCatalogue::fieldOf(columns[c].field);
+        QStringList &widest = m_widest[c];
+        widest.clear();
+        std::vector<int> picks(rows.begin(), rows.begin() + qsizetype(std::min(rows.size(), kSampleRows)));
+        if (GoodsCatalogue::isNumeric(field)) {
+            int high = -1, low = -1;
+            for (int slot : rows) {
+                const double v = m_catalogue.number(slot, field);
+                if (std::isnan(v))
+                    continue;
+                if (high < 0 || v > m_catalogue.number(high, field))
+                    high = slot;
+                if (low < 0 || v < m_catalogue.number(low, field))
+                    low = slot;
+            }
+            for (int slot : {high, low})
+                if (slot >= 0)
+                    picks.push_back(slot);
+        } else {
+            const std::vector<QString> &texts = m_catalogue.texts(field);
+            const auto longest = std::max_element(texts.begin(), texts.end(),
+                                                  [](const QString &a, const QString &b) { return a.size() < b.size(); });
+            if (longest != texts.end() && !longest->isEmpty())
+                widest << *longest;
+        }
+        for (int slot : picks)
+            widest << cellText(slot, int(c));
+    }
+    // Only the widest of each column is kept: a later fit measures one text
+    // a column.
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    for (QStringList &texts : m_widest) {
+        QString widest;
+        for (const QString &text : texts)
+            if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+                widest = text;
+        texts = QStringList{widest};
+    }
+}
+
+void GoodsList::widenFor(int slot)
+{
+    if (slot < 0 || slot >= m_catalogue.slotCount() || !m_catalogue.isLive(slot))
+        return;
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    bool wider = false;
+    for (size_t c = 0; c < m_widest.size(); ++c) {
+        const QString cell = cellText(slot, int(c));
+        if (m_widest[c].isEmpty() || metrics.horizontalAdvance(cell) > metrics.horizontalAdvance(m_widest[c].first())) {
+            m_widest[c] = QStringList{cell};
+            wider = true;
+        }
+    }
+    if (wider)
+        m_grid->fitColumnsToSamples(m_widest);
 }
 
 GoodsSearch GoodsList::searchFromBoxes() const
@@ -363,11 +492,20 @@ GoodsSearch GoodsList::searchFromBoxes() const
 void GoodsList::query()
 {
     emit rowsChanging();
+    if (m_reading)
+        return;
     try {
-        show(GoodsQuery::condition(m_zeroStock, searchFromBoxes()), false);
+        m_shop.db();
+        if (!m_catalogue.isLoaded())
+            m_catalogue.load(m_store.hiddenFields());
     } catch (const DbError &e) {
+        m_model->clear();
         m_prompter.information(engineMessage(e));
+        return;
     }
+    m_showingSearch = true;
+    m_lastSearch = searchFromBoxes();
+    show(m_catalogue.searchRows(m_zeroStock, m_lastSearch), false);
 }
 
 void GoodsList::clearConditions()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "goods/GoodsCatalogue.h"
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsRecord.h"
 #include "goods/GoodsStore.h"
@@ -7,6 +8,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -27,9 +29,10 @@ struct RecordedSale;
 
 // The goods list of the main window: the grid over table data and the search
 // area " 快速拼音查询" below it, with the alarm level and the zero-stock switch.
-// The statements and rules are GoodsQuery's and GoodsStore's; this widget
-// only reads the boxes and shows the rows. It follows the shop's changes by
-// itself: a stock-in or a deletion, a sale, a reopened file.
+// The rows are a GoodsCatalogue's, read once at sign-in and kept equal to the
+// file; "全部记录", the live search, sorting and the drop-down lists answer
+// from them and the grid shows them without a copy. The list follows the
+// shop's changes by itself: a stock-in or a deletion, a sale, a reopened file.
 class GoodsList : public QObject {
     Q_OBJECT
 public:
@@ -53,10 +56,13 @@ public:
     qint64 currentGoodsId() const;
     // Drops a deleted row from the rows shown, without reading again.
     void dropRow(qint64 goodsId);
-    // Reads one changed row again: it keeps its place with its new values, or
-    // leaves the list when the list's conditions no longer take it. The
-    // cursor stays where it is.
+    // One row the catalogue read again: it keeps its place with its new
+    // values, or leaves the list when the list's conditions no longer take
+    // it. The cursor stays where it is.
     void refreshRow(qint64 goodsId);
+    // Whether the first read of the table is still under way.
+    bool isReading() const { return m_reading; }
+    const GoodsCatalogue &catalogue() const { return m_catalogue; }
     // The display row of a goods row; -1 when it is not listed.
     int rowOf(qint64 goodsId) const;
     // Puts the level read at show into the alarm box.
@@ -64,10 +70,9 @@ public:
 
     // The grid's columns, in the order shown.
     static std::vector<GridColumn> columns();
-    // Reads the rows of a goods statement into cells of the grid's columns,
-    // by field name, with their IDs: what "全部记录" and "查询" show. The
-    // fields the operator may not see stay empty: they never reach the grid.
-    static void readRows(GoodsStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids);
+    // Rows read per turn of the event loop while the table is read at
+    // sign-in; a table this small is read at once.
+    static constexpr int kSliceRows = 4000;
 
     QComboBox *categoryBox() const { return m_category; }
     QLineEdit *nameBox() const { return m_name; }
@@ -86,11 +91,17 @@ signals:
     void dropDownsRefilled(const GoodsDropDowns &lists);
     void rowClicked(qint64 goodsId);
     void rowDoubleClicked(qint64 goodsId);
+    // While the table is read at sign-in: a line for the status bar, empty
+    // when done.
+    void readingMessage(const QString &text);
 
 public slots:
     void refreshAll();   // "全部记录"
     void query();        // "查询"
     void clearConditions(); // "清空条件"
+    // Reads the whole table again, the first slice at once and the rest
+    // between events (sign-in, a reopened file).
+    void startReading();
 
 private slots:
     void titleClicked(int column);
@@ -100,13 +111,16 @@ private slots:
 private:
     void signedIn();
     void shopChanged(const ChangeSet &changes);
-    void saleRecorded(const RecordedSale &sale);
-    void show(const BoundQuery &query, bool toLastRow);
+    void readSlice();
+    void stopReading();
+    void show(std::vector<int> rows, bool toLastRow);
+    // The widest texts met so far, column by column: the grid's widths
+    // follow them instead of measuring every row.
+    void sampleWidths(const std::vector<int> &rows);
+    void widenFor(int slot);
+    QString cellText(int slot, int column) const;
     void buildSearchArea(QWidget *parent);
     GoodsSearch searchFromBoxes() const;
-    // The drop-down lists as the distinct texts of the rows held.
-    GoodsDropDowns dropDownsFromRows() const;
-
     Shop &m_shop;
     GoodsStore &m_store;
     Prompter &m_prompter;
@@ -114,8 +128,14 @@ private:
 
     DataGrid *m_grid;
     GridModel *m_model;
-    std::vector<qint64> m_ids; // in load order; the model may show the rows sorted
-    BoundQuery m_lastQuery;
+    GoodsCatalogue m_catalogue;
+    std::unique_ptr<GridSource> m_source;
+    // What the rows shown answer, to judge one changed row by: "全部记录"
+    // or the search below.
+    bool m_showingSearch = false;
+    GoodsSearch m_lastSearch;
+    bool m_reading = false;
+    std::vector<QStringList> m_widest;
 
     QGroupBox *m_search = nullptr;
     QComboBox *m_category = nullptr;

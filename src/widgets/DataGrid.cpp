@@ -557,7 +557,17 @@ void DataGrid::fitColumns()
     updateFooter();
 }
 
+void DataGrid::fitColumnsToSamples(const std::vector<QStringList> &samples)
+{
+    fitColumnsBy(&samples);
+}
+
 void DataGrid::fitColumnsToContents()
+{
+    fitColumnsBy(nullptr);
+}
+
+void DataGrid::fitColumnsBy(const std::vector<QStringList> *samples)
 {
     if (!m_fit || !m_model || m_fitting || m_widthsByHand)
         return;
@@ -585,7 +595,15 @@ void DataGrid::fitColumnsToContents()
             continue;
         const bool text = m_model->column(logical).kind == GridKind::Text;
         int width = titles.horizontalAdvance(m_model->column(logical).title) + padding + 8;
-        if (text) {
+        if (samples) {
+            if (!text)
+                width = std::max(width, cells.horizontalAdvance(m_footer->text(logical)) + padding);
+            if (size_t(logical) < samples->size())
+                for (const QString &sample : (*samples)[size_t(logical)])
+                    width = std::max(width, cells.horizontalAdvance(sample) + padding);
+            if (text)
+                width = std::min(width, std::max(available / 3, 16));
+        } else if (text) {
             QStringList texts = m_model->distinctTexts(logical);
             std::sort(texts.begin(), texts.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
             for (qsizetype i = 0; i < std::min<qsizetype>(texts.size(), 200); ++i)

@@ -102,6 +102,10 @@ public:
     // the widths were set by hand (a dragged border or a restored layout),
     // or when the grid is not fitted to its width.
     void fitColumnsToContents();
+    // The same from sample texts instead of the rows: samples[column] holds
+    // texts that column must show (for instance the widest met so far), so
+    // a long list is never measured row by row.
+    void fitColumnsToSamples(const std::vector<QStringList> &samples);
 
     void setSortMark(int column, SortMark mark);
     SortMark sortMark(int column) const;
@@ -130,6 +134,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void fitColumnsBy(const std::vector<QStringList> *samples);
     void onSectionResized(int logical, int oldSize, int newSize);
     void updateFooter();
     void applyRowHeight();

@@ -146,14 +146,9 @@ bool codePointLess(const QString &a, const QString &b)
     return a.size() < b.size();
 }
 
-} // namespace
-
-QStringList GridRows::distinctTexts(int column) const
+// The distinct texts among those marked used, as GridRows::distinctTexts.
+QStringList distinctOf(const std::vector<QString> &texts, const std::vector<char> &used)
 {
-    const std::vector<QString> &texts = m_texts[size_t(column)].texts();
-    std::vector<char> used(texts.size(), 0);
-    for (quint32 cell : m_cells[size_t(column)])
-        used[cell] = 1;
     const std::vector<quint32> place = TextCollation::places(texts);
     std::vector<quint32> order;
     for (quint32 i = 1; i < quint32(texts.size()); ++i)
@@ -177,6 +172,17 @@ QStringList GridRows::distinctTexts(int column) const
         i = next;
     }
     return out;
+}
+
+} // namespace
+
+QStringList GridRows::distinctTexts(int column) const
+{
+    const std::vector<QString> &texts = m_texts[size_t(column)].texts();
+    std::vector<char> used(texts.size(), 0);
+    for (quint32 cell : m_cells[size_t(column)])
+        used[cell] = 1;
+    return distinctOf(texts, used);
 }
 
 void GridRows::set(int row, int column, const QVariant &value)
@@ -271,6 +277,8 @@ void GridModel::setRows(GridRows rows)
 {
     Q_ASSERT(rows.columnCount() == int(m_columns.size()));
     beginResetModel();
+    m_source = nullptr;
+    m_sourceRows = {};
     m_rows = std::move(rows);
     m_rows.finishLoad();
     m_order.resize(size_t(m_rows.rowCount()));
@@ -284,9 +292,44 @@ void GridModel::clear()
     setRows(emptyRows());
 }
 
+void GridModel::showSource(const GridSource *source, std::vector<int> rows)
+{
+    beginResetModel();
+    m_rows = emptyRows();
+    m_source = source;
+    m_order = rows;
+    m_sourceRows = std::move(rows);
+    recomputeSums();
+    endResetModel();
+}
+
+void GridModel::sourceRowChanged(int row)
+{
+    recomputeSums();
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+double GridModel::storedNumber(int stored, int column) const
+{
+    if (!m_source)
+        return m_rows.number(stored, column);
+    const double value = m_source->number(stored, column);
+    return std::isnan(value) ? 0.0 : value;
+}
+
+QStringList GridModel::distinctTexts(int column) const
+{
+    if (!m_source)
+        return m_rows.distinctTexts(column);
+    std::vector<char> used(m_source->texts(column).size(), 0);
+    for (int stored : m_order)
+        used[m_source->textIndex(stored, column)] = 1;
+    return distinctOf(m_source->texts(column), used);
+}
+
 int GridModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows.rowCount();
+    return parent.isValid() ? 0 : int(m_order.size());
 }
 
 int GridModel::columnCount(const QModelIndex &parent) const
@@ -338,17 +381,24 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 
 bool GridModel::isNull(int row, int column) const
 {
-    return m_rows.isNull(m_order[size_t(row)], column);
+    return storedIsNull(m_order[size_t(row)], column);
 }
 
 double GridModel::number(int row, int column) const
 {
-    return m_rows.number(m_order[size_t(row)], column);
+    return storedNumber(m_order[size_t(row)], column);
 }
 
 QVariant GridModel::value(int row, int column) const
 {
-    return m_rows.value(m_order[size_t(row)], column);
+    const int stored = m_order[size_t(row)];
+    if (!m_source)
+        return m_rows.value(stored, column);
+    if (m_source->isNull(stored, column))
+        return {};
+    if (isNumeric(m_columns[size_t(column)].kind))
+        return m_source->number(stored, column);
+    return m_source->text(stored, column);
 }
 
 QVariant GridModel::value(int row, const QString &field) const
@@ -360,22 +410,26 @@ QVariant GridModel::value(int row, const QString &field) const
 QString GridModel::displayText(int row, int column) const
 {
     const int stored = m_order[size_t(row)];
-    if (m_rows.isNull(stored, column))
+    if (storedIsNull(stored, column))
         return {};
     switch (m_columns[size_t(column)].kind) {
     case GridKind::Amount:
-        return NumberText::amount(m_rows.number(stored, column));
+        return NumberText::amount(storedNumber(stored, column));
     case GridKind::Quantity:
-        return NumberText::quantity(m_rows.number(stored, column));
+        return NumberText::quantity(storedNumber(stored, column));
     case GridKind::Plain:
-        return NumberText::general(m_rows.number(stored, column));
+        return NumberText::general(storedNumber(stored, column));
     default:
-        return m_rows.textAt(stored, column);
+        return m_source ? m_source->text(stored, column) : m_rows.textAt(stored, column);
     }
 }
 
 void GridModel::setValue(int row, int column, const QVariant &value)
 {
+    if (m_source) { // the source holds the cells
+        sourceRowChanged(row);
+        return;
+    }
     m_rows.set(m_order[size_t(row)], column, value);
     recomputeSums();
     emit dataChanged(index(row, column), index(row, column));
@@ -386,6 +440,10 @@ void GridModel::setValue(int row, int column, const QVariant &value)
 
 void GridModel::setRowValues(int row, const QVariantList &values)
 {
+    if (m_source) {
+        sourceRowChanged(row);
+        return;
+    }
     const int stored = m_order[size_t(row)];
     for (int column = 0; column < columnCount() && column < values.size(); ++column)
         m_rows.set(stored, column, values.at(column));
@@ -405,6 +463,14 @@ void GridModel::removeDisplayRow(int row)
         return;
     const int stored = m_order[size_t(row)];
     beginRemoveRows({}, row, row);
+    if (m_source) {
+        // The source keeps its rows; only the list shown loses one.
+        m_order.erase(m_order.begin() + row);
+        m_sourceRows.erase(std::find(m_sourceRows.begin(), m_sourceRows.end(), stored));
+        recomputeSums();
+        endRemoveRows();
+        return;
+    }
     m_rows.removeRow(stored);
     m_order.erase(m_order.begin() + row);
     // The stored rows after it moved up by one.
@@ -424,7 +490,7 @@ int GridModel::displayRowOf(int loadIndex) const
 int GridModel::displayRowOfId(qint64 id) const
 {
     for (size_t row = 0; row < m_order.size(); ++row)
-        if (m_rows.id(m_order[row]) == id)
+        if (storedId(m_order[row]) == id)
             return int(row);
     return -1;
 }
@@ -458,6 +524,30 @@ QString GridModel::footerText(int column) const
 
 void GridModel::recomputeSums()
 {
+    if (m_source) {
+        for (size_t c = 0; c < m_columns.size(); ++c) {
+            const int column = int(c);
+            if (!isNumeric(m_columns[c].kind)) {
+                m_sums[c] = 0.0;
+                continue;
+            }
+            // Amounts in fen, as below.
+            Money fen;
+            double total = 0.0;
+            const bool amount = m_columns[c].kind == GridKind::Amount;
+            for (int stored : m_order) {
+                const double value = m_source->number(stored, column);
+                if (std::isnan(value))
+                    continue;
+                if (amount)
+                    fen += Money::fromValue(value);
+                else
+                    total += value;
+            }
+            m_sums[c] = amount ? fen.value() : total;
+        }
+        return;
+    }
     for (size_t c = 0; c < m_columns.size(); ++c) {
         double total = 0.0;
         if (m_columns[c].kind == GridKind::Amount) {
@@ -506,6 +596,10 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
     std::iota(rows.begin(), rows.end(), 0);
     const bool descending = order == Qt::DescendingOrder;
     const size_t c = size_t(column);
+    if (m_source) {
+        sortSource(column, descending);
+        return;
+    }
     if (m_rows.m_numeric[c]) {
         const std::vector<double> &values = m_rows.m_numbers[c];
         // Empty cells (NaN) are less than every number.
@@ -550,6 +644,48 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
     reorder(std::move(rows));
 }
 
+void GridModel::sortSource(int column, bool descending)
+{
+    // As below, over the source's rows in the order they were shown.
+    std::vector<int> rows = m_sourceRows;
+    const GridSource &source = *m_source;
+    if (isNumeric(m_columns[size_t(column)].kind)) {
+        auto less = [&source, column](int a, int b) {
+            const double x = source.number(a, column);
+            const double y = source.number(b, column);
+            if (std::isnan(y))
+                return false;
+            return std::isnan(x) || x < y;
+        };
+        if (descending)
+            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+        else
+            std::stable_sort(rows.begin(), rows.end(), less);
+    } else {
+        const std::vector<QString> &texts = source.texts(column);
+        std::vector<quint32> rank;
+        const auto *order = m_textOrder.target<int (*)(const QString &, const QString &)>();
+        if (order && *order == &GridModel::collatedOrder) {
+            rank = TextCollation::places(texts);
+        } else {
+            std::vector<quint32> byText(texts.size());
+            std::iota(byText.begin(), byText.end(), 0u);
+            std::sort(byText.begin(), byText.end(),
+                      [&](quint32 a, quint32 b) { return m_textOrder(texts[a], texts[b]) < 0; });
+            rank.assign(texts.size(), 0);
+            for (size_t i = 1; i < byText.size(); ++i)
+                rank[byText[i]] =
+                    rank[byText[i - 1]] + (m_textOrder(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
+        }
+        auto less = [&](int a, int b) { return rank[source.textIndex(a, column)] < rank[source.textIndex(b, column)]; };
+        if (descending)
+            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+        else
+            std::stable_sort(rows.begin(), rows.end(), less);
+    }
+    reorder(std::move(rows));
+}
+
 void GridModel::sort(int column, Qt::SortOrder order)
 {
     sortBy(column, order);
@@ -557,6 +693,10 @@ void GridModel::sort(int column, Qt::SortOrder order)
 
 void GridModel::restoreLoadOrder()
 {
+    if (m_source) {
+        reorder(m_sourceRows);
+        return;
+    }
     std::vector<int> rows(m_order.size());
     std::iota(rows.begin(), rows.end(), 0);
     reorder(std::move(rows));
@@ -566,7 +706,9 @@ void GridModel::reorder(std::vector<int> order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // The current row and the selection follow their rows to the new places.
-    std::vector<int> displayOf(order.size());
+    // Stored rows of a source need not be 0..n-1.
+    const int stored = order.empty() ? 0 : *std::max_element(order.begin(), order.end()) + 1;
+    std::vector<int> displayOf(size_t(std::max(stored, int(order.size()))));
     for (size_t r = 0; r < order.size(); ++r)
         displayOf[size_t(order[r])] = int(r);
     const QModelIndexList before = persistentIndexList();

@@ -111,6 +111,23 @@ private:
     int m_rows = 0;
 };
 
+// Rows held elsewhere (a catalogue kept equal to the file) that a GridModel
+// shows through a list of row numbers instead of a copy of their cells. Row
+// numbers are the holder's; columns are the grid's.
+class GridSource {
+public:
+    virtual ~GridSource() = default;
+    virtual bool isNull(int row, int column) const = 0;
+    // NaN for an empty cell of a number column.
+    virtual double number(int row, int column) const = 0;
+    // The text of a text column; the null string for an empty cell.
+    virtual const QString &text(int row, int column) const = 0;
+    // A text column's distinct texts and which of them a cell holds.
+    virtual const std::vector<QString> &texts(int column) const = 0;
+    virtual quint32 textIndex(int row, int column) const = 0;
+    virtual qint64 id(int row) const = 0;
+};
+
 // The model behind every grid: read-only rows with formatted display, a
 // per-row text colour and in-memory sorting that keeps equal rows in the
 // order they were loaded. Row numbers in the public calls are display rows.
@@ -136,6 +153,13 @@ public:
     // Replaces every row in one reset; the rows return to load order.
     void setRows(GridRows rows);
     void clear();
+    // Shows the source's rows in this order (the load order for sorting),
+    // in one reset; the source must outlive the rows shown. setRows() or
+    // clear() end it.
+    void showSource(const GridSource *source, std::vector<int> rows);
+    const GridSource *source() const { return m_source; }
+    // After the source changed a row shown: sums and views follow.
+    void sourceRowChanged(int row);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -163,7 +187,7 @@ public:
     int displayRowOf(int loadIndex) const;
 
     // See GridRows::distinctTexts; over the rows held now.
-    QStringList distinctTexts(int column) const { return m_rows.distinctTexts(column); }
+    QStringList distinctTexts(int column) const;
 
     // Sum of a number column over all rows; empty cells count as nothing.
     // Amount columns are summed in whole fen (Money), each cell rounded as
@@ -194,17 +218,27 @@ public:
     // Where a display row stood when it was loaded.
     int loadIndex(int row) const { return m_order[size_t(row)]; }
     // The stored row's ID of a display row, as it was loaded.
-    qint64 rowId(int row) const { return m_rows.id(m_order[size_t(row)]); }
+    qint64 rowId(int row) const { return storedId(m_order[size_t(row)]); }
     // The display row holding the stored row with this ID; -1 when none.
     int displayRowOfId(qint64 id) const;
 
 private:
+    // A stored row's cells, from the rows held or from the source.
+    bool storedIsNull(int stored, int column) const
+    {
+        return m_source ? m_source->isNull(stored, column) : m_rows.isNull(stored, column);
+    }
+    double storedNumber(int stored, int column) const; // 0 for an empty cell
+    qint64 storedId(int stored) const { return m_source ? m_source->id(stored) : m_rows.id(stored); }
     void recomputeSums();
+    void sortSource(int column, bool descending);
     void reorder(std::vector<int> order);
 
     std::vector<GridColumn> m_columns;
     GridRows m_rows;
     std::vector<int> m_order; // display row -> stored row
+    const GridSource *m_source = nullptr;
+    std::vector<int> m_sourceRows; // the source's rows in load order
     std::vector<double> m_sums;
     RowPredicate m_highlight;
     QColor m_highlightColour = Qt::red;
