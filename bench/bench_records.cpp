@@ -327,6 +327,9 @@ int measureMemory(const QString &path)
     std::printf("VmRSS at start %.1f MiB, window open on this month %.1f MiB\n"
                 "\"全部记录\" (%d rows, %.0f ms): VmRSS %.1f MiB, VmHWM %.1f MiB\n",
                 start, opened, window.rowCount(), milliseconds(took), statusMiB("VmRSS:"), statusMiB("VmHWM:"));
+    window.reject();
+    QCoreApplication::processEvents();
+    std::printf("after closing the window: VmRSS %.1f MiB\n", statusMiB("VmRSS:"));
     return 0;
 }
 

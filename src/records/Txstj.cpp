@@ -38,6 +38,9 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace quollin {
 
@@ -382,6 +385,11 @@ void Txstj::done(int result)
     m_model->clear();
     m_monthChart->setBars({});
     m_dayChart->setBars({});
+#ifdef __GLIBC__
+    // A long list is freed in many small blocks that the allocator would
+    // keep for the process: they go back to the system with the window.
+    malloc_trim(0);
+#endif
     QDialog::done(result);
 }
 

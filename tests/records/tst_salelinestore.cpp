@@ -1,4 +1,5 @@
 #include "core/Database.h"
+#include "core/DistinctValues.h"
 #include "session/Shop.h"
 #include "records/SaleLineQuery.h"
 #include "records/SaleLineStore.h"
@@ -549,6 +550,11 @@ void TestSaleLineStore::heldValuesFollowSalesCorrectionsAndDeletions()
     l.customer = QStringLiteral("乙");
     l.remark = QString();
     const qint64 second = seedLine(f.db(), l);
+    // Categories that are none, empty, or differ in case alone.
+    for (const QVariant &category : {QVariant(), QVariant(QString()), QVariant(QStringLiteral("abc")),
+                                     QVariant(QStringLiteral("ABC")), QVariant(QStringLiteral("Abd")),
+                                     QVariant(QStringLiteral("白菜"))})
+        f.db().prepare(QStringLiteral("INSERT INTO data1 (d) VALUES (:d)")).bind(":d", category).exec();
     SaleLineStore &store = f.shop().saleLines();
     // Every searched column held (as its first search reads it).
     for (QString SaleLineSearch::*box : {&SaleLineSearch::category, &SaleLineSearch::nameInitials, &SaleLineSearch::code,
@@ -599,6 +605,8 @@ void TestSaleLineStore::heldValuesFollowSalesCorrectionsAndDeletions()
     QVERIFY(store.remove(second).ok);
     QVERIFY(!store.heldValues().values(SaleLineValues::Customer).contains(QStringLiteral("乙")));
     QVERIFY(sameAsFile());
+    // The category list from the held values is the engine's distinct list.
+    QCOMPARE(store.categories(), DistinctValues(f.db(), QStringLiteral("d"), QStringLiteral("data1")));
     SaleLineSearch byCustomer;
     byCustomer.customer = QStringLiteral("丁");
     QCOMPARE(searched(f, SaleLineQuery::Sign::Sales, byCustomer), (QList<qint64>{first}));
