@@ -96,6 +96,11 @@ constexpr Index kIndexes[] = {
     {"data1_day1_sums", "data1", "day1,a5,4"},
     // The records window's category list, read at every opening.
     {"data1_d", "data1", "d"},
+    // The records window's live searches read the lines of the matching
+    // names, codes, specifications and remarks through these (the category
+    // and customer ones above serve theirs).
+    {"data1_e", "data1", "e"},         {"data1_c", "data1", "c"},       {"data1_f", "data1", "f"},
+    {"data1_j", "data1", "j"},
 };
 
 void createIndexes(Database &db)

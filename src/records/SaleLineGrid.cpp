@@ -1,10 +1,5 @@
 #include "records/SaleLineGrid.h"
 
-#include "widgets/GridReader.h"
-
-#include "core/Database.h"
-#include "records/SaleLineStore.h"
-#include "widgets/GridReader.h"
 
 namespace quollin::SaleLineGrid {
 
@@ -87,17 +82,6 @@ QStringList showAllFields()
         if (c.field != QLatin1String("a") && c.field != QLatin1String("z"))
             fields << c.field;
     return fields;
-}
-
-void readRows(SaleLineStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids)
-{
-    Statement s = store.statement(query);
-    const GridReader reader(s, rows, store.hiddenFields());
-    const int idColumn = s.columnIndex("ID");
-    while (s.next()) {
-        ids.push_back(s.integer(idColumn));
-        reader.appendRow(s, rows);
-    }
 }
 
 } // namespace quollin::SaleLineGrid

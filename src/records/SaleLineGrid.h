@@ -28,11 +28,6 @@ ColumnMayShow columnsMayShow(const OperatorRestrictions &restrictions);
 // (kept as it is).
 QStringList showAllFields();
 
-// Reads the rows of a records statement into cells by field name, with the
-// line IDs in load order. Fields the operator may not see stay empty: they
-// are never read.
-void readRows(SaleLineStore &store, const BoundQuery &query, GridRows &rows, std::vector<qint64> &ids);
-
 } // namespace SaleLineGrid
 
 } // namespace quollin

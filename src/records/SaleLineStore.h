@@ -2,17 +2,24 @@
 
 #include "goods/GoodsQuery.h"
 #include "records/SaleLine.h"
+#include "records/SaleLineQuery.h"
+#include "records/SaleLineValues.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <QHash>
+
 #include <optional>
+#include <vector>
 
 namespace quollin {
 
 class Database;
+class GridRows;
 class ShopContext;
 class Statement;
+struct ChangeSet;
 
 // What the edit panel may change in a line: the arrears as typed, and the
 // slip number and customer data (stored trimmed).
@@ -39,7 +46,7 @@ struct SaleLineOutcome {
 // announced after its commit.
 class SaleLineStore {
 public:
-    explicit SaleLineStore(ShopContext &shop) : m_shop(shop) {}
+    explicit SaleLineStore(ShopContext &shop);
 
     // The fields the signed-in operator may not see: readers leave them out.
     QStringList hiddenFields() const;
@@ -47,6 +54,21 @@ public:
     Statement statement(const BoundQuery &query);
     // The line as the operator may see it; empty when there is none.
     std::optional<SaleLine> find(qint64 id);
+
+    // The query's rows appended to grid rows by field name, each with its
+    // line ID; fields the operator may not see stay empty.
+    void fillRows(const BoundQuery &query, GridRows &rows);
+    // The lines with these IDs (ascending) appended in ID order; those that
+    // no longer exist are left out.
+    void fillLines(const std::vector<qint64> &ids, GridRows &rows);
+    // The records window's live search: as SaleLineQuery::condition finds
+    // the lines, but a box's text is matched against the held distinct
+    // values of its column and only the lines of the matching values are
+    // read, through the column's index.
+    void fillSearch(SaleLineQuery::Sign sign, const SaleLineSearch &search, GridRows &rows);
+    // The distinct values the live search matches against, read at first
+    // use and kept current from the announced changes.
+    const SaleLineValues &heldValues() const { return m_values; }
 
     // The distinct categories and customers of all lines, for the lists.
     QStringList categories();
@@ -65,7 +87,16 @@ public:
 
 private:
     Database &db();
+    void follow(const ChangeSet &changes);
+    SaleLineSearchValues searchValuesOf(Database &db, qint64 id);
+    void readLines(const std::vector<qint64> &ids, const QString &where,
+                   const QList<QPair<QByteArray, QVariant>> &values, GridRows &rows);
+
     ShopContext &m_shop;
+    SaleLineValues m_values;
+    // What the lines held before a correction or deletion of this store, for
+    // dropping values no line holds any more once the change is announced.
+    QHash<qint64, SaleLineSearchValues> m_before;
 };
 
 } // namespace quollin

@@ -2,6 +2,7 @@
 
 #include "core/EngineMessage.h"
 #include "core/Database.h"
+#include "core/DateText.h"
 #include "core/Prompter.h"
 #include "session/Shop.h"
 #include "records/BarChart.h"
@@ -37,6 +38,9 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace quollin {
 
@@ -83,7 +87,7 @@ Txstj::Txstj(Shop &shop, Prompter &prompter, QWidget *parent)
     });
     connect(&m_shop, &ShopContext::databaseClosing, this, [this] {
         m_panel->hide();
-        m_ids.clear();
+        m_shown = Shown::Nothing;
         m_model->clear();
     });
     // The remembered column states count from the start; the saved layout
@@ -346,7 +350,7 @@ qint64 Txstj::lineId(int row) const
 {
     if (row < 0 || row >= m_model->rowCount())
         return 0;
-    return m_ids[size_t(m_model->loadIndex(row))];
+    return m_model->rowId(row);
 }
 
 void Txstj::showEvent(QShowEvent *event)
@@ -377,10 +381,15 @@ void Txstj::done(int result)
     // Nothing of a closed window is held: the rows and charts go, and the
     // goods list reads everything again.
     m_panel->hide();
-    m_ids.clear();
+    m_shown = Shown::Nothing;
     m_model->clear();
     m_monthChart->setBars({});
     m_dayChart->setBars({});
+#ifdef __GLIBC__
+    // A long list is freed in many small blocks that the allocator would
+    // keep for the process: they go back to the system with the window.
+    malloc_trim(0);
+#endif
     QDialog::done(result);
 }
 
@@ -413,19 +422,53 @@ void Txstj::saleRecorded(const RecordedSale &sale)
         m_prompter.information(engineMessage(e));
     }
     m_composer->customerBox()->setText(sale.customer);
-    // A closed window reads this month afresh when it is next shown.
-    if (isVisible())
+    // A closed window reads this month afresh when it is next shown; an open
+    // one showing this month takes the one new line in.
+    if (isVisible() && !appendSale(sale.lineId))
         thisMonth();
 }
 
-void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists)
+bool Txstj::appendSale(qint64 lineId)
+{
+    if (m_shown != Shown::Month)
+        return false;
+    try {
+        GridRows rows = m_model->emptyRows();
+        m_shop.saleLines().fillLines({lineId}, rows);
+        if (rows.rowCount() != 1)
+            return false;
+        const int day = m_model->columnOf(QStringLiteral("day1"));
+        const QString date = rows.text(0, day);
+        const QDate first(QDate::currentDate().year(), QDate::currentDate().month(), 1);
+        // The month's list runs by sale date: a line of another month, or
+        // dated before the last one shown, needs the month read again.
+        if (date < DateText::date(first) || date >= DateText::date(first.addMonths(1)))
+            return false;
+        const int last = m_model->rowCount() - 1;
+        if (last >= 0 && m_model->value(last, day).toString() > date)
+            return false;
+        m_panel->hide();
+        m_model->appendRows(rows);
+        m_grid->setCurrentRow(m_model->rowCount() - 1);
+    } catch (const DbError &e) {
+        m_prompter.information(engineMessage(e));
+    }
+    return true;
+}
+
+void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists, Shown shown)
+{
+    load([this, &query](GridRows &rows) { m_shop.saleLines().fillRows(query, rows); }, toLastRow, refillLists, shown);
+}
+
+void Txstj::load(const std::function<void(GridRows &)> &read, bool toLastRow, bool refillLists, Shown shown)
 {
     m_panel->hide();
     m_sort = {};
     // A model reset gives the header its default sections back: the
     // operator's widths, order and hidden columns are put back after it.
     const GridLayoutIni::GridLayout kept = m_grid->layout();
-    m_ids.clear();
+    m_shown = shown;
     m_model->clear();
     try {
         if (refillLists) {
@@ -434,22 +477,20 @@ void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists)
             setChoices(m_category, m_shop.saleLines().categories());
         }
         GridRows rows = m_model->emptyRows();
-        std::vector<qint64> ids;
-        SaleLineGrid::readRows(m_shop.saleLines(), query, rows, ids);
-        m_ids = std::move(ids);
+        read(rows);
         m_model->setRows(std::move(rows));
     } catch (const DbError &e) {
-        m_ids.clear();
+        m_shown = Shown::Nothing;
         m_model->clear();
         m_prompter.information(engineMessage(e));
     }
     m_grid->applyLayout(kept);
     m_grid->clearSortMarks();
     rehideColumns();
-    if (m_ids.empty())
+    if (m_model->rowCount() == 0)
         return;
     if (toLastRow)
-        m_grid->setCurrentRow(int(m_ids.size()) - 1);
+        m_grid->setCurrentRow(m_model->rowCount() - 1);
 }
 
 void Txstj::rehideColumns()
@@ -484,14 +525,21 @@ SaleLineSearch Txstj::searchFromBoxes() const
     return s;
 }
 
-void Txstj::query() { load(SaleLineQuery::condition(SaleLineQuery::Sign::Sales, searchFromBoxes()), false, false); }
+void Txstj::query()
+{
+    const SaleLineSearch search = searchFromBoxes();
+    load([this, &search](GridRows &rows) { m_shop.saleLines().fillSearch(SaleLineQuery::Sign::Sales, search, rows); },
+         false, false, Shown::Other);
+}
 
 void Txstj::queryReturns()
 {
-    load(SaleLineQuery::condition(SaleLineQuery::Sign::Returns, searchFromBoxes()), false, false);
+    const SaleLineSearch search = searchFromBoxes();
+    load([this, &search](GridRows &rows) { m_shop.saleLines().fillSearch(SaleLineQuery::Sign::Returns, search, rows); },
+         false, false, Shown::Other);
 }
 
-void Txstj::thisMonth() { load(SaleLineQuery::month(QDate::currentDate()), true, true); }
+void Txstj::thisMonth() { load(SaleLineQuery::month(QDate::currentDate()), true, true, Shown::Month); }
 
 void Txstj::allLines() { load(SaleLineQuery::all(), true, true); }
 
@@ -569,7 +617,7 @@ void Txstj::openPanel(SaleLineEditPanel::Mode mode)
 void Txstj::saveCorrection()
 {
     const qint64 id = m_panel->lineId();
-    if (id == 0 || m_ids.empty())
+    if (id == 0 || m_model->rowCount() == 0)
         return;
     std::optional<SaleLine> line;
     try {
@@ -584,9 +632,7 @@ void Txstj::saveCorrection()
         return;
     }
     // The row changes in place; no new read of the grid.
-    for (int row = 0; line && row < m_model->rowCount(); ++row) {
-        if (lineId(row) != id)
-            continue;
+    if (const int row = line ? m_model->displayRowOfId(id) : -1; row >= 0) {
         auto set = [&](const char *field, const QVariant &value) {
             m_model->setValue(row, m_model->columnOf(QLatin1String(field)), value);
         };
@@ -596,7 +642,6 @@ void Txstj::saveCorrection()
         set("h", line->address);
         set("i", line->phone);
         set("j", line->remark);
-        break;
     }
     m_panel->hide();
     m_prompter.information(QStringLiteral("修改记录成功！"));

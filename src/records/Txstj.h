@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -91,15 +92,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // What the grid shows: a sale is appended in place to this month's list.
+    enum class Shown { Nothing, Month, Other };
     void buildBrowser(QWidget *tab);
     void buildStatistics(QWidget *tab);
     void buildMenu();
     void applyRestrictions();
     void saleRecorded(const RecordedSale &sale);
     void opening();
-    // Reads the statement's rows into the grid; the panel hides first. With
-    // lists, the category list and the customers are refilled first.
-    void load(const BoundQuery &query, bool toLastRow, bool refillLists);
+    // Reads rows into the grid through the store; the panel hides first.
+    // With lists, the category list is refilled first.
+    void load(const std::function<void(GridRows &)> &read, bool toLastRow, bool refillLists, Shown shown);
+    void load(const BoundQuery &query, bool toLastRow, bool refillLists, Shown shown = Shown::Other);
+    bool appendSale(qint64 lineId);
     void rehideColumns();
     SaleLineSearch searchFromBoxes() const;
     void titleClicked(int column);
@@ -118,7 +123,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     DataGrid *m_grid = nullptr;
     GridModel *m_model = nullptr;
-    std::vector<qint64> m_ids; // in load order
+    Shown m_shown = Shown::Nothing;
     SaleSort m_sort;
     ColumnMemory *m_columns = nullptr;
     SaleLineEditPanel *m_panel = nullptr;

@@ -457,6 +457,22 @@ void GridModel::setFooterText(int column, const QString &text)
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
+void GridModel::appendRows(const GridRows &rows)
+{
+    if (rows.rowCount() == 0)
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + rows.rowCount() - 1);
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        const int stored = m_rows.addRow(rows.id(r));
+        for (int c = 0; c < rows.columnCount(); ++c)
+            m_rows.set(stored, c, rows.value(r, c));
+        m_order.push_back(stored);
+    }
+    recomputeSums();
+    endInsertRows();
+}
+
 void GridModel::removeDisplayRow(int row)
 {
     if (row < 0 || row >= rowCount())

@@ -180,6 +180,9 @@ public:
     void setRowValues(int row, const QVariantList &values);
     // The fixed footer text under a column, for texts that follow the data.
     void setFooterText(int column, const QString &text);
+    // Appends rows after those held: last in load order and in the display,
+    // whatever order the display was sorted in.
+    void appendRows(const GridRows &rows);
     // Takes out one display row, as when it was deleted from the file: the
     // others keep their order, shown and loaded, and the sums follow.
     void removeDisplayRow(int row);

@@ -281,6 +281,10 @@ void TestRecordsWindow::rowClickAndSaleHandTheSlipNumberOver()
     QCOMPARE(slip->text(), QStringLiteral("20990101008"));
     QCOMPARE(r.rows().size(), 2);
     QCOMPARE(r.rows().last(), sold.lineId);
+    // Taken in with its values, the footer following.
+    QCOMPARE(r.window->model()->value(1, QStringLiteral("z")).toString(), QStringLiteral("20990101008"));
+    QCOMPARE(r.sum("4"), l.amount + 8);
+    QCOMPARE(r.window->grid()->currentRow(), 1);
 
     // Closed, the window takes the number at once and the lines at opening.
     r.window->reject();

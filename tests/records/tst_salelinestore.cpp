@@ -1,8 +1,11 @@
 #include "core/Database.h"
+#include "core/DistinctValues.h"
 #include "session/Shop.h"
 #include "records/SaleLineQuery.h"
 #include "records/SaleLineStore.h"
 #include "records/SalesStatistics.h"
+#include "widgets/GridModel.h"
+#include "sales/SaleTransaction.h"
 #include "support/ShopFixture.h"
 
 #include <QSignalSpy>
@@ -96,6 +99,8 @@ private slots:
     void correctionChecksTheArrears();
     void restrictedOperatorIsRefused();
     void statisticsByMonthAndDay();
+    void liveSearchFindsWhatTheScanFinds();
+    void heldValuesFollowSalesCorrectionsAndDeletions();
 };
 
 void TestSaleLineStore::conditionQueryBindsWhatIsTyped()
@@ -478,4 +483,133 @@ void TestSaleLineStore::statisticsByMonthAndDay()
 }
 
 QTEST_GUILESS_MAIN(TestSaleLineStore)
+
+namespace {
+
+QList<qint64> searched(ShopFixture &f, SaleLineQuery::Sign sign, const SaleLineSearch &search)
+{
+    GridRows rows({GridColumn{QStringLiteral("g")}});
+    f.shop().saleLines().fillSearch(sign, search, rows);
+    QList<qint64> out;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        out << rows.id(r);
+    return out;
+}
+
+} // namespace
+
+void TestSaleLineStore::liveSearchFindsWhatTheScanFinds()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    // Awkward stored values: none, empty, the pattern characters, letters in
+    // both cases, a space, Chinese.
+    const QVariant none;
+    const QList<QVariant> customers{none, QString(), QStringLiteral("100%"), QStringLiteral("a_b"),
+                                    QStringLiteral("AbC"), QStringLiteral("abc"), QStringLiteral("王 五"),
+                                    QStringLiteral("Ab%c_"), QStringLiteral("\\x")};
+    int n = 0;
+    for (const QVariant &customer : customers)
+        for (double quantity : {2.0, -1.0}) {
+            Statement s = f.db().prepare(QStringLiteral("INSERT INTO data1 (g,j,e,\"3\",day1) VALUES (:g,:j,:e,:q,:day)"));
+            s.bind(":g", customer).bind(":j", customers.at((n + 3) % customers.size()));
+            s.bind(":e", customers.at((n + 5) % customers.size())).bind(":q", quantity);
+            s.bind(":day", QStringLiteral("2016-05-%1").arg(10 + n % 3));
+            s.exec();
+            ++n;
+        }
+    const QStringList texts{QStringLiteral("%"), QStringLiteral("_"), QStringLiteral("a"), QStringLiteral("B"),
+                            QStringLiteral("bc"), QStringLiteral(" "), QStringLiteral("王"), QStringLiteral("0%"),
+                            QStringLiteral("\\"), QStringLiteral("c_"), QStringLiteral("无")};
+    for (const auto sign : {SaleLineQuery::Sign::Sales, SaleLineQuery::Sign::Returns})
+        for (const QString &text : texts) {
+            SaleLineSearch one;
+            one.customer = text;
+            QCOMPARE(searched(f, sign, one), ids(f, SaleLineQuery::condition(sign, one)));
+            // Two boxes narrow together, with a range of days.
+            SaleLineSearch two = one;
+            two.remark = QStringLiteral("a");
+            two.nameInitials = text == QStringLiteral("a") ? QStringLiteral("b") : QString();
+            two.dateRange = true;
+            two.from = QDate(2016, 5, 10);
+            two.to = QDate(2016, 5, 11);
+            QCOMPARE(searched(f, sign, two), ids(f, SaleLineQuery::condition(sign, two)));
+        }
+    SaleLineSearch empty;
+    QCOMPARE(searched(f, SaleLineQuery::Sign::Sales, empty).size(), customers.size());
+}
+
+void TestSaleLineStore::heldValuesFollowSalesCorrectionsAndDeletions()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    const qint64 goods = f.seedGoods(pen(0, 0, 5, 17.5));
+    Line l;
+    l.customer = QStringLiteral("甲");
+    l.remark = QStringLiteral("月结");
+    l.goodsId = goods;
+    const qint64 first = seedLine(f.db(), l);
+    l.customer = QStringLiteral("乙");
+    l.remark = QString();
+    const qint64 second = seedLine(f.db(), l);
+    // Categories that are none, empty, or differ in case alone.
+    for (const QVariant &category : {QVariant(), QVariant(QString()), QVariant(QStringLiteral("abc")),
+                                     QVariant(QStringLiteral("ABC")), QVariant(QStringLiteral("Abd")),
+                                     QVariant(QStringLiteral("白菜"))})
+        f.db().prepare(QStringLiteral("INSERT INTO data1 (d) VALUES (:d)")).bind(":d", category).exec();
+    SaleLineStore &store = f.shop().saleLines();
+    // Every searched column held (as its first search reads it).
+    for (QString SaleLineSearch::*box : {&SaleLineSearch::category, &SaleLineSearch::nameInitials, &SaleLineSearch::code,
+                                         &SaleLineSearch::specInitials, &SaleLineSearch::customer, &SaleLineSearch::remark}) {
+        SaleLineSearch one;
+        one.*box = QStringLiteral("x");
+        searched(f, SaleLineQuery::Sign::Sales, one);
+    }
+    auto sameAsFile = [&] {
+        for (int c = 0; c < SaleLineValues::kColumns; ++c) {
+            const auto column = SaleLineValues::Column(c);
+            Statement s = f.db().prepare(QStringLiteral("SELECT DISTINCT \"%1\" FROM data1 WHERE \"%1\" IS NOT NULL")
+                                             .arg(QLatin1String(SaleLineValues::field(column))));
+            QStringList file;
+            while (s.next())
+                file << s.text(0);
+            file.sort();
+            if (store.heldValues().values(column) != file) {
+                qWarning() << SaleLineValues::field(column) << store.heldValues().values(column) << file;
+                return false;
+            }
+        }
+        return true;
+    };
+    QVERIFY(sameAsFile());
+
+    SaleInput in;
+    in.goodsId = goods;
+    in.price = QStringLiteral("8");
+    in.quantity = QStringLiteral("1");
+    in.arrears = QStringLiteral("0");
+    in.saleDate = QStringLiteral("2016-05-11");
+    in.slipNumber = QStringLiteral("20160511001");
+    in.customer = QStringLiteral("丙");
+    QVERIFY(f.shop().sales().confirm(in).ok);
+    QVERIFY(store.heldValues().values(SaleLineValues::Customer).contains(QStringLiteral("丙")));
+    QVERIFY(sameAsFile());
+
+    // The only line of 甲 becomes 丁's: 甲 goes, and the remark it kept stays.
+    SaleLineCorrection c;
+    c.arrears = QStringLiteral("0");
+    c.customer = QStringLiteral("丁");
+    c.remark = QStringLiteral("月结");
+    QVERIFY(store.correct(first, c).ok);
+    QVERIFY(!store.heldValues().values(SaleLineValues::Customer).contains(QStringLiteral("甲")));
+    QVERIFY(sameAsFile());
+    // 乙 had one line; deleting it takes 乙 out.
+    QVERIFY(store.remove(second).ok);
+    QVERIFY(!store.heldValues().values(SaleLineValues::Customer).contains(QStringLiteral("乙")));
+    QVERIFY(sameAsFile());
+    // The category list from the held values is the engine's distinct list.
+    QCOMPARE(store.categories(), DistinctValues(f.db(), QStringLiteral("d"), QStringLiteral("data1")));
+    SaleLineSearch byCustomer;
+    byCustomer.customer = QStringLiteral("丁");
+    QCOMPARE(searched(f, SaleLineQuery::Sign::Sales, byCustomer), (QList<qint64>{first}));
+}
+
 #include "tst_salelinestore.moc"
