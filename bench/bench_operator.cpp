@@ -23,11 +23,7 @@
 #include "core/Prompter.h"
 #include "core/SettingsStore.h"
 #include "core/ShopDatabase.h"
-#if __has_include("session/Shop.h")
 #include "session/Shop.h"
-#else
-#include "core/Shop.h"
-#endif
 
 #include <sqlite3.h>
 
