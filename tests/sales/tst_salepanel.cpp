@@ -366,7 +366,7 @@ private slots:
         p->nextSlip();
         QCOMPARE(p->slipNumberBox()->text(), todaySlip(1000));
         QCOMPARE(p->slipNumberBox()->text().size(), 12);
-        p->serial() = SlipSerial::fromStored(QStringLiteral("0"), today());
+        shop.shop().currentSlip().serial() = SlipSerial::fromStored(QStringLiteral("0"), today());
         p->previousSlip();
         p->previousSlip();
         QCOMPARE(p->slipNumberBox()->text(), todaySlip(0));
@@ -546,7 +546,7 @@ private slots:
         GoodsList *list = shop.form->goodsList();
         list->refreshAll();
         SlipPanel *slip = shop.form->slipPanel();
-        slip->showSlip(todaySlip(5), QString());
+        shop.shop().currentSlip().show(todaySlip(5), QString());
         QCOMPARE(slip->model()->rowCount(), 0);
 
         SaleInput in;
@@ -654,7 +654,7 @@ private slots:
         QCOMPARE(p->addressBox()->text(), QString());
 
         // After "+" the customer box is empty even for a known number.
-        p->serial() = SlipSerial::fromStored(QStringLiteral("1"), QString());
+        shop.shop().currentSlip().serial() = SlipSerial::fromStored(QStringLiteral("1"), QString());
         shop.typeInto(p->slipNumberBox(), todaySlip(1));
         p->nextSlip();
         QCOMPARE(p->customerBox()->currentText(), QString());
