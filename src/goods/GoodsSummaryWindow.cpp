@@ -1,5 +1,6 @@
 #include "goods/GoodsSummaryWindow.h"
 
+#include "core/Columns.h"
 #include "core/EngineMessage.h"
 #include "core/Prompter.h"
 #include "session/Shop.h"
@@ -54,10 +55,10 @@ std::vector<GridColumn> GoodsSummaryWindow::columns()
     const QString quantity = QStringLiteral("数 量");
     const QString amount = QStringLiteral("金 额");
     std::vector<GridColumn> columns{
-        text("a", QStringLiteral("名 称")),
-        text("b", QStringLiteral("规格型号")),
-        text("c", QStringLiteral("编 码")),
-        text("d", QStringLiteral("类 别")),
+        text(GoodsColumn::Name, QStringLiteral("名 称")),
+        text(GoodsColumn::Specification, QStringLiteral("规格型号")),
+        text(GoodsColumn::Code, QStringLiteral("编 码")),
+        text(GoodsColumn::Category, QStringLiteral("类 别")),
         sum(GoodsSummary::purchasedQuantityField(), in, quantity, GridKind::Quantity),
         sum(GoodsSummary::purchaseAmountField(), in, amount, GridKind::Amount),
         sum(GoodsSummary::soldQuantityField(), out, quantity, GridKind::Quantity),
