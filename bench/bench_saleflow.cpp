@@ -11,6 +11,7 @@
 #include "session/Shop.h"
 #include "core/ShopDatabase.h"
 #include "goods/GoodsList.h"
+#include "goods/GoodsSummaryWindow.h"
 #include "operators/Tloginfm.h"
 #include "sales/SalePanel.h"
 #include "widgets/DataGrid.h"
@@ -117,6 +118,29 @@ void BM_WholeConfirmation(benchmark::State &state)
     }
 }
 
+// The same confirmation with the goods summary open beside it: the summary
+// follows the sale as well.
+void BM_WholeConfirmationSummaryOpen(benchmark::State &state)
+{
+    Till &t = till();
+    t.form->openSummary(false);
+    GoodsSummaryWindow *summary = t.form->summaryWindow();
+    QTest::qWaitFor([&] { return summary->isVisible() && summary->model()->rowCount() > 0; });
+    SalePanel *panel = t.form->salePanel();
+    for (auto _ : state) {
+        state.PauseTiming();
+        openFor(t, t.sales);
+        state.ResumeTiming();
+        panel->confirmButton()->click();
+        if (panel->isVisible()) {
+            state.SkipWithError(t.prompter.last.toUtf8().constData());
+            break;
+        }
+        ++t.sales;
+    }
+    summary->close();
+}
+
 void BM_OpenSalePanel(benchmark::State &state)
 {
     Till &t = till();
@@ -137,6 +161,7 @@ void BM_NextSlip(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_WholeConfirmation)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_WholeConfirmationSummaryOpen)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_OpenSalePanel)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_NextSlip)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -222,18 +222,12 @@ void TMainForm::buildLayout()
     connect(m_sale, &SalePanel::opened, m_stockIn, &StockInPanel::allowChangeOf);
     connect(m_sale, &SalePanel::closed, m_stockIn, &StockInPanel::disableChange);
     connect(m_sale, &SalePanel::sold, this, [this] { showSuccess(QStringLiteral("销售数据保存成功...")); });
-    // Which slip the slip panel lists is the sale panel's choice; what the
-    // slip holds after a sale the slip panel reads by itself.
-    connect(m_sale, &SalePanel::slipChanged, m_slip, &SlipPanel::showSlip);
+    // Both follow the session's current slip; the preview only shows the
+    // slip panel.
     connect(m_sale, &SalePanel::previewRequested, this, &TMainForm::toggleSlipPanel);
-    connect(m_slip, &SlipPanel::nextRequested, m_sale, &SalePanel::nextSlip);
-    connect(m_slip, &SlipPanel::previousRequested, m_sale, &SalePanel::previousSlip);
-    connect(m_sale, &SalePanel::slipStepped, m_slip, &SlipPanel::resetCash);
-    // The print texts are read once, now; tickets and slips take them from
-    // the window's boxes.
+    // The print texts are read once, now; the window hands its edits to the
+    // session, which tickets and slips print from.
     m_printSettings = new Tpos(m_shop, m_prompter, this);
-    m_slip->setPrintSettings(m_printSettings);
-    m_slip->setDateSource(m_stockIn->dateBox());
     // While the sale panel is open, its row is the list's current row: any
     // move or new read of the list closes it.
     connect(m_goods, &GoodsList::rowsChanging, m_sale, &QWidget::hide);
@@ -279,7 +273,6 @@ void TMainForm::buildLayout()
     // The sales records window lives for the whole run and is shown modally
     // from the toolbar and from this menu; it follows the shop by itself.
     m_records = new Txstj(m_shop, m_prompter, this);
-    m_records->setPrintSettings(m_printSettings);
     QToolButton *recordsButton = addToolButton(QStringLiteral("销售明细"), style()->standardIcon(QStyle::SP_FileDialogListView),
                                                QStringLiteral("查询、修改和删除销售记录，查看销售统计"));
     connect(recordsButton, &QToolButton::clicked, this, &TMainForm::openSalesRecords);
@@ -380,7 +373,7 @@ void TMainForm::showEvent(QShowEvent *event)
 void TMainForm::restoreSettings()
 {
     m_goods->restoreSettings();
-    m_sale->restoreSettings();
+    m_shop.currentSlip().restore();
     const QString skin = m_shop.settings().skin();
     if (Skins::isValid(skin)) {
         const int index = Skins::indexOf(skin);

@@ -8,6 +8,7 @@
 
 namespace quollin {
 
+class GridRows;
 class ShopContext;
 class Statement;
 
@@ -39,12 +40,20 @@ public:
     // The sums the signed-in operator may not see; the statement leaves them
     // out, so a reader finds no such column and leaves its cells empty.
     QStringList hiddenFields() const;
-    // The grouped statement, ready to step through; one row per article in
-    // the engine's grouping order.
-    Statement statement();
+    // Every line, one per article in the engine's grouping order, appended
+    // to the rows by field; the sums the operator may not see stay empty.
+    void read(GridRows &rows);
+    // The one line of the article the goods row belongs to, appended to the
+    // rows as read() would give it; nothing when the row is gone. Reads only
+    // that article's rows, through the name's index.
+    void readArticleOf(qint64 goodsId, GridRows &rows);
     std::vector<GoodsSummaryLine> lines();
 
 private:
+    // "SELECT <article fields and sums> FROM data".
+    QString selectSums() const;
+    static QString grouping();
+
     ShopContext &m_shop;
 };
 

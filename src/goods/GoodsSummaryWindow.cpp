@@ -1,13 +1,12 @@
 #include "goods/GoodsSummaryWindow.h"
 
+#include "core/Columns.h"
 #include "core/EngineMessage.h"
-#include "core/Database.h"
 #include "core/Prompter.h"
 #include "session/Shop.h"
 #include "goods/GoodsQuery.h"
 #include "goods/GoodsSummary.h"
 #include "widgets/DataGrid.h"
-#include "widgets/GridReader.h"
 #include "widgets/GridOutput.h"
 
 #include <QMenu>
@@ -56,10 +55,10 @@ std::vector<GridColumn> GoodsSummaryWindow::columns()
     const QString quantity = QStringLiteral("数 量");
     const QString amount = QStringLiteral("金 额");
     std::vector<GridColumn> columns{
-        text("a", QStringLiteral("名 称")),
-        text("b", QStringLiteral("规格型号")),
-        text("c", QStringLiteral("编 码")),
-        text("d", QStringLiteral("类 别")),
+        text(GoodsColumn::Name, QStringLiteral("名 称")),
+        text(GoodsColumn::Specification, QStringLiteral("规格型号")),
+        text(GoodsColumn::Code, QStringLiteral("编 码")),
+        text(GoodsColumn::Category, QStringLiteral("类 别")),
         sum(GoodsSummary::purchasedQuantityField(), in, quantity, GridKind::Quantity),
         sum(GoodsSummary::purchaseAmountField(), in, amount, GridKind::Amount),
         sum(GoodsSummary::soldQuantityField(), out, quantity, GridKind::Quantity),
@@ -100,12 +99,12 @@ GoodsSummaryWindow::GoodsSummaryWindow(Shop &shop, Prompter &prompter, QWidget *
     connect(m_grid->view(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { m_menu->popup(m_grid->view()->viewport()->mapToGlobal(at)); });
 
-    // Whatever window committed the change, an open summary reads again.
-    connect(&m_shop, &ShopContext::changed, this, [this](const ChangeSet &changes) {
-        if (!changes.goods.isEmpty() || !changes.saleLines.isEmpty())
-            changed();
+    // Whatever window committed the change, an open summary follows it.
+    connect(&m_shop, &ShopContext::changed, this, &GoodsSummaryWindow::changed);
+    connect(&m_shop, &ShopContext::databaseReopened, this, [this] {
+        if (isVisible())
+            reload();
     });
-    connect(&m_shop, &ShopContext::databaseReopened, this, &GoodsSummaryWindow::changed);
     connect(&m_shop, &ShopContext::databaseClosing, m_model, &GridModel::clear);
 }
 
@@ -113,31 +112,47 @@ void GoodsSummaryWindow::read()
 {
     m_model->clear();
     GridRows rows = m_model->emptyRows();
-    Statement s = m_summary.statement();
-    // A sum the operator may not see is not in the result and stays empty.
+    // A sum the operator may not see is not read and stays empty.
     const QStringList hidden = m_summary.hiddenFields();
     for (int column = 0; column < rows.columnCount(); ++column)
         m_grid->setColumnVisible(rows.columnField(column), !hidden.contains(rows.columnField(column)));
-    const GridReader reader(s, rows, hidden);
-    while (s.next())
-        reader.appendRow(s, rows);
+    m_summary.read(rows);
     m_model->setRows(std::move(rows));
     if (m_sortColumn >= 0)
         m_model->sortBy(m_sortColumn, m_sortOrder);
 }
 
-QString GoodsSummaryWindow::articleKey(int row) const
+namespace {
+
+QString keyPart(bool null, const QVariant &value) { return null ? QStringLiteral("\x01") : value.toString(); }
+
+} // namespace
+
+QStringList GoodsSummaryWindow::articleKey(int row) const
 {
     QStringList parts;
     for (int column = 0; column < 4; ++column)
-        parts << (m_model->isNull(row, column) ? QStringLiteral("\x01") : m_model->value(row, column).toString());
-    return parts.join(QChar(0));
+        parts << keyPart(m_model->isNull(row, column), m_model->value(row, column));
+    return parts;
+}
+
+int GoodsSummaryWindow::rowOfArticle(const QStringList &key) const
+{
+    // Field by field, so that most rows are passed over on the name alone.
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        int column = 0;
+        while (column < 4 && keyPart(m_model->isNull(row, column), m_model->value(row, column)) == key.at(column))
+            ++column;
+        if (column == 4)
+            return row;
+    }
+    return -1;
 }
 
 void GoodsSummaryWindow::reload()
 {
     const int current = m_grid->currentRow();
-    const QString key = current >= 0 ? articleKey(current) : QString();
+    const QStringList key = current >= 0 ? articleKey(current) : QStringList();
     try {
         read();
     } catch (const DbError &e) {
@@ -146,20 +161,68 @@ void GoodsSummaryWindow::reload()
     }
     const int rows = m_model->rowCount();
     int target = rows - 1;
-    if (!key.isNull()) {
-        for (int row = 0; row < rows; ++row)
-            if (articleKey(row) == key) {
-                target = row;
-                break;
-            }
+    if (!key.isEmpty()) {
+        if (const int row = rowOfArticle(key); row >= 0)
+            target = row;
     }
     m_grid->setCurrentRow(target);
 }
 
-void GoodsSummaryWindow::changed()
+bool GoodsSummaryWindow::updateArticleOf(qint64 goodsId)
 {
-    if (isVisible())
-        reload();
+    GridRows line = m_model->emptyRows();
+    m_summary.readArticleOf(goodsId, line);
+    if (line.rowCount() != 1)
+        return false;
+    // The line shows each field's least spelling over the article's rows;
+    // a sale or a line taken back changes none of them, so the line held
+    // carries the same four texts.
+    QStringList key;
+    for (int column = 0; column < 4; ++column)
+        key << keyPart(line.isNull(0, column), line.value(0, column));
+    const int row = rowOfArticle(key);
+    if (row < 0)
+        return false;
+    QVariantList values;
+    for (int column = 0; column < line.columnCount(); ++column)
+        values << line.value(0, column);
+    m_model->setRowValues(row, values);
+    return true;
+}
+
+void GoodsSummaryWindow::changed(const ChangeSet &changes)
+{
+    if (!isVisible() || changes.goods.isEmpty())
+        return;
+    // Only a sale or a sale line taken back changes goods rows together with
+    // sale lines, and neither renames an article: their lines change in
+    // place. New, removed or renamed goods rows move lines: read again.
+    const RowChanges &goods = changes.goods;
+    const bool inPlace = !goods.isAll() && goods.addedRows().isEmpty() && goods.removedRows().isEmpty()
+                         && (changes.sale || !changes.saleLines.isEmpty());
+    if (inPlace) {
+        try {
+            const int current = m_grid->currentRow();
+            const QStringList key = current >= 0 ? articleKey(current) : QStringList();
+            bool found = true;
+            for (const qint64 id : goods.changedRows())
+                found = found && updateArticleOf(id);
+            if (found) {
+                // A sort by a sum may move the changed lines; the cursor
+                // stays on its article.
+                if (m_sortColumn >= 4) {
+                    m_model->sortBy(m_sortColumn, m_sortOrder);
+                    if (!key.isEmpty())
+                        m_grid->setCurrentRow(rowOfArticle(key));
+                }
+                return;
+            }
+        } catch (const DbError &e) {
+            m_prompter.information(engineMessage(e));
+            return;
+        }
+    }
+    reload();
 }
 
 void GoodsSummaryWindow::showEvent(QShowEvent *event)

@@ -15,6 +15,7 @@ class GoodsSummary;
 class GridOutput;
 class Prompter;
 class Shop;
+struct ChangeSet;
 
 // "汇总统计": the goods summary, one line per article with its summed
 // quantities and amounts. Read afresh each time it is shown and emptied when
@@ -45,8 +46,15 @@ protected:
 private:
     void read();
     void titleClicked(int column);
-    void changed();
-    QString articleKey(int row) const;
+    // A committed change: the lines it touched in place where the change
+    // names them, everything read again where it cannot.
+    void changed(const ChangeSet &changes);
+    // The article's line of this goods row read again and put in place;
+    // false when the line held is not found (read everything then).
+    bool updateArticleOf(qint64 goodsId);
+    // The four article fields of a line, as the lines are matched by them.
+    QStringList articleKey(int row) const;
+    int rowOfArticle(const QStringList &key) const;
 
     Shop &m_shop;
     GoodsSummary &m_summary;

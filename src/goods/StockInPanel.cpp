@@ -90,6 +90,9 @@ StockInPanel::StockInPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     m_date = text(QStringLiteral("入库日期："), "stockInDate");
     m_date->setInputMask(DateBoxKeeper::dateMask());
     m_date->setText(DateText::today());
+    // Tickets print the date this box holds.
+    m_shop.setPrintDate(m_date->text());
+    connect(m_date, &QLineEdit::textChanged, this, [this](const QString &date) { m_shop.setPrintDate(date); });
     std::tie(m_priceLabel, m_price) = spin(QStringLiteral("进货单价："), "stockInPrice");
     m_quantity = spin(QStringLiteral(" 数 量："), "stockInQuantity").second;
     m_salePrice = spin(QStringLiteral("销售单价："), "stockInSalePrice").second;

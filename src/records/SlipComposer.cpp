@@ -205,7 +205,7 @@ void SlipComposer::printTicket()
 {
     // Where the slip panel's tickets go; a ticket that did not print keeps
     // its rows for another try.
-    const PrintTexts texts = m_printTexts ? m_printTexts() : PrintTexts::load(m_shop.settings());
+    const PrintTexts texts = m_printTexts ? m_printTexts() : m_shop.printTexts();
     const PrintOutcome outcome = PrintTicket(m_printer, ComposerTicketLayout::build(printContent()), texts, m_prompter);
     if (!outcome.done) {
         if (!outcome.message.isEmpty())

@@ -12,7 +12,6 @@
 #include "sales/PrintTexts.h"
 #include "sales/SlipLayout.h"
 #include "sales/SlipLines.h"
-#include "sales/Tpos.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
@@ -689,7 +688,8 @@ void Txstj::readShopLines()
 
 PrintTexts Txstj::printTexts() const
 {
-    return m_printSettings ? m_printSettings->texts() : PrintTexts::load(m_shop.settings());
+    // As the print settings window has them now, edits not yet saved too.
+    return m_shop.printTexts();
 }
 
 void Txstj::previewSlip()

@@ -29,7 +29,6 @@ class GridOutput;
 class Prompter;
 class Shop;
 class SlipComposer;
-class Tpos;
 struct PrintTexts;
 struct RecordedSale;
 
@@ -60,9 +59,6 @@ public:
     QLineEdit *companyBox() const { return m_company; }
     QLineEdit *addressBox() const { return m_address; }
     QAction *composerAction() const { return m_composerAction; }
-    // The texts of the slip come from the print settings window's boxes;
-    // without one, from the stored settings.
-    void setPrintSettings(const Tpos *window) { m_printSettings = window; }
     // The rows shown, in the order shown, and the line each one is.
     int rowCount() const;
     qint64 lineId(int row) const;
@@ -137,7 +133,6 @@ private:
     SlipComposer *m_composer = nullptr;
     QLineEdit *m_company = nullptr;
     QLineEdit *m_address = nullptr;
-    const Tpos *m_printSettings = nullptr;
 
     QComboBox *m_category = nullptr;
     QLineEdit *m_name = nullptr;

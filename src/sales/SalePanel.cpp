@@ -187,7 +187,7 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
     connect(m_discount, &QLineEdit::textChanged, this, &SalePanel::discountChanged);
     connect(m_slipNumber, &QLineEdit::textChanged, this, &SalePanel::slipNumberEdited);
     // A number of the operator's own is no new slip handed out here.
-    connect(m_slipNumber, &QLineEdit::textEdited, this, [this] { m_serial.numberTyped(); });
+    connect(m_slipNumber, &QLineEdit::textEdited, this, [this] { m_shop.currentSlip().serial().numberTyped(); });
     connect(m_customer, &QComboBox::editTextChanged, this, &SalePanel::customerEdited);
     m_customer->installEventFilter(this);
     for (QLineEdit *edit : {m_price, m_discount, m_quantity, m_arrears})
@@ -214,11 +214,13 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
         if (!changes.sale && !changes.saleLines.isEmpty())
             refillCustomers();
     });
+    connect(&m_shop.currentSlip(), &CurrentSlip::stepped, this, &SalePanel::stepped);
 }
 
-void SalePanel::restoreSettings()
+void SalePanel::reportAll(const QStringList &messages)
 {
-    m_serial = SlipSerial::fromStored(m_shop.settings().lastSerial(), m_shop.settings().serialDay());
+    for (const QString &message : messages)
+        m_prompter.information(message);
 }
 
 void SalePanel::signedIn()
@@ -247,35 +249,9 @@ void SalePanel::open(const GoodsRecord &row)
     m_price->setText(numberText(row.salePrice));
     m_stock->setText(numberText(row.stockQuantity));
     recalculate();
-    const QDate today = QDate::currentDate();
-    if (m_serial.countedDay() != DateText::date(today)) {
-        // A new day's count goes on after the slips the file already holds
-        // for it, and the day it counts for is remembered at once.
-        int highest = 0;
-        try {
-            highest = m_shop.slips().highestSerialOn(today);
-        } catch (const DbError &e) {
-            m_prompter.information(engineMessage(e));
-        }
-        m_serial.restartForDay(today, highest);
-        m_shop.settings().setSerialDay(m_serial.countedDay());
-    }
-    // Other tills may have sold on the new number since it was handed out.
-    takeFreeSerial();
+    reportAll(m_shop.currentSlip().prepareForSale(QDate::currentDate()));
     buildSlipNumber();
     m_price->setFocus();
-}
-
-void SalePanel::takeFreeSerial()
-{
-    if (!m_serial.isNew())
-        return;
-    try {
-        if (const std::optional<int> free = m_shop.slips().freeSerialOn(QDate::currentDate(), m_serial.serial()))
-            m_serial.takeFree(*free);
-    } catch (const DbError &e) {
-        m_prompter.information(engineMessage(e));
-    }
 }
 
 void SalePanel::recalculate()
@@ -316,7 +292,7 @@ SaleInput SalePanel::input() const
     in.arrears = m_arrears->text();
     in.saleDate = m_date->text();
     in.slipNumber = m_slipNumber->text();
-    in.opensSlip = m_serial.isNew();
+    in.opensSlip = m_shop.currentSlip().serial().isNew();
     in.customer = m_customer->currentText();
     in.address = m_address->text();
     in.phone = m_phone->text();
@@ -376,7 +352,7 @@ void SalePanel::confirm()
         // The customer box keeps what the operator typed, so the next try is
         // filed under the right customer.
         if (report(result))
-            closingSteps();
+            closingSteps(false);
         return;
     }
     hide();
@@ -384,7 +360,7 @@ void SalePanel::confirm()
     emit sold(result, id);
     addCustomer(TrimmedInput(m_customer->currentText()));
     clearValues();
-    closingSteps();
+    closingSteps(true);
 }
 
 void SalePanel::confirmByKeyboard()
@@ -408,20 +384,24 @@ void SalePanel::confirmByKeyboard()
 
 void SalePanel::filedUnder(const QString &slipNumber)
 {
+    SlipSerial &serial = m_shop.currentSlip().serial();
     if (slipNumber == m_slipNumber->text().trimmed()) {
-        m_serial.soldOn(m_serial.serial());
+        serial.soldOn(serial.serial());
         return;
     }
     // Another till sold on the new number first: the sale opened the next
     // free one, and the panel goes on with it.
-    m_serial.soldOn(SlipSerialOf(slipNumber, QDate::currentDate()).value_or(m_serial.serial()));
+    serial.soldOn(SlipSerialOf(slipNumber, QDate::currentDate()).value_or(serial.serial()));
     m_slipNumber->setText(slipNumber);
 }
 
-void SalePanel::closingSteps()
+void SalePanel::closingSteps(bool saved)
 {
-    refreshSlip();
-    m_shop.settings().setLastSerial(m_serial.storedText());
+    if (saved)
+        m_shop.currentSlip().setCustomer(m_customer->currentText());
+    else
+        refreshSlip();
+    m_shop.currentSlip().store();
 }
 
 void SalePanel::clearValues()
@@ -442,7 +422,7 @@ void SalePanel::buildSlipNumber()
 {
     // A new number in the box refreshes the slip through the box's own rule;
     // the same number still has to be listed again.
-    const QString number = m_serial.number(QDate::currentDate());
+    const QString number = m_shop.currentSlip().serial().number(QDate::currentDate());
     if (number == m_slipNumber->text())
         refreshSlip();
     else
@@ -451,21 +431,22 @@ void SalePanel::buildSlipNumber()
 
 void SalePanel::nextSlip()
 {
-    m_serial.next();
-    takeFreeSerial();
-    buildSlipNumber();
-    refillCustomers();
-    emit slipStepped();
+    const QString message = m_shop.currentSlip().next(QDate::currentDate());
+    if (!message.isEmpty())
+        m_prompter.information(message);
 }
 
-void SalePanel::previousSlip()
+void SalePanel::previousSlip() { m_shop.currentSlip().previous(); }
+
+void SalePanel::stepped(bool forward)
 {
-    m_serial.previous();
     buildSlipNumber();
-    emit slipStepped();
+    // A new slip starts without a customer.
+    if (forward)
+        refillCustomers();
 }
 
-void SalePanel::refreshSlip() { emit slipChanged(m_slipNumber->text().trimmed(), m_customer->currentText()); }
+void SalePanel::refreshSlip() { m_shop.currentSlip().show(m_slipNumber->text(), m_customer->currentText()); }
 
 void SalePanel::refillCustomers()
 {

@@ -3,7 +3,6 @@
 #include "goods/GoodsRecord.h"
 #include "sales/SaleTransaction.h"
 #include "sales/SlipBook.h"
-#include "sales/SlipSerial.h"
 
 #include "widgets/FloatingPanel.h"
 
@@ -22,8 +21,9 @@ struct RecordedSale;
 // The floating sale panel of the main window: sells the goods row it was
 // opened from, one row a confirmation, under the slip number in its box. The
 // sale itself is the shop's sale desk's; the panel reads its boxes, keeps the
-// slip number and the customer boxes, and reports. It restores and stores
-// its own serial.
+// slip number and the customer boxes, and reports. The serial, and the slip
+// the other windows list, are the session's current slip: the panel sets the
+// number and customer there and builds its number when the serial steps.
 class SalePanel : public FloatingPanel {
     Q_OBJECT
 public:
@@ -32,10 +32,6 @@ public:
     // The goods row the panel was opened from; 0 when none.
     qint64 goodsId() const { return m_row.id; }
     const GoodsRecord &goodsRow() const { return m_row; }
-
-    SlipSerial &serial() { return m_serial; }
-    // The serial as stored, when the main window shows.
-    void restoreSettings();
 
     // The goods row's values, read-only boxes that look like labels: the
     // caption is the accessible name, the value the text.
@@ -68,11 +64,7 @@ signals:
     // A sale was saved by the picture button (the other windows learn of it
     // from the shop; this is for the notice).
     void sold(const SaleResult &result, qint64 goodsId);
-    // The slip panel should list this slip.
-    void slipChanged(const QString &slipNumber, const QString &customer);
     void previewRequested();
-    // "+", "-" and their slip panel twins ran: a new tender starts.
-    void slipStepped();
 
 public slots:
     // A double click on a goods row.
@@ -90,7 +82,7 @@ public slots:
     void buildSlipNumber();
     // Lists every known customer in the customer box and empties its text.
     void refillCustomers();
-    // Lists the lines of the slip in the box (through slipChanged).
+    // The slip in the box, with the customer typed, listed again.
     void refreshSlip();
 
 protected:
@@ -105,14 +97,15 @@ private:
     void discountChanged();
     void slipNumberEdited();
     void customerEdited();
-    // A new number moves on to the first serial from it whose slip holds no
-    // lines in the file (a read error is reported and leaves it).
-    void takeFreeSerial();
+    // The serial stepped ("+", "-" or the slip panel's commands).
+    void stepped(bool forward);
+    void reportAll(const QStringList &messages);
     // A saved sale's slip number: no longer a new slip, and shown when the
     // sale went onto another number than the box held.
     void filedUnder(const QString &slipNumber);
-    // What runs after a sale or a zero or short-stock refusal.
-    void closingSteps();
+    // What runs after a sale (saved: its line reached the slip with it) or
+    // a zero or short-stock refusal (the slip is listed again).
+    void closingSteps(bool saved);
     // Shows a refusal; true when the closing steps still run.
     bool report(const SaleResult &result);
     QWidget *boxFor(SaleBox box) const;
@@ -120,7 +113,6 @@ private:
 
     Shop &m_shop;
     Prompter &m_prompter;
-    SlipSerial m_serial;
     GoodsRecord m_row;
 
     QLineEdit *m_name, *m_specification, *m_code, *m_category, *m_suggested;

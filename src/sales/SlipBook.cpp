@@ -1,5 +1,6 @@
 #include "sales/SlipBook.h"
 
+#include "core/Columns.h"
 #include "core/Database.h"
 #include "core/DistinctValues.h"
 #include "core/ShopContext.h"
@@ -77,14 +78,57 @@ int SlipBook::highestSerialOn(const QDate &day) { return HighestSlipSerial(m_sho
 
 std::optional<int> SlipBook::freeSerialOn(const QDate &day, int from) { return FreeSlipSerial(m_shop.db(), day, from); }
 
-void SlipBook::scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line)
+namespace {
+
+// The columns a slip line is read from, in the order lineAt() takes them.
+QString lineColumns()
+{
+    using namespace SaleLineColumn;
+    QStringList names;
+    for (const char *name : {Name, Specification, Code, Quantity, Price, Amount, Customer, Address, Phone, Remark, SaleDate})
+        names << QLatin1Char('"') + QLatin1String(name) + QLatin1Char('"');
+    return names.join(QLatin1Char(','));
+}
+
+SlipLine lineAt(const Statement &s)
+{
+    const auto text = [&s](int at) { return s.isNull(at) ? QString() : s.text(at); };
+    const auto number = [&s](int at) { return s.isNull(at) ? 0.0 : s.real(at); };
+    SlipLine line;
+    line.name = text(0);
+    line.specification = text(1);
+    line.code = text(2);
+    line.quantity = number(3);
+    line.price = number(4);
+    line.amount = number(5);
+    line.customer = text(6);
+    line.address = text(7);
+    line.phone = text(8);
+    line.remark = text(9);
+    line.day = text(10);
+    return line;
+}
+
+} // namespace
+
+std::vector<SlipLine> SlipBook::lines(const QString &slipNumber)
 {
     // Exactly this number: a pattern would put serials 1000-1009 on slip 100.
-    Statement s = m_shop.db().prepare(QStringLiteral(
-        "SELECT a,b,c,\"3\",\"2\",\"4\",g,h,i,j,day1 FROM data1 WHERE z=:z ORDER BY \"ID\""));
+    Statement s = m_shop.db().prepare(QStringLiteral("SELECT %1 FROM data1 WHERE z=:z ORDER BY \"ID\"").arg(lineColumns()));
     s.bind(":z", slipNumber.trimmed());
+    std::vector<SlipLine> out;
     while (s.next())
-        line(s);
+        out.push_back(lineAt(s));
+    return out;
+}
+
+std::optional<SlipLine> SlipBook::line(qint64 lineId)
+{
+    Statement s = m_shop.db().prepare(QStringLiteral("SELECT %1 FROM data1 WHERE \"ID\"=:id").arg(lineColumns()));
+    s.bind(":id", lineId);
+    if (!s.next())
+        return std::nullopt;
+    return lineAt(s);
 }
 
 } // namespace quollin

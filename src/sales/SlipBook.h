@@ -1,17 +1,18 @@
 #pragma once
 
+#include "sales/SlipLines.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
+#include <vector>
 
 namespace quollin {
 
 class Database;
 class ShopContext;
-class Statement;
 
 // The highest serial among the slips of that day that hold lines; 0 when
 // there is none. A new day's count starts after it. Numbers typed in another
@@ -50,10 +51,10 @@ public:
     int highestSerialOn(const QDate &day);
     std::optional<int> freeSerialOn(const QDate &day, int from);
 
-    // The lines of exactly this slip, in the order they were sold, with the
-    // columns a, b, c, 3 (quantity), 2 (price), 4 (amount), the customer's
-    // g, h, i, j and the sale day day1.
-    void scanLines(const QString &slipNumber, const std::function<void(const Statement &)> &line);
+    // The lines of exactly this slip, in the order they were sold.
+    std::vector<SlipLine> lines(const QString &slipNumber);
+    // One sale line by its ID (a line just sold); none when it is gone.
+    std::optional<SlipLine> line(qint64 lineId);
 
 private:
     ShopContext &m_shop;

@@ -1,7 +1,7 @@
 #include "sales/SlipPanel.h"
 
 #include "core/EngineMessage.h"
-#include "core/Database.h"
+#include "core/Columns.h"
 #include "core/DateText.h"
 #include "core/Money.h"
 #include "core/Prompter.h"
@@ -12,7 +12,6 @@
 #include "sales/SlipLines.h"
 #include "sales/Tender.h"
 #include "sales/TicketLayout.h"
-#include "sales/Tpos.h"
 #include "widgets/NumberKeysValidator.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridModel.h"
@@ -37,19 +36,25 @@ constexpr int kHeight = 281;
 
 std::vector<GridColumn> lineColumns()
 {
+    using namespace SaleLineColumn;
     std::vector<GridColumn> columns{
-        {.field = QStringLiteral("a"), .title = QStringLiteral("商品名称"), .kind = GridKind::Text,
+        {.field = QLatin1String(Name), .title = QStringLiteral("商品名称"), .kind = GridKind::Text,
          .footer = FooterKind::Text, .footerText = QStringLiteral("销售单号："), .width = 130},
-        {.field = QStringLiteral("b"), .title = QStringLiteral("规格型号"), .kind = GridKind::Text,
+        {.field = QLatin1String(Specification), .title = QStringLiteral("规格型号"), .kind = GridKind::Text,
          .footer = FooterKind::Text, .width = 110},
-        {.field = QStringLiteral("3"), .title = QStringLiteral("数量"), .kind = GridKind::Quantity,
+        {.field = QLatin1String(Quantity), .title = QStringLiteral("数量"), .kind = GridKind::Quantity,
          .footer = FooterKind::Sum, .width = 60},
-        {.field = QStringLiteral("2"), .title = QStringLiteral("单价"), .kind = GridKind::Plain, .width = 60},
-        {.field = QStringLiteral("4"), .title = QStringLiteral("金额"), .kind = GridKind::Amount,
+        {.field = QLatin1String(Price), .title = QStringLiteral("单价"), .kind = GridKind::Plain, .width = 60},
+        {.field = QLatin1String(Amount), .title = QStringLiteral("金额"), .kind = GridKind::Amount,
          .footer = FooterKind::Sum, .width = 70},
     };
     return columns;
 }
+
+// The cells of one line, in the order of lineColumns().
+QVariantList cellsOf(const SlipLine &line) { return {line.name, line.specification, line.quantity, line.price, line.amount}; }
+
+constexpr int kAmountColumn = 4;
 
 } // namespace
 
@@ -78,8 +83,8 @@ SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     top->addWidget(m_caption, 1);
     top->addWidget(close);
     column->addLayout(top);
-    connect(previous, &QPushButton::clicked, this, &SlipPanel::previousRequested);
-    connect(next, &QPushButton::clicked, this, &SlipPanel::nextRequested);
+    connect(previous, &QPushButton::clicked, this, [this] { m_shop.currentSlip().previous(); });
+    connect(next, &QPushButton::clicked, this, &SlipPanel::nextSlip);
     connect(close, &QToolButton::clicked, this, &QWidget::hide);
 
     m_grid = new DataGrid(this);
@@ -119,7 +124,10 @@ SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     tender->addWidget(m_slipButton);
     column->addLayout(tender);
     connect(m_total, &QLineEdit::textChanged, this, [this] { updateChange(false); });
-    connect(m_cash, &QLineEdit::textChanged, this, [this] { updateChange(false); });
+    connect(m_cash, &QLineEdit::textChanged, this, [this](const QString &cash) {
+        m_shop.currentSlip().setCash(cash);
+        updateChange(false);
+    });
     connect(m_cash, &QLineEdit::editingFinished, this, [this] { updateChange(true); });
     connect(m_ticketButton, &QPushButton::clicked, this, &SlipPanel::printTicket);
     connect(m_slipButton, &QPushButton::clicked, this, &SlipPanel::printSlip);
@@ -127,46 +135,52 @@ SlipPanel::SlipPanel(Shop &shop, Prompter &prompter, QWidget *parent)
     setFixedSize(kWidth, kHeight);
     hide();
 
+    CurrentSlip &current = m_shop.currentSlip();
+    connect(&current, &CurrentSlip::listed, this, &SlipPanel::showSlip);
+    connect(&current, &CurrentSlip::customerChanged, this, [this] { showCustomer(m_shop.currentSlip().customer()); });
+    connect(&current, &CurrentSlip::cashChanged, this, [this] { m_cash->setText(m_shop.currentSlip().cash()); });
     connect(&m_shop, &ShopContext::changed, this, [this](const ChangeSet &changes) {
         if (changes.sale)
             saleRecorded(*changes.sale);
-        else if (!changes.saleLines.isEmpty())
-            reload();
+        else if (!changes.saleLines.isEmpty() && !m_number.isEmpty())
+            showSlip();
     });
-    connect(&m_shop, &ShopContext::databaseReopened, this, &SlipPanel::reload);
+    connect(&m_shop, &ShopContext::databaseReopened, this, [this] {
+        if (!m_number.isEmpty())
+            showSlip();
+    });
 }
+
+void SlipPanel::showCustomer(const QString &customer) { m_caption->setText(QStringLiteral("客户名称：") + customer); }
 
 void SlipPanel::saleRecorded(const RecordedSale &sale)
 {
-    if (sale.slipNumber == m_number)
-        showSlip(m_number, sale.customer);
+    if (sale.slipNumber != m_number)
+        return;
+    // The slip held is the file's up to this sale: its new line is added,
+    // the rest is not read again.
+    showCustomer(sale.customer);
+    try {
+        if (const std::optional<SlipLine> line = m_shop.slips().line(sale.lineId))
+            m_model->appendRow(cellsOf(*line), sale.lineId);
+    } catch (const DbError &e) {
+        m_prompter.information(engineMessage(e));
+    }
+    showTotal();
 }
 
-void SlipPanel::reload()
+void SlipPanel::showSlip()
 {
-    if (!m_number.isEmpty())
-        showSlip(m_number, m_customer);
-}
-
-void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
-{
-    m_number = slipNumber.trimmed();
-    m_customer = customer;
-    m_caption->setText(QStringLiteral("客户名称：") + customer);
+    m_number = m_shop.currentSlip().number();
+    showCustomer(m_shop.currentSlip().customer());
     GridRows rows = m_model->emptyRows();
     try {
-        m_shop.slips().scanLines(m_number, [&rows](const Statement &s) {
+        for (const SlipLine &line : m_shop.slips().lines(m_number)) {
             const int row = rows.addRow();
-            for (int column = 0; column < rows.columnCount(); ++column) {
-                const int at = s.columnIndex(rows.columnField(column).toLatin1().constData());
-                if (s.isNull(at))
-                    continue;
-                if (rows.isNumericColumn(column))
-                    rows.setNumber(row, column, s.real(at));
-                else
-                    rows.setText(row, column, s.text(at));
-            }
-        });
+            const QVariantList cells = cellsOf(line);
+            for (int column = 0; column < cells.size(); ++column)
+                rows.set(row, column, cells.at(column));
+        }
     } catch (const DbError &e) {
         m_model->clear();
         m_total->setText(QStringLiteral("0"));
@@ -175,9 +189,21 @@ void SlipPanel::showSlip(const QString &slipNumber, const QString &customer)
     }
     m_model->setFooterText(1, m_number);
     m_model->setRows(std::move(rows));
+    showTotal();
+}
+
+void SlipPanel::showTotal()
+{
     // The total is the footer's own sum in fen, returns counted with their
     // sign: a sale and its return make "0", not a binary residue.
-    m_total->setText(Money::fromValue(m_model->sum(4)).general());
+    m_total->setText(Money::fromValue(m_model->sum(kAmountColumn)).general());
+}
+
+void SlipPanel::nextSlip()
+{
+    const QString message = m_shop.currentSlip().next(QDate::currentDate());
+    if (!message.isEmpty())
+        m_prompter.information(message);
 }
 
 void SlipPanel::updateChange(bool loud)
@@ -190,8 +216,6 @@ void SlipPanel::updateChange(bool loud)
     else if (loud && !cash.isEmpty())
         m_prompter.information(Tender::message(Tender::Verdict::NotANumber));
 }
-
-void SlipPanel::resetCash() { m_cash->setText(QStringLiteral("0")); }
 
 bool SlipPanel::eventFilter(QObject *watched, QEvent *event)
 {
@@ -209,11 +233,6 @@ bool SlipPanel::eventFilter(QObject *watched, QEvent *event)
     return FloatingPanel::eventFilter(watched, event);
 }
 
-PrintTexts SlipPanel::printTexts() const
-{
-    return m_printSettings ? m_printSettings->texts() : PrintTexts::load(m_shop.settings());
-}
-
 void SlipPanel::printTicket()
 {
     const Tender::Verdict verdict = Tender::check(m_total->text(), m_cash->text());
@@ -223,7 +242,7 @@ void SlipPanel::printTicket()
             m_cash->setFocus(Qt::OtherFocusReason);
         return;
     }
-    const PrintTexts texts = printTexts();
+    const PrintTexts texts = m_shop.printTexts();
     TicketInput in;
     in.title = texts.ticketTitle;
     in.slogan1 = texts.ticketSlogan1;
@@ -231,13 +250,13 @@ void SlipPanel::printTicket()
     in.closing = texts.ticketClosing;
     in.slipNumber = m_number;
     in.cashier = m_shop.rights().operatorName();
-    in.date = m_dateSource ? m_dateSource->text() : DateText::today();
+    in.date = m_shop.printDate();
     in.time = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
     in.total = m_total->text();
     in.cash = Tender::cashOnTicket(m_cash->text());
     in.change = Tender::changeOnTicket(m_cash->text(), m_total->text());
     try {
-        in.lines = ReadSlipLines(m_shop.slips(), m_number);
+        in.lines = m_shop.slips().lines(m_number);
     } catch (const DbError &e) {
         m_prompter.information(engineMessage(e));
         return;
@@ -251,20 +270,20 @@ void SlipPanel::printTicket()
             m_prompter.information(outcome.message);
         return;
     }
-    emit nextRequested();
+    nextSlip();
 }
 
 void SlipPanel::printSlip()
 {
     if (m_total->text() == QLatin1String("0")) {
         m_prompter.information(Tender::message(Tender::Verdict::NoSale));
-        emit nextRequested();
+        nextSlip();
         return;
     }
-    const PrintTexts texts = printTexts();
+    const PrintTexts texts = m_shop.printTexts();
     SlipInput in = SlipInput::withTexts(texts, m_number, m_shop.rights().operatorName());
     try {
-        in.lines = ReadSlipLines(m_shop.slips(), m_number);
+        in.lines = m_shop.slips().lines(m_number);
     } catch (const DbError &e) {
         m_prompter.information(engineMessage(e));
         return;
@@ -273,7 +292,7 @@ void SlipPanel::printSlip()
     if (!slip.notice.isEmpty())
         m_prompter.information(slip.notice);
     PreviewLayoutOrKeepAsPdf(slip.layout, QStringLiteral("销售单") + m_number, m_prompter, window());
-    emit nextRequested();
+    nextSlip();
 }
 
 void SlipPanel::toggle()

@@ -15,11 +15,10 @@ class Prompter;
 class Shop;
 struct PrintTexts;
 struct RecordedSale;
-class Tpos;
 
-// The floating slip panel: the lines of the slip whose number the sale panel
-// holds, their total, and the customer they are for. A sale on that slip, or
-// a correction of sale lines, shows here by itself.
+// The floating slip panel: the lines of the session's current slip, their
+// total, the customer they are for, and the tender of the cash received. A
+// sale on that slip, or a correction of sale lines, shows here by itself.
 class SlipPanel : public FloatingPanel {
     Q_OBJECT
 public:
@@ -37,22 +36,9 @@ public:
 
     // Where tickets go: the default printer, or a PDF file.
     LayoutPrinter &ticketPrinter() { return m_printer; }
-    // The texts of tickets and slips come from the print settings window's
-    // boxes; without one, from the stored settings.
-    void setPrintSettings(const Tpos *window) { m_printSettings = window; }
-    // The ticket's print date is this box's text (the stock-in date box).
-    void setDateSource(const QLineEdit *box) { m_dateSource = box; }
-
-signals:
-    void previousRequested();
-    void nextRequested();
 
 public slots:
-    // Lists the lines of exactly this slip.
-    void showSlip(const QString &slipNumber, const QString &customer);
     void toggle();
-    // The next and previous number commands start a new tender.
-    void resetCash();
     // "POS小票打印": the tender check, the ticket, then the next number.
     void printTicket();
     // "销售单打印": the slip in a preview, then the next number.
@@ -62,16 +48,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Lists the lines of exactly the current slip.
+    void showSlip();
+    void showCustomer(const QString &customer);
     void saleRecorded(const RecordedSale &sale);
-    void reload();
+    void showTotal();
+    void nextSlip();
     // The change rule; loud: a cash text that is no number is reported.
     void updateChange(bool loud);
-    PrintTexts printTexts() const;
 
     Shop &m_shop;
     Prompter &m_prompter;
     QString m_number;
-    QString m_customer;
     DataGrid *m_grid;
     GridModel *m_model;
     QLabel *m_caption;
@@ -81,8 +69,6 @@ private:
     QPushButton *m_ticketButton;
     QPushButton *m_slipButton;
     LayoutPrinter m_printer;
-    const Tpos *m_printSettings = nullptr;
-    const QLineEdit *m_dateSource = nullptr;
 };
 
 } // namespace quollin

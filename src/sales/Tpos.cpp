@@ -36,7 +36,7 @@ Tpos::Tpos(Shop &shop, Prompter &prompter, QWidget *parent)
 {
     setObjectName(QStringLiteral("printSettings"));
     setWindowTitle(QStringLiteral("销售单小票设置"));
-    const PrintTexts stored = PrintTexts::load(m_shop.settings());
+    const PrintTexts stored = m_shop.printTexts();
 
     auto *column = new QVBoxLayout(this);
     auto *ticket = new QGroupBox(QStringLiteral("POS小票设置"), this);
@@ -86,6 +86,11 @@ Tpos::Tpos(Shop &shop, Prompter &prompter, QWidget *parent)
     m_save->setIconSize(QSize(32, 32));
     column->addWidget(m_save, 0, Qt::AlignRight);
     connect(m_save, &QToolButton::clicked, this, &Tpos::save);
+    const auto edited = [this] { m_shop.setPrintTexts(texts()); };
+    for (QLineEdit *box : m_boxes)
+        connect(box, &QLineEdit::textChanged, this, edited);
+    connect(m_ticketPrinter, &QComboBox::currentTextChanged, this, edited);
+    connect(m_drawer, &QCheckBox::toggled, this, edited);
 }
 
 PrintTexts Tpos::texts() const

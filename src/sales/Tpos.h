@@ -15,9 +15,10 @@ class Prompter;
 class Shop;
 
 // The print settings window "销售单小票设置": the texts of tickets and slips.
-// It reads the stored texts once, when it is made at start; tickets and slips
-// take the texts from its boxes, so an edit counts at once and the save keeps
-// it for the next run. Closing only hides it.
+// It shows the session's texts (the stored ones, read once) and hands every
+// edit back to the session, which tickets and slips print from: an edit
+// counts at once, and the save keeps it for the next run. Closing only hides
+// it.
 class Tpos : public QWidget {
     Q_OBJECT
 public:

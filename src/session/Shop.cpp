@@ -1,5 +1,6 @@
 #include "session/Shop.h"
 
+#include "core/DateText.h"
 #include "core/EngineMessage.h"
 #include "core/ShopDatabase.h"
 
@@ -19,7 +20,8 @@ Shop::Shop(std::unique_ptr<Database> db, SettingsStore &settings, QObject *paren
       m_backups(*this),
       m_goodsImport(*this),
       m_saleLines(*this),
-      m_statistics(*this)
+      m_statistics(*this),
+      m_currentSlip(m_slips, m_settings)
 {
 }
 
@@ -46,6 +48,15 @@ Shop::SignIn Shop::signIn(const QString &name, const QString &password)
     emit signedIn(rights().operatorName());
     return result;
 }
+
+const PrintTexts &Shop::printTexts()
+{
+    if (!m_printTexts)
+        m_printTexts = PrintTexts::load(m_settings);
+    return *m_printTexts;
+}
+
+QString Shop::printDate() const { return m_printDate.isNull() ? DateText::today() : m_printDate; }
 
 void Shop::recordClose()
 {

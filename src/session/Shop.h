@@ -10,12 +10,15 @@
 #include "operators/OperatorAccounts.h"
 #include "records/SaleLineStore.h"
 #include "records/SalesStatistics.h"
+#include "sales/PrintTexts.h"
 #include "sales/SaleDesk.h"
 #include "sales/SlipBook.h"
+#include "session/CurrentSlip.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace quollin {
 
@@ -41,6 +44,16 @@ public:
     ShopSettings &settings() { return m_settings; }
     DatabaseBackup &backups() { return m_backups; }
     GoodsImport &goodsImport() { return m_goodsImport; }
+    CurrentSlip &currentSlip() { return m_currentSlip; }
+
+    // The texts tickets and slips print, as the print settings window holds
+    // them (an edit there counts at once); the stored ones until it is made.
+    const PrintTexts &printTexts();
+    void setPrintTexts(const PrintTexts &texts) { m_printTexts = texts; }
+    // The date tickets print: the stock-in date as the operator last set
+    // it, today until then.
+    QString printDate() const;
+    void setPrintDate(const QString &date) { m_printDate = date; }
 
     struct SignIn {
         bool ok = false;
@@ -69,6 +82,11 @@ private:
     GoodsImport m_goodsImport;
     SaleLineStore m_saleLines;
     SalesStatistics m_statistics;
+    CurrentSlip m_currentSlip;
+    // Read from the settings when first asked for, as the window that edits
+    // them is made after the session.
+    std::optional<PrintTexts> m_printTexts;
+    QString m_printDate;
     qint64 m_signInLogId = 0;
 };
 

@@ -451,6 +451,18 @@ void GridModel::setRowValues(int row, const QVariantList &values)
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
+void GridModel::appendRow(const QVariantList &values, qint64 id)
+{
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    const int stored = m_rows.addRow(id);
+    for (int column = 0; column < columnCount() && column < values.size(); ++column)
+        m_rows.set(stored, column, values.at(column));
+    m_order.push_back(stored);
+    recomputeSums();
+    endInsertRows();
+}
+
 void GridModel::setFooterText(int column, const QString &text)
 {
     m_columns[size_t(column)].footerText = text;

@@ -178,6 +178,9 @@ public:
     void setValue(int row, int column, const QVariant &value);
     // Changes every cell of a row at once (one value a column, in column order).
     void setRowValues(int row, const QVariantList &values);
+    // Adds one row after the others (one value a column, in column order),
+    // as when a row was added to the file; the sums follow.
+    void appendRow(const QVariantList &values, qint64 id = 0);
     // The fixed footer text under a column, for texts that follow the data.
     void setFooterText(int column, const QString &text);
     // Appends rows after those held: last in load order and in the display,

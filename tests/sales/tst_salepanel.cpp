@@ -10,6 +10,7 @@
 #include "operators/Tloginfm.h"
 #include "sales/SalePanel.h"
 #include "sales/SlipPanel.h"
+#include "session/CurrentSlip.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ShopFixture.h"
 #include "support/TestEnvironment.h"
@@ -366,7 +367,7 @@ private slots:
         p->nextSlip();
         QCOMPARE(p->slipNumberBox()->text(), todaySlip(1000));
         QCOMPARE(p->slipNumberBox()->text().size(), 12);
-        p->serial() = SlipSerial::fromStored(QStringLiteral("0"), today());
+        shop.shop().currentSlip().serial() = SlipSerial::fromStored(QStringLiteral("0"), today());
         p->previousSlip();
         p->previousSlip();
         QCOMPARE(p->slipNumberBox()->text(), todaySlip(0));
@@ -546,7 +547,7 @@ private slots:
         GoodsList *list = shop.form->goodsList();
         list->refreshAll();
         SlipPanel *slip = shop.form->slipPanel();
-        slip->showSlip(todaySlip(5), QString());
+        shop.shop().currentSlip().show(todaySlip(5), QString());
         QCOMPARE(slip->model()->rowCount(), 0);
 
         SaleInput in;
@@ -566,6 +567,54 @@ private slots:
         QCOMPARE(slip->model()->rowCount(), 1);
         QCOMPARE(slip->totalBox()->text(), QStringLiteral("12"));
         QCOMPARE(slip->customerCaption()->text(), QStringLiteral("客户名称：钱九"));
+    }
+
+    // The two panels share the slip through the session alone: made without
+    // the main window, the slip panel lists what the sale panel sells onto,
+    // its number commands step the sale panel's number, and a sale on a slip
+    // is there again when the slip is chosen again.
+    void panelsShareTheSessionsSlipWithoutTheMainWindow()
+    {
+        Till shop;
+        QVERIFY(shop.signIn());
+        shop.settings.write(QStringLiteral("danhao"), QStringLiteral("4"));
+        shop.settings.write(QStringLiteral("riqi"), today());
+        shop.addLine(todaySlip(4), 5, QStringLiteral("艾伦"));
+        const qint64 id = shop.addGoods(QStringLiteral("雪碧"), 2, 3, 0, 0, 10, 20);
+        QWidget main;
+        SalePanel sale(shop.shop(), shop.prompter, &main);
+        SlipPanel slip(shop.shop(), shop.prompter, &main);
+        CurrentSlip &current = shop.shop().currentSlip();
+        current.restore();
+        current.serial().restartForDay(QDate::currentDate(), 4);
+
+        sale.open(*shop.goods().find(id));
+        QCOMPARE(sale.slipNumberBox()->text(), todaySlip(5));
+        QCOMPARE(slip.model()->rowCount(), 0);
+        sale.quantityBox()->setText(QStringLiteral("2"));
+        sale.customerBox()->setEditText(QStringLiteral("钱九"));
+        sale.confirmButton()->click();
+        QCOMPARE(slip.model()->rowCount(), 1);
+        QCOMPARE(slip.totalBox()->text(), QStringLiteral("6"));
+        QCOMPARE(slip.customerCaption()->text(), QStringLiteral("客户名称：钱九"));
+
+        shop.typeInto(slip.cashBox(), QStringLiteral("10"));
+        QCOMPARE(current.cash(), QStringLiteral("10"));
+        QCOMPARE(slip.changeBox()->text(), QStringLiteral("4"));
+        slip.findChild<QPushButton *>(QStringLiteral("slipPrevious"))->click();
+        QCOMPARE(sale.slipNumberBox()->text(), todaySlip(4));
+        QCOMPARE(slip.totalBox()->text(), QStringLiteral("5"));
+        QCOMPARE(slip.customerCaption()->text(), QStringLiteral("客户名称：艾伦"));
+        QCOMPARE(slip.cashBox()->text(), QStringLiteral("0"));
+
+        shop.typeInto(sale.slipNumberBox(), todaySlip(5));
+        QCOMPARE(slip.slipNumber(), todaySlip(5));
+        QCOMPARE(slip.totalBox()->text(), QStringLiteral("6"));
+        QCOMPARE(slip.customerCaption()->text(), QStringLiteral("客户名称：钱九"));
+        // The next number skips the slips that hold lines.
+        slip.findChild<QPushButton *>(QStringLiteral("slipNext"))->click();
+        QCOMPARE(sale.slipNumberBox()->text(), todaySlip(6));
+        QCOMPARE(slip.model()->rowCount(), 0);
     }
 
     // What an ordinary operator may not see is not in the list's model at
@@ -654,7 +703,7 @@ private slots:
         QCOMPARE(p->addressBox()->text(), QString());
 
         // After "+" the customer box is empty even for a known number.
-        p->serial() = SlipSerial::fromStored(QStringLiteral("1"), QString());
+        shop.shop().currentSlip().serial() = SlipSerial::fromStored(QStringLiteral("1"), QString());
         shop.typeInto(p->slipNumberBox(), todaySlip(1));
         p->nextSlip();
         QCOMPARE(p->customerBox()->currentText(), QString());
