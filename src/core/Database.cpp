@@ -27,12 +27,72 @@ DbError DbError::technical(const QString &detail, int extendedCode)
     return error;
 }
 
+// ----------------------------------------------------------- StatementCache
+
+// Finished statements of one connection by their text, reset and without
+// bindings.
+class StatementCache {
+public:
+    // Enough for every statement a command runs over and over; texts built
+    // per search would otherwise pile up.
+    static constexpr qsizetype kLimit = 48;
+
+    ~StatementCache() { close(); }
+
+    sqlite3_stmt *take(const QString &sql)
+    {
+        const auto idle = m_idle.constFind(sql);
+        if (idle == m_idle.constEnd())
+            return nullptr;
+        sqlite3_stmt *stmt = idle.value();
+        m_idle.erase(idle);
+        return stmt;
+    }
+
+    void giveBack(const QString &sql, sqlite3_stmt *stmt) noexcept
+    {
+        // A reset statement holds no read lock, and no value of its last run
+        // stays bound to it.
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        if (m_closed || m_idle.contains(sql)) {
+            sqlite3_finalize(stmt);
+            return;
+        }
+        if (m_idle.size() >= kLimit) {
+            const auto any = m_idle.begin();
+            sqlite3_finalize(any.value());
+            m_idle.erase(any);
+        }
+        m_idle.insert(sql, stmt);
+    }
+
+    // The connection closes: what is kept goes, what comes back later too.
+    void close() noexcept
+    {
+        m_closed = true;
+        for (sqlite3_stmt *stmt : std::as_const(m_idle))
+            sqlite3_finalize(stmt);
+        m_idle.clear();
+    }
+
+    int size() const { return int(m_idle.size()); }
+
+private:
+    QHash<QString, sqlite3_stmt *> m_idle;
+    bool m_closed = false;
+};
+
 // ---------------------------------------------------------------- Statement
 
-Statement::Statement(Database *db, sqlite3_stmt *stmt) : m_db(db), m_stmt(stmt) {}
+Statement::Statement(Database *db, sqlite3_stmt *stmt, QString cacheKey)
+    : m_db(db), m_stmt(stmt), m_cache(db->m_cache), m_cacheKey(std::move(cacheKey))
+{
+}
 
 Statement::Statement(Statement &&other) noexcept
-    : m_db(other.m_db), m_stmt(other.m_stmt), m_columns(std::move(other.m_columns))
+    : m_db(other.m_db), m_stmt(other.m_stmt), m_cache(std::move(other.m_cache)),
+      m_cacheKey(std::move(other.m_cacheKey)), m_columns(std::move(other.m_columns))
 {
     other.m_stmt = nullptr;
 }
@@ -40,16 +100,30 @@ Statement::Statement(Statement &&other) noexcept
 Statement &Statement::operator=(Statement &&other) noexcept
 {
     if (this != &other) {
-        sqlite3_finalize(m_stmt);
+        release();
         m_db = other.m_db;
         m_stmt = other.m_stmt;
+        m_cache = std::move(other.m_cache);
+        m_cacheKey = std::move(other.m_cacheKey);
         m_columns = std::move(other.m_columns);
         other.m_stmt = nullptr;
     }
     return *this;
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() { release(); }
+
+void Statement::release() noexcept
+{
+    if (!m_stmt)
+        return;
+    if (m_cache)
+        m_cache->giveBack(m_cacheKey, m_stmt);
+    else
+        sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    m_cache.reset();
+}
 
 void Statement::check(int rc) const
 {
@@ -199,9 +273,18 @@ QVariant Statement::value(int index) const
 
 // ----------------------------------------------------------------- Database
 
-Database::Database(sqlite3 *db, QString path) : m_db(db), m_path(std::move(path)) {}
+Database::Database(sqlite3 *db, QString path)
+    : m_db(db), m_path(std::move(path)), m_cache(std::make_shared<StatementCache>())
+{
+}
 
-Database::~Database() { sqlite3_close_v2(m_db); }
+Database::~Database()
+{
+    m_cache->close();
+    sqlite3_close_v2(m_db);
+}
+
+int Database::cachedStatements() const { return m_cache->size(); }
 
 // The extended code when the connection's last error is the one at hand (it
 // is not while extended codes are still off, at open).
@@ -290,9 +373,12 @@ std::unique_ptr<Database> Database::open(const QString &path, const QByteArray &
 
     if (sqlite3_key(raw, key.constData(), int(key.size())) != SQLITE_OK)
         db->fail(sqlite3_errcode(raw));
-    // Pages are decrypted each time they enter the engine's cache and the
-    // operating system's cache cannot help with ciphertext: keep a large one.
-    db->execScript(QStringLiteral("PRAGMA cache_size=-65536"));
+    // Pages are decrypted each time they enter the engine's cache. The reads
+    // left once the goods list keeps its rows are indexed ones (a row, a
+    // slip, a customer's lines, the next value of an index) and a sale's few
+    // pages: 8 MiB holds every index's upper levels and runs them as fast as
+    // 64 MiB did, and a walk over a whole table no longer stays resident.
+    db->execScript(QStringLiteral("PRAGMA cache_size=-8192"));
     // Another copy of the program holds the write lock for milliseconds (one
     // sale, one log row). Five seconds covers a slow disk; past that a write
     // fails with SQLITE_BUSY and the window says the file is in use.
@@ -316,13 +402,18 @@ void Database::useDurableJournal()
 
 Statement Database::prepare(const QString &sql)
 {
+    // Taken out while in use: a nested prepare of the same text finds none.
+    if (sqlite3_stmt *stmt = m_cache->take(sql))
+        return Statement(this, stmt, sql);
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt *stmt = nullptr;
     const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
-    return Statement(this, stmt);
+    return Statement(this, stmt, sql);
 }
+
+void Database::run(const QString &sql) { prepare(sql).exec(); }
 
 void Database::execScript(const QString &sql)
 {
@@ -370,7 +461,7 @@ Transaction::Transaction(Database &db) : m_db(db), m_joined(db.inTransaction())
     if (m_joined)
         return;
     m_db.checkStillAtPath();
-    m_db.execScript(QStringLiteral("BEGIN IMMEDIATE"));
+    m_db.run(QStringLiteral("BEGIN IMMEDIATE"));
     m_db.m_partAbandoned = false;
 }
 
@@ -383,7 +474,7 @@ Transaction::~Transaction()
         return;
     }
     try {
-        m_db.execScript(QStringLiteral("ROLLBACK"));
+        m_db.run(QStringLiteral("ROLLBACK"));
     } catch (const DbError &) {
         // The engine may already have rolled back on its own (a full disk, an
         // interrupted statement); nothing is left to undo then.
@@ -398,7 +489,7 @@ void Transaction::commit()
     }
     if (m_db.m_partAbandoned)
         throw DbError(QStringLiteral("操作的一部分没有完成，已全部撤销。"));
-    m_db.execScript(QStringLiteral("COMMIT"));
+    m_db.run(QStringLiteral("COMMIT"));
     m_done = true;
 }
 

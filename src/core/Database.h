@@ -40,6 +40,7 @@ private:
 };
 
 class Database;
+class StatementCache;
 
 // One prepared statement. Values only ever enter through bind(): no value is
 // spliced into statement text. Parameters are named (":name") or numbered
@@ -100,12 +101,19 @@ public:
 
 private:
     friend class Database;
-    Statement(Database *db, sqlite3_stmt *stmt);
+    Statement(Database *db, sqlite3_stmt *stmt, QString cacheKey);
     int parameterIndex(const char *name) const;
     void check(int rc) const;
+    // Hands the engine's statement back to the connection's cache (or
+    // finalizes it) and leaves this one empty.
+    void release() noexcept;
 
     Database *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
+    // Where it goes back when done, under the text it was prepared from. A
+    // statement may outlive its connection: the cache then finalizes it.
+    std::shared_ptr<StatementCache> m_cache;
+    QString m_cacheKey;
     mutable QHash<QByteArray, int> m_columns;
 };
 
@@ -135,7 +143,13 @@ public:
     // the file holds before.
     void useDurableJournal();
 
+    // Statements are kept once finished and handed out again for the same
+    // text (a sale prepares the same few each time, and preparing costs as
+    // much as running them). A statement still in use is never handed out
+    // twice: a nested prepare of the same text gets one of its own.
     Statement prepare(const QString &sql);
+    // How many finished statements wait for reuse; for the tests.
+    int cachedStatements() const;
     // Runs statement text without parameters (schema, pragmas).
     void execScript(const QString &sql);
 
@@ -161,11 +175,14 @@ private:
     Database(sqlite3 *db, QString path);
     friend class Statement;
     [[noreturn]] void fail(int rc) const;
+    // Runs one of the transaction's own statements (BEGIN, COMMIT...).
+    void run(const QString &sql);
 
     friend class Transaction;
 
     sqlite3 *m_db;
     QString m_path;
+    std::shared_ptr<StatementCache> m_cache;
     // Set when a transaction that joined an open one ended without commit:
     // the open one must not commit half a command.
     bool m_partAbandoned = false;

@@ -152,6 +152,16 @@ void verify(Database &db)
     }
 }
 
+bool hasIndexOn(const QString &table, const QString &column)
+{
+    for (const Index &index : kIndexes) {
+        if (table == QLatin1String(index.table)
+            && QString::fromLatin1(index.columns).section(QLatin1Char(','), 0, 0) == column)
+            return true;
+    }
+    return false;
+}
+
 namespace {
 
 bool lacksIndexes(Database &db)

@@ -31,6 +31,10 @@ void verify(Database &db);
 // verify() has accepted.
 void addMissingIndexes(Database &db);
 
+// Whether the schema keeps an index that starts with this column of this
+// table (so that reading its values in order is a walk over the index).
+bool hasIndexOn(const QString &table, const QString &column);
+
 // Quotes an identifier for statement text: column names made of digits must
 // be quoted wherever they stand. Only for names from this schema, never for
 // anything typed.

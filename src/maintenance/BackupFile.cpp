@@ -18,10 +18,6 @@ namespace quollin::BackupFile {
 
 namespace {
 
-// Pages per step: small enough for a progress bar that moves, large enough
-// that the steps cost nothing beside the copying.
-constexpr int kPagesPerStep = 256;
-
 QString temporaryNameFor(const QString &target)
 {
     const QFileInfo info(target);
@@ -38,6 +34,15 @@ bool replaceFile(const QString &from, const QString &to)
 }
 
 } // namespace
+
+// A copy or a check reads each page once: what passed is not read again, so
+// the pages need not stay.
+std::unique_ptr<Database> openForCopy(const QString &path, Database::OpenMode mode)
+{
+    auto db = Database::open(path, QByteArray(ShopDatabase::kKey), mode);
+    db->execScript(QStringLiteral("PRAGMA cache_size=-%1").arg(kCopyCacheKiB));
+    return db;
+}
 
 QStringList companions(const QString &path)
 {
@@ -56,7 +61,7 @@ Result verify(const QString &path)
     if (!QFileInfo(path).isFile())
         return Result::failure(QStringLiteral("文件不存在：%1").arg(path));
     try {
-        auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ReadOnly);
+        auto db = openForCopy(path, Database::OpenMode::ReadOnly);
         Schema::verify(*db);
         Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check"));
         QStringList problems;
@@ -126,7 +131,7 @@ Result copy(const QString &source, const QString &target, const Progress &progre
     const QString partial = temporaryNameFor(target);
     removeWithCompanions(partial);
     try {
-        auto from = Database::open(source, QByteArray(ShopDatabase::kKey), sourceMode);
+        auto from = openForCopy(source, sourceMode);
         // One read transaction over the whole copy: every step reads the same
         // snapshot, so sales made meanwhile (the daily backup runs beside the
         // work) neither block the copy nor make it start again.
@@ -136,7 +141,7 @@ Result copy(const QString &source, const QString &target, const Progress &progre
             snapshot.next();
         }
         {
-            auto to = Database::open(partial, QByteArray(ShopDatabase::kKey), Database::OpenMode::CreateIfMissing);
+            auto to = openForCopy(partial, Database::OpenMode::CreateIfMissing);
             const bool done = copyPages(*from, *to, progress);
             from->execScript(QStringLiteral("COMMIT"));
             if (!done) {

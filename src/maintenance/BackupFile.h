@@ -19,6 +19,16 @@ struct Result {
 // Told how many pages of how many are copied; returning false stops the copy.
 using Progress = std::function<bool(int done, int total)>;
 
+// The copy moves this many pages per step and no more, each connection of a
+// copy or a check holds at most kCopyCacheKiB of pages: a copy of a large
+// file runs beside the program's own work in little memory of its own.
+constexpr int kPagesPerStep = 256;
+constexpr int kCopyCacheKiB = 2048;
+
+// A connection with our key for reading or writing a file once through (a
+// copy, a check): its cache is bounded by kCopyCacheKiB.
+std::unique_ptr<Database> openForCopy(const QString &path, Database::OpenMode mode);
+
 // Is this a shop file we can use: does our key open it, does it hold our
 // tables, does the engine find it whole (integrity check)? Opens the file
 // for reading only, so a backup on write-protected media can be checked.

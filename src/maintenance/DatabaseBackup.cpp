@@ -45,7 +45,7 @@ QString inUseElsewhere()
 // has the file open.
 std::unique_ptr<Database> takeAlone(const QString &path)
 {
-    auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+    auto db = BackupFile::openForCopy(path, Database::OpenMode::ExistingOnly);
     db->execScript(QStringLiteral("PRAGMA busy_timeout=0"));
     db->execScript(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
     try {
@@ -87,7 +87,7 @@ QString keptCopyName(const QString &path)
 QString damageIn(const QString &path)
 {
     try {
-        auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ExistingOnly);
+        auto db = BackupFile::openForCopy(path, Database::OpenMode::ExistingOnly);
         Statement check = db->prepare(QStringLiteral("PRAGMA quick_check"));
         if (check.next() && check.text(0) != QLatin1String("ok"))
             return check.text(0);
@@ -180,7 +180,7 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
                 result.reason = QStringLiteral("无法保留当前的数据库：%1").arg(kept);
             } else {
                 result.keptCopy = kept;
-                auto from = Database::open(backupFile, QByteArray(ShopDatabase::kKey), Database::OpenMode::ReadOnly);
+                auto from = BackupFile::openForCopy(backupFile, Database::OpenMode::ReadOnly);
                 if (!BackupFile::copyPages(*from, *alone, progress)) {
                     result.reason = QStringLiteral("恢复已取消，数据库没有改变。");
                 } else {

@@ -177,6 +177,45 @@ private slots:
         }
     }
 
+    // A statement handed out again must start from its first row without the
+    // last run's values, and one still being stepped is never handed out.
+    void reusedStatementsStartAfreshAndNeverTwiceAtOnce()
+    {
+        TestEnvironment env;
+        auto db = ShopDatabase::open(env.databasePath());
+        for (const char *name : {"可乐", "雪碧", "芬达"})
+            db->prepare(QStringLiteral("INSERT INTO data (a) VALUES (:a)")).bind(":a", name).exec();
+        const QString fromId = QStringLiteral("SELECT a FROM data WHERE ID >= :from ORDER BY ID");
+        const int kept = db->cachedStatements();
+        {
+            Statement outer = db->prepare(fromId);
+            outer.bind(":from", 1);
+            QVERIFY(outer.next());
+            QCOMPARE(outer.text(0), QStringLiteral("可乐"));
+            {
+                Statement inner = db->prepare(fromId);
+                inner.bind(":from", 3);
+                QVERIFY(inner.next());
+                QCOMPARE(inner.text(0), QStringLiteral("芬达"));
+                QVERIFY(!inner.next());
+            }
+            // The nested run left the outer one where it was.
+            QVERIFY(outer.next());
+            QCOMPARE(outer.text(0), QStringLiteral("雪碧"));
+        }
+        // Taken again after being left at its first row: it starts afresh
+        // (binding a statement under way would fail) and keeps no value (a
+        // null bound matches nothing).
+        for (int run = 0; run < 2; ++run) {
+            Statement again = db->prepare(fromId);
+            again.bind(":from", 1);
+            QVERIFY(again.next());
+            QCOMPARE(again.text(0), QStringLiteral("可乐"));
+        }
+        QCOMPARE(db->cachedStatements(), kept + 1);
+        QVERIFY(!db->prepare(fromId).next());
+    }
+
     void unopenableFilesAreRefusedAndLeftAlone_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -48,6 +48,31 @@ void damage(const QString &path)
     file.write(QByteArray(4096, '\x5a'));
 }
 
+// Everything a file holds, as text: its schema, then every row of every
+// table in order.
+QStringList contentOf(const QString &path)
+{
+    auto db = Database::open(path, QByteArray(ShopDatabase::kKey), Database::OpenMode::ReadOnly);
+    QStringList content;
+    QStringList tables;
+    Statement schema = db->prepare(QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY type, name"));
+    while (schema.next()) {
+        content << schema.text(0) + QLatin1Char(' ') + schema.text(1) + QLatin1Char(' ') + schema.text(2);
+        if (schema.text(0) == QLatin1String("table") && !schema.text(1).startsWith(QLatin1String("sqlite_")))
+            tables << schema.text(1);
+    }
+    for (const QString &table : tables) {
+        Statement rows = db->prepare(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+        while (rows.next()) {
+            QStringList cells{table};
+            for (int c = 0; c < rows.columnCount(); ++c)
+                cells << rows.value(c).toString();
+            content << cells.join(QLatin1Char('|'));
+        }
+    }
+    return content;
+}
+
 } // namespace
 
 class TestBackup : public QObject {
@@ -56,6 +81,7 @@ private slots:
     void backupIsAVerifiedCopyOfTheOpenFile();
     void backupReplacesAnExistingFileOnlyWithAWholeCopy();
     void backupIntoAMissingFolderFailsAndLeavesNothing();
+    void saleDuringABackupIsInTheCopyWholeOrNotAtAll();
     void verifyRefusesWhatIsNotAGoodShopFile();
     void restoreReplacesTheFileAndKeepsTheOldOne();
     void restoreRefusesADamagedOrMissingBackup();
@@ -115,6 +141,65 @@ void TestBackup::backupReplacesAnExistingFileOnlyWithAWholeCopy()
     // The file in use is never its own backup.
     QVERIFY(!f.shop().backups().backup(f.env.databasePath()).ok);
     QCOMPARE(f.count(QStringLiteral("data")), 1);
+}
+
+void TestBackup::saleDuringABackupIsInTheCopyWholeOrNotAtAll()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    qint64 id = 0;
+    {
+        Transaction seeding(f.db());
+        for (int i = 0; i < 3000; ++i) {
+            GoodsRecord goods = article(QStringLiteral("康师傅红烧牛肉面桶装%1").arg(i));
+            goods.purchasePrice = 2;
+            goods.soldQuantity = 0;
+            goods.salesAmount = 0;
+            goods.stockQuantity = 10;
+            goods.stockValue = 20;
+            id = f.seedGoods(goods);
+        }
+        seeding.commit();
+    }
+    SaleInput in;
+    in.goodsId = id;
+    in.price = QStringLiteral("3");
+    in.quantity = QStringLiteral("1");
+    in.arrears = QStringLiteral("0");
+    in.saleDate = QStringLiteral("2024-05-02");
+    in.slipNumber = QStringLiteral("20240502001");
+    const QString target = f.env.path(QStringLiteral("beifen.db"));
+    const QStringList before = contentOf(f.env.databasePath());
+
+    // The sale commits on the session's connection between two steps of the
+    // copy; each step moves a bounded piece of the file.
+    int steps = 0;
+    int copied = 0;
+    bool sold = false;
+    QString refusal;
+    const BackupFile::Result r = f.shop().backups().backup(target, [&](int done, int total) {
+        ++steps;
+        if (done - copied > BackupFile::kPagesPerStep)
+            return false;
+        copied = done;
+        if (!sold && refusal.isEmpty() && done < total) {
+            const SaleResult sale = f.shop().sales().confirm(in);
+            sold = sale.ok;
+            refusal = sale.message;
+        }
+        return true;
+    });
+    QVERIFY2(r.ok, qPrintable(r.reason));
+    QVERIFY2(sold, qPrintable(refusal));
+    QVERIFY2(steps >= 3, "the file must take several steps for the test to mean anything");
+    const QStringList after = contentOf(f.env.databasePath());
+    QVERIFY(after != before);
+    const QStringList copy = contentOf(target);
+    QVERIFY2(copy == before || copy == after, "the copy holds part of a sale");
+
+    // The file in use goes on: the sale is in it, and the next one commits.
+    QCOMPARE(f.count(QStringLiteral("data1")), 1);
+    in.slipNumber = QStringLiteral("20240502002");
+    QVERIFY(f.shop().sales().confirm(in).ok);
 }
 
 void TestBackup::backupIntoAMissingFolderFailsAndLeavesNothing()
