@@ -208,6 +208,55 @@ int compareUtf8(QByteArrayView a, QByteArrayView b)
     return compareUtf8ByCollator(a, b);
 }
 
+int compareCodePoints(const QString &a, const QString &b)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = a[i].unicode();
+        const char16_t y = b[i].unicode();
+        if (x == y)
+            continue;
+        const bool xSurrogate = QChar::isSurrogate(x);
+        if (xSurrogate != QChar::isSurrogate(y))
+            return xSurrogate ? 1 : -1;
+        return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+QStringList distinct(const std::vector<QString> &texts, const std::vector<char> &used)
+{
+    // A pool keeps texts no row holds any longer: only those in use are ranked.
+    std::vector<quint32> inUse;
+    std::vector<QString> ranked;
+    for (quint32 i = 1; i < quint32(texts.size()); ++i)
+        if (used[i]) {
+            inUse.push_back(i);
+            ranked.push_back(texts[i]);
+        }
+    const std::vector<quint32> place = places(ranked);
+    std::vector<quint32> order(ranked.size());
+    for (quint32 i = 0; i < quint32(order.size()); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&place](quint32 a, quint32 b) { return place[a] < place[b]; });
+    QStringList out;
+    out.reserve(qsizetype(order.size()) + 1);
+    if (!used.empty() && used[0])
+        out << QString();
+    // One text held at several indexes (a column that did not pool) or texts
+    // that differ only in case are one entry.
+    for (size_t i = 0; i < order.size();) {
+        const QString *least = &ranked[order[i]];
+        size_t next = i + 1;
+        for (; next < order.size() && place[order[next]] == place[order[i]]; ++next)
+            if (compareCodePoints(ranked[order[next]], *least) < 0)
+                least = &ranked[order[next]];
+        out << *least;
+        i = next;
+    }
+    return out;
+}
+
 std::vector<quint32> places(const std::vector<QString> &texts)
 {
     UCollator *collator = order().collator;

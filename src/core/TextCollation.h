@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <vector>
@@ -38,6 +39,16 @@ inline bool less(QStringView a, QStringView b) { return compare(a, b) < 0; }
 // texts share a place, and a place is lower exactly when its text sorts
 // before. Made from the collator's sort keys, each text's key once.
 std::vector<quint32> places(const std::vector<QString> &texts);
+
+// The distinct texts of a pooled column among those marked used, as the
+// engine's distinct lists give them: entry 0 is the empty cell (NULL) and
+// comes first when used; texts of one place are one entry, the least by
+// code point. Only the texts in use are ranked.
+QStringList distinct(const std::vector<QString> &texts, const std::vector<char> &used);
+
+// UTF-16 in code point order, as the engine compares UTF-8 bytes: a
+// surrogate (part of a code point above U+FFFF) sorts after every other unit.
+int compareCodePoints(const QString &a, const QString &b);
 
 // The same order without the shortcut for texts of plain ASCII, for the
 // tests that prove the shortcut gives the same answers.

@@ -33,24 +33,6 @@ const char *const kColumns[GoodsCatalogue::FieldCount] = {
 // full-width letters included, matches itself alone.
 inline char16_t foldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
-// UTF-16 in code point order, as the engine compares UTF-8 bytes: a
-// surrogate sorts after every other unit.
-int codePointCompare(const QString &a, const QString &b)
-{
-    const qsizetype common = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const char16_t x = a[i].unicode();
-        const char16_t y = b[i].unicode();
-        if (x == y)
-            continue;
-        const bool xSurrogate = QChar::isSurrogate(x);
-        if (xSurrogate != QChar::isSurrogate(y))
-            return xSurrogate ? 1 : -1;
-        return x < y ? -1 : 1;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 } // namespace
 
 const char *GoodsCatalogue::columnOf(int field) { return kColumns[field]; }
@@ -293,13 +275,13 @@ std::vector<int> GoodsCatalogue::listRows(ZeroStock zeroStock) const
     std::sort(byText.begin(), byText.end(), [&dates](quint32 a, quint32 b) {
         if (dates[a].isNull() || dates[b].isNull())
             return dates[a].isNull() && !dates[b].isNull();
-        return codePointCompare(dates[a], dates[b]) < 0;
+        return TextCollation::compareCodePoints(dates[a], dates[b]) < 0;
     });
     std::vector<quint32> rank(dates.size(), 0);
     for (size_t i = 1; i < byText.size(); ++i) {
         const QString &before = dates[byText[i - 1]];
         const QString &now = dates[byText[i]];
-        const bool same = before.isNull() == now.isNull() && codePointCompare(before, now) == 0;
+        const bool same = before.isNull() == now.isNull() && TextCollation::compareCodePoints(before, now) == 0;
         rank[byText[i]] = rank[byText[i - 1]] + (same ? 0 : 1);
     }
     std::vector<int> counts(dates.size() + 1, 0);
@@ -366,7 +348,7 @@ std::vector<int> GoodsCatalogue::searchRows(ZeroStock zeroStock, const GoodsSear
         const std::vector<QString> &dates = texts(StockInDate);
         dateIn.assign(dates.size(), 0);
         for (size_t i = 1; i < dates.size(); ++i)
-            dateIn[i] = codePointCompare(dates[i], from) >= 0 && codePointCompare(dates[i], to) <= 0;
+            dateIn[i] = TextCollation::compareCodePoints(dates[i], from) >= 0 && TextCollation::compareCodePoints(dates[i], to) <= 0;
     }
     std::vector<int> rows;
     for (int slot = 0; slot < slotCount(); ++slot) {
@@ -405,8 +387,8 @@ bool GoodsCatalogue::searchTakes(int slot, ZeroStock zeroStock, const GoodsSearc
     }
     if (search.dateRange) {
         const QString &day = text(slot, StockInDate);
-        if (day.isNull() || codePointCompare(day, DateText::date(search.from)) < 0
-            || codePointCompare(day, DateText::date(search.to)) > 0)
+        if (day.isNull() || TextCollation::compareCodePoints(day, DateText::date(search.from)) < 0
+            || TextCollation::compareCodePoints(day, DateText::date(search.to)) > 0)
             return false;
     }
     return true;
@@ -420,32 +402,7 @@ QStringList GoodsCatalogue::distinctTexts(int field) const
     for (int slot = 0; slot < slotCount(); ++slot)
         if (isLive(slot))
             used[cells[size_t(slot)]] = 1;
-    // Only the texts in use are ranked: a pool keeps the texts of rows that
-    // changed since the last full read.
-    std::vector<QString> inUse;
-    for (size_t i = 1; i < pool.size(); ++i)
-        if (used[i])
-            inUse.push_back(pool[i]);
-    const std::vector<quint32> place = TextCollation::places(inUse);
-    std::vector<quint32> order(inUse.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&place](quint32 a, quint32 b) { return place[a] < place[b]; });
-    QStringList out;
-    out.reserve(qsizetype(order.size()) + 1);
-    if (used[0])
-        out << QString();
-    // Texts of one place are one entry, the least by code point, as in the
-    // engine's list.
-    for (size_t i = 0; i < order.size();) {
-        const QString *least = &inUse[order[i]];
-        size_t next = i + 1;
-        for (; next < order.size() && place[order[next]] == place[order[i]]; ++next)
-            if (codePointCompare(inUse[order[next]], *least) < 0)
-                least = &inUse[order[next]];
-        out << *least;
-        i = next;
-    }
-    return out;
+    return TextCollation::distinct(pool, used);
 }
 
 const GoodsDropDowns &GoodsCatalogue::dropDowns() const

@@ -126,63 +126,13 @@ void GridRows::finishLoad()
         texts.finish();
 }
 
-namespace {
-
-// UTF-16 in code point order: a surrogate (part of a code point above U+FFFF)
-// sorts after every other unit, as the UTF-8 bytes of its code point do.
-bool codePointLess(const QString &a, const QString &b)
-{
-    const qsizetype common = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const char16_t x = a[i].unicode();
-        const char16_t y = b[i].unicode();
-        if (x == y)
-            continue;
-        const bool xSurrogate = QChar::isSurrogate(x);
-        if (xSurrogate != QChar::isSurrogate(y))
-            return !xSurrogate;
-        return x < y;
-    }
-    return a.size() < b.size();
-}
-
-// The distinct texts among those marked used, as GridRows::distinctTexts.
-QStringList distinctOf(const std::vector<QString> &texts, const std::vector<char> &used)
-{
-    const std::vector<quint32> place = TextCollation::places(texts);
-    std::vector<quint32> order;
-    for (quint32 i = 1; i < quint32(texts.size()); ++i)
-        if (used[i])
-            order.push_back(i);
-    std::sort(order.begin(), order.end(), [&place](quint32 a, quint32 b) { return place[a] < place[b]; });
-    QStringList out;
-    out.reserve(qsizetype(order.size()) + 1);
-    if (used[0])
-        out << QString();
-    // Texts of one place are one entry: one text held at several indexes (a
-    // column that did not pool) or texts that differ only in case, of which
-    // the least by code point stands for all, as in the engine's list.
-    for (size_t i = 0; i < order.size();) {
-        const QString *least = &texts[order[i]];
-        size_t next = i + 1;
-        for (; next < order.size() && place[order[next]] == place[order[i]]; ++next)
-            if (codePointLess(texts[order[next]], *least))
-                least = &texts[order[next]];
-        out << *least;
-        i = next;
-    }
-    return out;
-}
-
-} // namespace
-
 QStringList GridRows::distinctTexts(int column) const
 {
     const std::vector<QString> &texts = m_texts[size_t(column)].texts();
     std::vector<char> used(texts.size(), 0);
     for (quint32 cell : m_cells[size_t(column)])
         used[cell] = 1;
-    return distinctOf(texts, used);
+    return TextCollation::distinct(texts, used);
 }
 
 void GridRows::set(int row, int column, const QVariant &value)
@@ -324,7 +274,7 @@ QStringList GridModel::distinctTexts(int column) const
     std::vector<char> used(m_source->texts(column).size(), 0);
     for (int stored : m_order)
         used[m_source->textIndex(stored, column)] = 1;
-    return distinctOf(m_source->texts(column), used);
+    return TextCollation::distinct(m_source->texts(column), used);
 }
 
 int GridModel::rowCount(const QModelIndex &parent) const
@@ -643,26 +593,9 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
         else
             std::stable_sort(rows.begin(), rows.end(), less);
     } else {
-        // The column's distinct texts are ranked once; the rows then sort by
-        // rank, an integer compare instead of a text compare each time.
         const std::vector<QString> &texts = m_rows.m_texts[c].texts();
         const std::vector<quint32> &cells = m_rows.m_cells[c];
-        const TextOrder &compare = m_textOrder;
-        std::vector<quint32> rank;
-        const auto *order = compare.target<int (*)(const QString &, const QString &)>();
-        if (order && *order == &GridModel::collatedOrder) {
-            // Each text's sort key made once beats a collator call per compare.
-            rank = TextCollation::places(texts);
-        } else {
-            std::vector<quint32> byText(texts.size());
-            std::iota(byText.begin(), byText.end(), 0u);
-            std::sort(byText.begin(), byText.end(),
-                      [&](quint32 a, quint32 b) { return compare(texts[a], texts[b]) < 0; });
-            rank.assign(texts.size(), 0);
-            for (size_t i = 1; i < byText.size(); ++i)
-                rank[byText[i]] =
-                    rank[byText[i - 1]] + (compare(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
-        }
+        const std::vector<quint32> rank = rankTexts(texts);
         auto less = [&rank, &cells](int a, int b) { return rank[cells[size_t(a)]] < rank[cells[size_t(b)]]; };
         if (descending)
             std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
@@ -670,6 +603,22 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
             std::stable_sort(rows.begin(), rows.end(), less);
     }
     reorder(std::move(rows));
+}
+
+std::vector<quint32> GridModel::rankTexts(const std::vector<QString> &texts) const
+{
+    // The column's distinct texts are ranked once; rows then sort by rank, an
+    // integer compare instead of a text compare each time.
+    const auto *order = m_textOrder.target<int (*)(const QString &, const QString &)>();
+    if (order && *order == &GridModel::collatedOrder)
+        return TextCollation::places(texts); // each text's sort key made once
+    std::vector<quint32> byText(texts.size());
+    std::iota(byText.begin(), byText.end(), 0u);
+    std::sort(byText.begin(), byText.end(), [&](quint32 a, quint32 b) { return m_textOrder(texts[a], texts[b]) < 0; });
+    std::vector<quint32> rank(texts.size(), 0);
+    for (size_t i = 1; i < byText.size(); ++i)
+        rank[byText[i]] = rank[byText[i - 1]] + (m_textOrder(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
+    return rank;
 }
 
 void GridModel::sortSource(int column, bool descending)
@@ -691,20 +640,7 @@ void GridModel::sortSource(int column, bool descending)
             std::stable_sort(rows.begin(), rows.end(), less);
     } else {
         const std::vector<QString> &texts = source.texts(column);
-        std::vector<quint32> rank;
-        const auto *order = m_textOrder.target<int (*)(const QString &, const QString &)>();
-        if (order && *order == &GridModel::collatedOrder) {
-            rank = TextCollation::places(texts);
-        } else {
-            std::vector<quint32> byText(texts.size());
-            std::iota(byText.begin(), byText.end(), 0u);
-            std::sort(byText.begin(), byText.end(),
-                      [&](quint32 a, quint32 b) { return m_textOrder(texts[a], texts[b]) < 0; });
-            rank.assign(texts.size(), 0);
-            for (size_t i = 1; i < byText.size(); ++i)
-                rank[byText[i]] =
-                    rank[byText[i - 1]] + (m_textOrder(texts[byText[i - 1]], texts[byText[i]]) < 0 ? 1 : 0);
-        }
+        const std::vector<quint32> rank = rankTexts(texts);
         auto less = [&](int a, int b) { return rank[source.textIndex(a, column)] < rank[source.textIndex(b, column)]; };
         if (descending)
             std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });

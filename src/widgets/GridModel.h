@@ -237,6 +237,8 @@ private:
     double storedNumber(int stored, int column) const; // 0 for an empty cell
     qint64 storedId(int stored) const { return m_source ? m_source->id(stored) : m_rows.id(stored); }
     void recomputeSums();
+    // Each text's place in the text order, for sorting by a text column.
+    std::vector<quint32> rankTexts(const std::vector<QString> &texts) const;
     void sortSource(int column, bool descending);
     void reorder(std::vector<int> order);
 
