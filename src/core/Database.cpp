@@ -450,6 +450,13 @@ qint64 Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); 
 
 int Database::changes() const { return sqlite3_changes(m_db); }
 
+qint64 Database::dataVersion()
+{
+    Statement s = prepare(QStringLiteral("PRAGMA data_version"));
+    s.next();
+    return s.integer(0);
+}
+
 bool Database::inTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
 
 QString Database::lastErrorMessage() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }

@@ -160,6 +160,10 @@ public:
     void checkStillAtPath() const;
 
     qint64 lastInsertId() const;
+    // Counts the commits other connections (another copy of the program, a
+    // connection of our own opened apart) made to the file; this
+    // connection's own commits leave it as it is.
+    qint64 dataVersion();
     int changes() const;
     bool inTransaction() const;
     QString path() const { return m_path; }

@@ -75,10 +75,13 @@ void GoodsCatalogue::clearRows()
 void GoodsCatalogue::beginLoad(const QStringList &hiddenFields)
 {
     m_hidden = hiddenFields;
+    m_dataVersion = m_shop.db().dataVersion();
     for (int f = 0; f < FieldCount; ++f)
         m_readable[size_t(f)] = !hiddenFields.contains(QLatin1String(kColumns[f]));
     clearRows();
 }
+
+bool GoodsCatalogue::writtenElsewhere() { return m_shop.db().dataVersion() != m_dataVersion; }
 
 bool GoodsCatalogue::loadSlice(int rows)
 {

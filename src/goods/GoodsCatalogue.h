@@ -53,6 +53,9 @@ public:
     // The whole table at once.
     void load(const QStringList &hiddenFields = {});
     bool isLoaded() const { return m_loaded; }
+    // Whether another connection committed to the file since the read began:
+    // such commits are announced to nobody here.
+    bool writtenElsewhere();
 
     // Follows one committed change of table data. Returns the slots whose
     // rows were read again or added; a change that names no rows (or rows
@@ -117,6 +120,7 @@ private:
     int m_liveCount = 0;
     qint64 m_lastId = 0;
     bool m_loaded = false;
+    qint64 m_dataVersion = 0;
     std::array<bool, FieldCount> m_readable{};
     mutable std::optional<GoodsDropDowns> m_dropDowns;
 };

@@ -365,7 +365,9 @@ void GoodsList::refreshAll()
         // sign-in read them). A closed file is still told as the engine
         // tells it, and the list is empty until it reopens.
         m_shop.db();
-        if (!m_catalogue.isLoaded())
+        // What another copy of the program wrote is shown by "全部记录", as
+        // when the list read the file each time; only then is it read again.
+        if (!m_catalogue.isLoaded() || m_catalogue.writtenElsewhere())
             m_catalogue.load(m_store.hiddenFields());
     } catch (const DbError &e) {
         m_model->clear();

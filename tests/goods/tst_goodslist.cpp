@@ -252,6 +252,15 @@ private slots:
         }
         shop.shop().reopen();
         QCOMPARE(shop.names(), (QStringList{"甲", "乙"}));
+
+        // Another copy of the program writes to the open file: nothing of it is
+        // announced here, but "全部记录" shows it, as it did when it read the file.
+        {
+            auto other = ShopDatabase::open(shop.env.databasePath());
+            other->execScript(QStringLiteral("INSERT INTO data (a, \"2\", \"7\", day1) VALUES ('丙', 3, 3, '2026-12-03')"));
+        }
+        shop.list.refreshAll();
+        QCOMPARE(shop.names(), (QStringList{"甲", "乙", "丙"}));
     }
 };
 
