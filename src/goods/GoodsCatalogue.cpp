@@ -8,6 +8,7 @@
 #include "core/DateText.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -32,6 +33,13 @@ const char *const kColumns[GoodsCatalogue::FieldCount] = {
 // The engine's LIKE folds the letters A-Z only; every other character,
 // full-width letters included, matches itself alone.
 inline char16_t foldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+QString foldedAscii(QString text)
+{
+    for (QChar &c : text)
+        c = QChar(foldAscii(c.unicode()));
+    return text;
+}
 
 } // namespace
 
@@ -321,23 +329,28 @@ bool contains(const QString &haystack, const QString &foldedNeedle)
     return false;
 }
 
+// The search area's text boxes, each with the held field it is matched in.
+std::array<std::pair<int, const QString *>, 6> searchBoxes(const GoodsSearch &search)
+{
+    return {{
+        {GoodsCatalogue::Category, &search.category}, {GoodsCatalogue::NameInitials, &search.nameInitials},
+        {GoodsCatalogue::SpecInitials, &search.specInitials}, {GoodsCatalogue::Code, &search.code},
+        {GoodsCatalogue::Remarks, &search.remarks}, {GoodsCatalogue::Supplier, &search.supplier},
+    }};
+}
+
 } // namespace
 
 std::vector<int> GoodsCatalogue::searchRows(ZeroStock zeroStock, const GoodsSearch &search) const
 {
     // Each box is matched once per distinct text of its column, then the
     // rows look their texts' answers up.
-    const std::pair<int, const QString *> boxes[] = {
-        {Category, &search.category}, {NameInitials, &search.nameInitials}, {SpecInitials, &search.specInitials},
-        {Code, &search.code},         {Remarks, &search.remarks},           {Supplier, &search.supplier},
-    };
+    const auto boxes = searchBoxes(search);
     std::vector<std::pair<const std::vector<quint32> *, std::vector<char>>> needles;
     for (const auto &[field, typed] : boxes) {
         if (typed->isEmpty())
             continue;
-        QString folded = *typed;
-        for (QChar &c : folded)
-            c = QChar(foldAscii(c.unicode()));
+        const QString folded = foldedAscii(*typed);
         const std::vector<QString> &pool = texts(field);
         std::vector<char> matches(pool.size(), 0);
         for (size_t i = 1; i < pool.size(); ++i)
@@ -375,16 +388,11 @@ bool GoodsCatalogue::searchTakes(int slot, ZeroStock zeroStock, const GoodsSearc
 {
     if (!isLive(slot) || !baseTakes(slot, zeroStock))
         return false;
-    const std::pair<int, const QString *> boxes[] = {
-        {Category, &search.category}, {NameInitials, &search.nameInitials}, {SpecInitials, &search.specInitials},
-        {Code, &search.code},         {Remarks, &search.remarks},           {Supplier, &search.supplier},
-    };
+    const auto boxes = searchBoxes(search);
     for (const auto &[field, typed] : boxes) {
         if (typed->isEmpty())
             continue;
-        QString folded = *typed;
-        for (QChar &c : folded)
-            c = QChar(foldAscii(c.unicode()));
+        const QString folded = foldedAscii(*typed);
         if (!contains(text(slot, field), folded))
             return false;
     }

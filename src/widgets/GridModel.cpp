@@ -17,6 +17,18 @@ namespace {
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
+// Empty cells (NaN) are less than every number.
+bool numberLess(double x, double y) { return !std::isnan(y) && (std::isnan(x) || x < y); }
+
+// Equal rows keep the order they are in, whichever way the sort goes.
+template <class Less> void stableSortRows(std::vector<int> &rows, bool descending, Less less)
+{
+    if (descending)
+        std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
+    else
+        std::stable_sort(rows.begin(), rows.end(), less);
+}
+
 double toNumber(const QVariant &value)
 {
     if (value.isNull() || !value.isValid())
@@ -580,27 +592,12 @@ void GridModel::sortBy(int column, Qt::SortOrder order)
     }
     if (m_rows.m_numeric[c]) {
         const std::vector<double> &values = m_rows.m_numbers[c];
-        // Empty cells (NaN) are less than every number.
-        auto less = [&values](int a, int b) {
-            const double x = values[size_t(a)];
-            const double y = values[size_t(b)];
-            if (std::isnan(y))
-                return false;
-            return std::isnan(x) || x < y;
-        };
-        if (descending)
-            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
-        else
-            std::stable_sort(rows.begin(), rows.end(), less);
+        stableSortRows(rows, descending, [&values](int a, int b) { return numberLess(values[size_t(a)], values[size_t(b)]); });
     } else {
         const std::vector<QString> &texts = m_rows.m_texts[c].texts();
         const std::vector<quint32> &cells = m_rows.m_cells[c];
         const std::vector<quint32> rank = rankTexts(texts);
-        auto less = [&rank, &cells](int a, int b) { return rank[cells[size_t(a)]] < rank[cells[size_t(b)]]; };
-        if (descending)
-            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
-        else
-            std::stable_sort(rows.begin(), rows.end(), less);
+        stableSortRows(rows, descending, [&rank, &cells](int a, int b) { return rank[cells[size_t(a)]] < rank[cells[size_t(b)]]; });
     }
     reorder(std::move(rows));
 }
@@ -627,25 +624,13 @@ void GridModel::sortSource(int column, bool descending)
     std::vector<int> rows = m_sourceRows;
     const GridSource &source = *m_source;
     if (isNumeric(m_columns[size_t(column)].kind)) {
-        auto less = [&source, column](int a, int b) {
-            const double x = source.number(a, column);
-            const double y = source.number(b, column);
-            if (std::isnan(y))
-                return false;
-            return std::isnan(x) || x < y;
-        };
-        if (descending)
-            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
-        else
-            std::stable_sort(rows.begin(), rows.end(), less);
+        stableSortRows(rows, descending,
+                       [&source, column](int a, int b) { return numberLess(source.number(a, column), source.number(b, column)); });
     } else {
         const std::vector<QString> &texts = source.texts(column);
         const std::vector<quint32> rank = rankTexts(texts);
-        auto less = [&](int a, int b) { return rank[source.textIndex(a, column)] < rank[source.textIndex(b, column)]; };
-        if (descending)
-            std::stable_sort(rows.begin(), rows.end(), [&less](int a, int b) { return less(b, a); });
-        else
-            std::stable_sort(rows.begin(), rows.end(), less);
+        stableSortRows(rows, descending,
+                       [&](int a, int b) { return rank[source.textIndex(a, column)] < rank[source.textIndex(b, column)]; });
     }
     reorder(std::move(rows));
 }
