@@ -203,7 +203,55 @@ void SaleLineStore::readLines(const std::vector<qint64> &ids, const QString &whe
     }
 }
 
-void SaleLineStore::fillSearch(SaleLineQuery::Sign sign, const SaleLineSearch &search, GridRows &rows)
+std::vector<std::pair<QString, qint64>> SaleLineStore::unsoldLines(bool returnsOnly)
+{
+    // The condition is the partial index's own, so the engine reads that
+    // index alone; the date comes with it for the returns' order.
+    Statement s = db().prepare(QStringLiteral("SELECT ID,day1,\"3\"<0 FROM data1 WHERE (\"3\">0) IS NOT 1"));
+    std::vector<std::pair<QString, qint64>> lines;
+    while (s.next())
+        if (!returnsOnly || s.integer(2) == 1)
+            lines.emplace_back(s.text(1), s.integer(0));
+    std::sort(lines.begin(), lines.end(), [](const auto &a, const auto &b) { return a.second < b.second; });
+    return lines;
+}
+
+std::vector<qint64> SaleLineStore::allLineIds()
+{
+    std::vector<qint64> ids;
+    Statement s = db().prepare(QStringLiteral("SELECT ID FROM data1 ORDER BY day1,ID"));
+    while (s.next())
+        ids.push_back(s.integer(0));
+    return ids;
+}
+
+void SaleLineStore::readColumn(const QString &field, qint64 first, qint64 last,
+                               const std::function<void(qint64, const Statement &)> &take)
+{
+    Statement s = db().prepare(QStringLiteral("SELECT ID,\"%1\" FROM data1 WHERE ID>=:first AND ID<=:last").arg(field));
+    s.bind(":first", first).bind(":last", last);
+    while (s.next())
+        take(s.integer(0), s);
+}
+
+std::vector<qint64> SaleLineStore::allReturnIds()
+{
+    std::vector<std::pair<QString, qint64>> lines = unsoldLines(true);
+    // By sale date, entry order within a day; no date comes first, as the
+    // engine orders NULL.
+    std::stable_sort(lines.begin(), lines.end(), [](const auto &a, const auto &b) {
+        if (a.first.isNull() != b.first.isNull())
+            return a.first.isNull();
+        return a.first < b.first;
+    });
+    std::vector<qint64> ids;
+    ids.reserve(lines.size());
+    for (const auto &line : lines)
+        ids.push_back(line.second);
+    return ids;
+}
+
+std::vector<qint64> SaleLineStore::searchIds(SaleLineQuery::Sign sign, const SaleLineSearch &search)
 {
     const struct {
         SaleLineValues::Column column;
@@ -214,7 +262,17 @@ void SaleLineStore::fillSearch(SaleLineQuery::Sign sign, const SaleLineSearch &s
         {SaleLineValues::Customer, search.customer},   {SaleLineValues::Remark, search.remark},
     };
     Database &d = db();
-    std::optional<std::vector<qint64>> ids; // none: no box narrows
+    std::optional<std::vector<qint64>> ids; // none: nothing narrows yet
+    const auto narrow = [&ids](std::vector<qint64> found) {
+        std::sort(found.begin(), found.end());
+        if (ids) {
+            std::vector<qint64> both;
+            std::set_intersection(ids->begin(), ids->end(), found.begin(), found.end(), std::back_inserter(both));
+            ids = std::move(both);
+        } else {
+            ids = std::move(found);
+        }
+    };
     for (const auto &box : boxes) {
         if (box.text.isEmpty())
             continue;
@@ -232,38 +290,41 @@ void SaleLineStore::fillSearch(SaleLineQuery::Sign sign, const SaleLineSearch &s
             while (s.next())
                 found.push_back(s.integer(0));
         }
-        std::sort(found.begin(), found.end());
-        if (ids) {
-            std::vector<qint64> both;
-            std::set_intersection(ids->begin(), ids->end(), found.begin(), found.end(), std::back_inserter(both));
-            ids = std::move(both);
-        } else {
-            ids = std::move(found);
-        }
+        narrow(std::move(found));
         if (ids->empty())
-            return;
+            return {};
     }
-    // Lines spread over most of the table's pages (a twentieth of a large
-    // table touches nearly all of them) are read faster in one pass over the
-    // table than one by one.
-    bool most = false;
-    if (ids && ids->size() > 10000) {
-        Statement last = d.prepare(QStringLiteral("SELECT max(ID) FROM data1"));
-        most = last.next() && qint64(ids->size()) * 20 > last.integer(0);
-    }
-    if (!ids || most) {
-        fillRows(SaleLineQuery::condition(sign, search), rows);
-        return;
-    }
-    // The sign and the dates are checked on the lines read.
-    QString where = QStringLiteral("\"3\"") + (sign == SaleLineQuery::Sign::Sales ? QStringLiteral(">0") : QStringLiteral("<0"));
-    QList<QPair<QByteArray, QVariant>> values;
+    // Sale dates carry no time of day: both end days are included.
     if (search.dateRange) {
-        where += QStringLiteral(" AND day1>=:from AND day1<=:to");
-        values.append({QByteArrayLiteral(":from"), DateText::date(search.from)});
-        values.append({QByteArrayLiteral(":to"), DateText::date(search.to)});
+        Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1 WHERE day1>=:from AND day1<=:to"));
+        s.bind(":from", DateText::date(search.from)).bind(":to", DateText::date(search.to));
+        std::vector<qint64> found;
+        while (s.next())
+            found.push_back(s.integer(0));
+        narrow(std::move(found));
     }
-    readLines(*ids, where, values, rows);
+    std::vector<qint64> unsold;
+    for (const auto &line : unsoldLines(sign == SaleLineQuery::Sign::Returns))
+        unsold.push_back(line.second);
+    if (sign == SaleLineQuery::Sign::Returns) {
+        if (!ids)
+            return unsold;
+        narrow(std::move(unsold));
+        return std::move(*ids);
+    }
+    if (!ids) {
+        // Every line: the IDs of the smallest index that holds them all.
+        std::vector<qint64> every;
+        Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1"));
+        while (s.next())
+            every.push_back(s.integer(0));
+        std::sort(every.begin(), every.end());
+        ids = std::move(every);
+    }
+    std::vector<qint64> sales;
+    sales.reserve(ids->size());
+    std::set_difference(ids->begin(), ids->end(), unsold.begin(), unsold.end(), std::back_inserter(sales));
+    return sales;
 }
 
 QStringList SaleLineStore::hiddenFields() const

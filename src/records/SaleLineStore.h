@@ -10,6 +10,7 @@
 
 #include <QHash>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -61,11 +62,19 @@ public:
     // The lines with these IDs (ascending) appended in ID order; those that
     // no longer exist are left out.
     void fillLines(const std::vector<qint64> &ids, GridRows &rows);
-    // The records window's live search: as SaleLineQuery::condition finds
-    // the lines, but a box's text is matched against the held distinct
-    // values of its column and only the lines of the matching values are
-    // read, through the column's index.
-    void fillSearch(SaleLineQuery::Sign sign, const SaleLineSearch &search, GridRows &rows);
+    // The records window's live search: the lines SaleLineQuery::condition
+    // finds, as IDs in the same order. A box's text is matched against the
+    // held distinct values of its column and the lines of the matching
+    // values come from the column's index; no line itself is read.
+    std::vector<qint64> searchIds(SaleLineQuery::Sign sign, const SaleLineSearch &search);
+    // "全部记录" and "全部退货": the lines SaleLineQuery::all() and
+    // allReturns() find, as IDs in the same order, from indexes alone.
+    std::vector<qint64> allLineIds();
+    // One column of the lines with IDs in [first, last], in ID order: each
+    // row's ID at 0 and the value at 1. The field is one of the grid's.
+    void readColumn(const QString &field, qint64 first, qint64 last,
+                    const std::function<void(qint64 id, const Statement &row)> &take);
+    std::vector<qint64> allReturnIds();
     // The distinct values the live search matches against, read at first
     // use and kept current from the announced changes.
     const SaleLineValues &heldValues() const { return m_values; }
@@ -89,6 +98,9 @@ private:
     Database &db();
     void follow(const ChangeSet &changes);
     SaleLineSearchValues searchValuesOf(Database &db, qint64 id);
+    // Lines that are not sales, from their small index: every one, or the
+    // returns alone; as (day, ID) pairs in ID order.
+    std::vector<std::pair<QString, qint64>> unsoldLines(bool returnsOnly);
     void readLines(const std::vector<qint64> &ids, const QString &where,
                    const QList<QPair<QByteArray, QVariant>> &values, GridRows &rows);
 

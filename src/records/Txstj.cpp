@@ -6,6 +6,7 @@
 #include "core/Prompter.h"
 #include "session/Shop.h"
 #include "records/BarChart.h"
+#include "records/SaleLinePages.h"
 #include "records/SaleLineGrid.h"
 #include "records/SlipComposer.h"
 #include "sales/PdfFallback.h"
@@ -37,6 +38,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <numeric>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -88,6 +90,7 @@ Txstj::Txstj(Shop &shop, Prompter &prompter, QWidget *parent)
         m_panel->hide();
         m_shown = Shown::Nothing;
         m_model->clear();
+        m_pages->close();
     });
     // The remembered column states count from the start; the saved layout
     // of the grid comes on top of them at every opening.
@@ -107,6 +110,8 @@ void Txstj::buildBrowser(QWidget *tab)
     m_grid->setGridName(QStringLiteral("销售明细"));
     m_grid->setToolTip(QStringLiteral("点列标题进行排序，双击记录进行修改"));
     m_model = new GridModel(SaleLineGrid::columns(), this);
+    m_pages = new SaleLinePages(m_shop, m_shop.saleLines(), SaleLineGrid::columns(), this);
+    connect(m_pages, &SaleLinePages::sumsCounted, m_model, &GridModel::sourceSumsCounted);
     m_model->setRowHighlight([](const GridModel &model, int row) {
         const int quantity = model.columnOf(QStringLiteral("3"));
         return isRedQuantity(model.isNull(row, quantity) ? std::nan("") : model.number(row, quantity));
@@ -382,6 +387,7 @@ void Txstj::done(int result)
     m_panel->hide();
     m_shown = Shown::Nothing;
     m_model->clear();
+    m_pages->close();
     m_monthChart->setBars({});
     m_dayChart->setBars({});
 #ifdef __GLIBC__
@@ -462,6 +468,25 @@ void Txstj::load(const BoundQuery &query, bool toLastRow, bool refillLists, Show
 
 void Txstj::load(const std::function<void(GridRows &)> &read, bool toLastRow, bool refillLists, Shown shown)
 {
+    showRows([this, &read] {
+        GridRows rows = m_model->emptyRows();
+        read(rows);
+        m_model->setRows(std::move(rows));
+    }, toLastRow, refillLists, shown);
+}
+
+void Txstj::loadLines(const std::function<std::vector<qint64>()> &ids, bool toLastRow, bool refillLists)
+{
+    showRows([this, &ids] {
+        m_pages->setLines(ids());
+        std::vector<int> rows(size_t(m_pages->count()));
+        std::iota(rows.begin(), rows.end(), 0);
+        m_model->showSource(m_pages, std::move(rows));
+    }, toLastRow, refillLists, Shown::Other);
+}
+
+void Txstj::showRows(const std::function<void()> &fill, bool toLastRow, bool refillLists, Shown shown)
+{
     m_panel->hide();
     m_sort = {};
     // A model reset gives the header its default sections back: the
@@ -469,18 +494,18 @@ void Txstj::load(const std::function<void(GridRows &)> &read, bool toLastRow, bo
     const GridLayoutIni::GridLayout kept = m_grid->layout();
     m_shown = shown;
     m_model->clear();
+    m_pages->clear();
     try {
         if (refillLists) {
             // Emptying the category box is no search of its own.
             const QSignalBlocker quiet(m_category);
             setChoices(m_category, m_shop.saleLines().categories());
         }
-        GridRows rows = m_model->emptyRows();
-        read(rows);
-        m_model->setRows(std::move(rows));
+        fill();
     } catch (const DbError &e) {
         m_shown = Shown::Nothing;
         m_model->clear();
+        m_pages->clear();
         m_prompter.information(engineMessage(e));
     }
     m_grid->applyLayout(kept);
@@ -527,22 +552,26 @@ SaleLineSearch Txstj::searchFromBoxes() const
 void Txstj::query()
 {
     const SaleLineSearch search = searchFromBoxes();
-    load([this, &search](GridRows &rows) { m_shop.saleLines().fillSearch(SaleLineQuery::Sign::Sales, search, rows); },
-         false, false, Shown::Other);
+    loadLines([this, &search] { return m_shop.saleLines().searchIds(SaleLineQuery::Sign::Sales, search); }, false, false);
 }
 
 void Txstj::queryReturns()
 {
     const SaleLineSearch search = searchFromBoxes();
-    load([this, &search](GridRows &rows) { m_shop.saleLines().fillSearch(SaleLineQuery::Sign::Returns, search, rows); },
-         false, false, Shown::Other);
+    loadLines([this, &search] { return m_shop.saleLines().searchIds(SaleLineQuery::Sign::Returns, search); }, false, false);
 }
 
 void Txstj::thisMonth() { load(SaleLineQuery::month(QDate::currentDate()), true, true, Shown::Month); }
 
-void Txstj::allLines() { load(SaleLineQuery::all(), true, true); }
+void Txstj::allLines()
+{
+    loadLines([this] { return m_shop.saleLines().allLineIds(); }, true, true);
+}
 
-void Txstj::allReturns() { load(SaleLineQuery::allReturns(), true, true); }
+void Txstj::allReturns()
+{
+    loadLines([this] { return m_shop.saleLines().allReturnIds(); }, true, true);
+}
 
 void Txstj::today()
 {
@@ -631,7 +660,10 @@ void Txstj::saveCorrection()
         return;
     }
     // The row changes in place; no new read of the grid.
-    if (const int row = line ? m_model->displayRowOfId(id) : -1; row >= 0) {
+    if (const int row = line ? m_model->displayRowOfId(id) : -1; row >= 0 && m_model->source() == m_pages) {
+        m_pages->lineChanged(id);
+        m_model->sourceRowChanged(row);
+    } else if (row >= 0) {
         auto set = [&](const char *field, const QVariant &value) {
             m_model->setValue(row, m_model->columnOf(QLatin1String(field)), value);
         };

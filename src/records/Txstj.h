@@ -28,6 +28,7 @@ class GridModel;
 class GridOutput;
 class Prompter;
 class Shop;
+class SaleLinePages;
 class SlipComposer;
 struct PrintTexts;
 struct RecordedSale;
@@ -100,6 +101,9 @@ private:
     // With lists, the category list is refilled first.
     void load(const std::function<void(GridRows &)> &read, bool toLastRow, bool refillLists, Shown shown);
     void load(const BoundQuery &query, bool toLastRow, bool refillLists, Shown shown = Shown::Other);
+    // Shows the lines with these IDs, read a page at a time as shown.
+    void loadLines(const std::function<std::vector<qint64>()> &ids, bool toLastRow, bool refillLists);
+    void showRows(const std::function<void()> &fill, bool toLastRow, bool refillLists, Shown shown);
     bool appendSale(qint64 lineId);
     void rehideColumns();
     SaleLineSearch searchFromBoxes() const;
@@ -119,6 +123,7 @@ private:
     QTabWidget *m_tabs = nullptr;
     DataGrid *m_grid = nullptr;
     GridModel *m_model = nullptr;
+    SaleLinePages *m_pages = nullptr;
     Shown m_shown = Shown::Nothing;
     SaleSort m_sort;
     ColumnMemory *m_columns = nullptr;

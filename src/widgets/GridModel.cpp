@@ -271,6 +271,21 @@ void GridModel::sourceRowChanged(int row)
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
+void GridModel::sourceSumsCounted()
+{
+    recomputeSums();
+    if (columnCount() > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void GridModel::settle()
+{
+    if (!m_source || !m_sumsPending)
+        return;
+    m_source->settle();
+    sourceSumsCounted();
+}
+
 double GridModel::storedNumber(int stored, int column) const
 {
     if (!m_source)
@@ -485,8 +500,9 @@ int GridModel::displayRowOfId(qint64 id) const
     return -1;
 }
 
-double GridModel::sum(int column) const
+double GridModel::sum(int column)
 {
+    settle();
     return m_sums[size_t(column)];
 }
 
@@ -501,6 +517,8 @@ QString GridModel::footerText(int column) const
     case FooterKind::Sum:
         break;
     }
+    if (m_sumsPending)
+        return {};
     const double total = m_sums[size_t(column)];
     switch (c.kind) {
     case GridKind::Amount:
@@ -514,6 +532,15 @@ QString GridModel::footerText(int column) const
 
 void GridModel::recomputeSums()
 {
+    m_sumsPending = false;
+    if (m_source && m_source->countsSums()) {
+        for (size_t c = 0; c < m_columns.size(); ++c) {
+            const std::optional<double> counted = m_source->countedSum(int(c));
+            m_sumsPending = m_sumsPending || (!counted && m_columns[c].footer == FooterKind::Sum);
+            m_sums[c] = counted.value_or(0.0);
+        }
+        return;
+    }
     if (m_source) {
         for (size_t c = 0; c < m_columns.size(); ++c) {
             const int column = int(c);
@@ -623,6 +650,7 @@ void GridModel::sortSource(int column, bool descending)
     // As below, over the source's rows in the order they were shown.
     std::vector<int> rows = m_sourceRows;
     const GridSource &source = *m_source;
+    source.prepareColumn(column);
     if (isNumeric(m_columns[size_t(column)].kind)) {
         stableSortRows(rows, descending,
                        [&source, column](int a, int b) { return numberLess(source.number(a, column), source.number(b, column)); });

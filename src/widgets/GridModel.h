@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace quollin {
@@ -126,6 +127,20 @@ public:
     virtual const std::vector<QString> &texts(int column) const = 0;
     virtual quint32 textIndex(int row, int column) const = 0;
     virtual qint64 id(int row) const = 0;
+
+    // A source that reads its rows as they are shown counts its footer sums
+    // itself, apart from the rows shown; nullopt while still counting.
+    virtual bool countsSums() const { return false; }
+    virtual std::optional<double> countedSum(int column) const
+    {
+        Q_UNUSED(column);
+        return std::nullopt;
+    }
+    // Waits until whatever the source counts apart is done.
+    virtual void settle() const {}
+    // Every row's cell of the column is about to be asked for (a sort): a
+    // source that reads rows as shown reads the whole column at once.
+    virtual void prepareColumn(int column) const { Q_UNUSED(column); }
 };
 
 // The model behind every grid: read-only rows with formatted display, a
@@ -160,6 +175,10 @@ public:
     const GridSource *source() const { return m_source; }
     // After the source changed a row shown: sums and views follow.
     void sourceRowChanged(int row);
+    // The source counted its sums: the footer follows.
+    void sourceSumsCounted();
+    // Waits for sums the source still counts, for a printout or an export.
+    void settle();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -197,8 +216,8 @@ public:
 
     // Sum of a number column over all rows; empty cells count as nothing.
     // Amount columns are summed in whole fen (Money), each cell rounded as
-    // it shows.
-    double sum(int column) const;
+    // it shows. Sums a source still counts are waited for.
+    double sum(int column);
     // The text under a column in the footer line ("" for nothing): its sum
     // in the column's format, or its fixed text. The screen, the printout and
     // the export all show this.
@@ -248,6 +267,7 @@ private:
     const GridSource *m_source = nullptr;
     std::vector<int> m_sourceRows; // the source's rows in load order
     std::vector<double> m_sums;
+    bool m_sumsPending = false; // the source still counts them
     RowPredicate m_highlight;
     QColor m_highlightColour = Qt::red;
     TextOrder m_textOrder;

@@ -99,6 +99,9 @@ GridReport GridOutput::report() const
 {
     GridReport report;
     report.model = m_grid->model();
+    // A printout or an export shows the whole list's sums, never a gap.
+    if (GridModel *model = m_grid->model())
+        model->settle();
     report.operatorName = m_shop.rights().operatorName();
     report.madeAt = QDateTime::currentDateTime();
     const QHeaderView *header = m_grid->header();

@@ -1,4 +1,5 @@
 #include "core/Database.h"
+#include "core/NumberText.h"
 #include "session/Shop.h"
 #include "goods/ColumnMemory.h"
 #include "records/BarChart.h"
@@ -115,6 +116,7 @@ private slots:
     void openingListsThisMonthWithSumsAndRedRows();
     void conditionBoxesQueryAsTheOperatorTypes();
     void titleClicksSortDescendingFirst();
+    void longListsShowInPagesWithTheFilesSums();
     void rowClickAndSaleHandTheSlipNumberOver();
     void correctionInThePanel();
     void deletionInThePanelRefreshesGridAndCharts();
@@ -297,6 +299,60 @@ void TestRecordsWindow::rowClickAndSaleHandTheSlipNumberOver()
     slip->setText(QStringLiteral(" 0101 "));
     r.button("slipQueryButton")->click();
     QCOMPARE(r.rows().size(), 3);
+}
+
+void TestRecordsWindow::longListsShowInPagesWithTheFilesSums()
+{
+    Records r;
+    Line l;
+    // More lines than a few pages, their dates out of entry order, so that
+    // pages of the date order gather lines from all over the table.
+    QHash<qint64, double> amountOf, arrearsOf;
+    for (int i = 0; i < 700; ++i) {
+        l.amount = i == 123 ? 500 : 1 + i % 3;
+        l.arrears = i % 10 == 0 ? 0.5 : 0;
+        l.quantity = i % 50 == 0 ? -1 : 1;
+        l.day1 = QStringLiteral("2016-05-%1").arg(10 + (i * 7) % 19);
+        const qint64 id = r.seed(l);
+        amountOf.insert(id, l.amount);
+        arrearsOf.insert(id, l.arrears);
+    }
+    r.open();
+    r.button("allButton")->click();
+    QList<qint64> inOrder;
+    Statement all = r.shop().saleLines().statement(SaleLineQuery::all());
+    while (all.next())
+        inOrder << all.integer("ID");
+    QCOMPARE(r.rows(), inOrder);
+    GridModel *model = r.window->model();
+    const int amount = model->columnOf(QStringLiteral("4"));
+    const int arrears = model->columnOf(QStringLiteral("6"));
+    for (int row = 0; row < model->rowCount(); ++row)
+        QCOMPARE(model->number(row, amount), amountOf.value(r.window->lineId(row)));
+    // The sums are counted apart and fill the footer by themselves.
+    double total = 0;
+    for (double a : std::as_const(amountOf))
+        total += a;
+    GridFooter *footer = r.window->grid()->footer();
+    QTRY_COMPARE(footer->text(amount), NumberText::amount(total));
+    QCOMPARE(footer->text(arrears), QStringLiteral("35"));
+    QCOMPARE(footer->text(model->columnOf(QStringLiteral("3"))), QStringLiteral("672"));
+
+    // A title click sorts every line, not the pages in view.
+    r.window->grid()->titleClicked(amount);
+    QCOMPARE(model->number(0, amount), 500.0);
+    QCOMPARE(model->number(699, amount), 1.0);
+
+    // A correction far down the list changes its row and the sums.
+    r.button("allButton")->click();
+    r.selectRow(650);
+    const qint64 id = r.window->lineId(650);
+    emit r.window->grid()->rowDoubleClicked(650);
+    r.window->editPanel()->box(QStringLiteral("欠款金额："))->setText(QStringLiteral("100"));
+    r.window->editPanel()->modifyButton()->click();
+    QCOMPARE(r.window->lineId(650), id);
+    QCOMPARE(model->number(650, arrears), 100.0);
+    QTRY_COMPARE(footer->text(arrears), NumberText::amount(35 - arrearsOf.value(id) + 100));
 }
 
 void TestRecordsWindow::correctionInThePanel()
