@@ -87,6 +87,8 @@ grep -qxF 'Exec=/usr/bin/quollin' "$share/applications/quollin.desktop" \
 grep -qxF 'Icon=quollin' "$share/applications/quollin.desktop" || fail "the menu entry names another icon"
 
 appstreamcli validate --no-net "$share/metainfo/example.quollin.jxc.metainfo.xml" || fail "appstreamcli validate"
+grep -qF "<release version=\"$(dpkg-deb -f "$deb" Version)\"" "$share/metainfo/example.quollin.jxc.metainfo.xml" \
+  || fail "the metainfo has no release line for this version"
 grep -qF '<launchable type="desktop-id">quollin.desktop</launchable>' "$share/metainfo/example.quollin.jxc.metainfo.xml" \
   || fail "the metainfo does not launch quollin.desktop"
 
