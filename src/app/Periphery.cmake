@@ -10,4 +10,3 @@ add_library(quollin_periphery STATIC
 )
 target_include_directories(quollin_periphery PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(quollin_periphery PUBLIC quollin_widgets quollin_core Qt6::Widgets Qt6::Gui)
-
