@@ -183,6 +183,11 @@ bool copyCachedShopFile(const QString &path, int goods, int lines, QDate first)
         generateShopFile(partial, goods, lines, first);
         if (QFile::exists(partial + QStringLiteral("-wal")) || !QFile::rename(partial, cached))
             throw DbError(QStringLiteral("cannot finish %1").arg(cached));
+    } else {
+        // A file cached by an older program gets the indexes of today's once
+        // here, not at the opening that is timed.
+        std::unique_ptr<Database> db = ShopDatabase::open(cached);
+        db->execScript(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     }
     for (const char *suffix : {"", "-wal", "-shm"})
         QFile::remove(path + QLatin1String(suffix));
