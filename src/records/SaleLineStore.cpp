@@ -98,10 +98,14 @@ SaleLineStore::SaleLineStore(ShopContext &shop) : m_shop(shop)
     QObject::connect(&shop, &ShopContext::changed, [this](const ChangeSet &changes) { follow(changes); });
     // Another file, or the same one restored: nothing held is known to hold.
     QObject::connect(&shop, &ShopContext::databaseClosing, [this] {
+        m_ids.reset();
         m_values.forgetAll();
         m_before.clear();
     });
-    QObject::connect(&shop, &ShopContext::databaseReopened, [this] { m_values.forgetAll(); });
+    QObject::connect(&shop, &ShopContext::databaseReopened, [this] {
+        m_ids.reset();
+        m_values.forgetAll();
+    });
 }
 
 Database &SaleLineStore::db() { return m_shop.db(); }
@@ -123,6 +127,7 @@ void SaleLineStore::follow(const ChangeSet &changes)
     const RowChanges &lines = changes.saleLines;
     if (lines.isEmpty())
         return;
+    followLineIds(lines);
     if (lines.isAll()) {
         m_values.forgetAll();
         m_before.clear();
@@ -216,14 +221,78 @@ std::vector<std::pair<QString, qint64>> SaleLineStore::unsoldLines(bool returnsO
     return lines;
 }
 
-std::vector<qint64> SaleLineStore::allLineIds()
+const SaleLineStore::LineIds &SaleLineStore::lineIds()
 {
-    std::vector<qint64> ids;
-    Statement s = db().prepare(QStringLiteral("SELECT ID FROM data1 ORDER BY day1,ID"));
+    Database &d = db();
+    // Another connection (a second copy of the program) wrote: read again.
+    if (m_ids && m_ids->version != d.dataVersion())
+        m_ids.reset();
+    if (m_ids)
+        return *m_ids;
+    LineIds ids;
+    ids.version = d.dataVersion();
+    Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1 ORDER BY day1,ID"));
     while (s.next())
-        ids.push_back(s.integer(0));
-    return ids;
+        ids.byDate.push_back(s.integer(0));
+    if (!ids.byDate.empty()) {
+        Statement last = d.prepare(QStringLiteral("SELECT day1 FROM data1 WHERE ID=:id"));
+        last.bind(":id", ids.byDate.back());
+        if (last.next())
+            ids.lastDay = last.text(0);
+    }
+    ids.byId = ids.byDate;
+    std::sort(ids.byId.begin(), ids.byId.end());
+    m_ids = std::move(ids);
+    return *m_ids;
 }
+
+void SaleLineStore::followLineIds(const RowChanges &lines)
+{
+    if (!m_ids)
+        return;
+    if (lines.isAll()) {
+        m_ids.reset();
+        return;
+    }
+    // Corrections never move a line in the date order; a change by anyone
+    // else might.
+    for (qint64 id : lines.changedRows())
+        if (!m_before.contains(id)) {
+            m_ids.reset();
+            return;
+        }
+    for (qint64 id : lines.removedRows()) {
+        std::erase(m_ids->byDate, id);
+        const auto at = std::lower_bound(m_ids->byId.begin(), m_ids->byId.end(), id);
+        if (at != m_ids->byId.end() && *at == id)
+            m_ids->byId.erase(at);
+    }
+    Database &d = db();
+    for (qint64 id : lines.addedRows()) {
+        Statement s = d.prepare(QStringLiteral("SELECT day1 FROM data1 WHERE ID=:id"));
+        s.bind(":id", id);
+        if (!s.next())
+            continue;
+        const QString day = s.text(0);
+        // A sale of today comes last; one dated earlier needs its place found
+        // by a read of all dates.
+        const bool last = m_ids->byDate.empty() || (!day.isNull() && !m_ids->lastDay.isNull() && day >= m_ids->lastDay
+                                                     && id > m_ids->byDate.back());
+        if (!last) {
+            m_ids.reset();
+            return;
+        }
+        m_ids->byDate.push_back(id);
+        m_ids->lastDay = day;
+        m_ids->byId.insert(std::upper_bound(m_ids->byId.begin(), m_ids->byId.end(), id), id);
+    }
+    // Our own commits leave the version as it is.
+    m_ids->version = d.dataVersion();
+}
+
+void SaleLineStore::forgetLineIds() { m_ids.reset(); }
+
+std::vector<qint64> SaleLineStore::allLineIds() { return lineIds().byDate; }
 
 void SaleLineStore::readColumn(const QString &field, qint64 first, qint64 last,
                                const std::function<void(qint64, const Statement &)> &take)
@@ -312,15 +381,8 @@ std::vector<qint64> SaleLineStore::searchIds(SaleLineQuery::Sign sign, const Sal
         narrow(std::move(unsold));
         return std::move(*ids);
     }
-    if (!ids) {
-        // Every line: the IDs of the smallest index that holds them all.
-        std::vector<qint64> every;
-        Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1"));
-        while (s.next())
-            every.push_back(s.integer(0));
-        std::sort(every.begin(), every.end());
-        ids = std::move(every);
-    }
+    if (!ids)
+        ids = lineIds().byId;
     std::vector<qint64> sales;
     sales.reserve(ids->size());
     std::set_difference(ids->begin(), ids->end(), unsold.begin(), unsold.end(), std::back_inserter(sales));

@@ -21,6 +21,7 @@ class GridRows;
 class ShopContext;
 class Statement;
 struct ChangeSet;
+class RowChanges;
 
 // What the edit panel may change in a line: the arrears as typed, and the
 // slip number and customer data (stored trimmed).
@@ -68,13 +69,17 @@ public:
     // values come from the column's index; no line itself is read.
     std::vector<qint64> searchIds(SaleLineQuery::Sign sign, const SaleLineSearch &search);
     // "全部记录" and "全部退货": the lines SaleLineQuery::all() and
-    // allReturns() find, as IDs in the same order, from indexes alone.
+    // allReturns() find, as IDs in the same order, from indexes alone. Every
+    // line's ID is read once and then kept current from the announced
+    // changes, until forgetLineIds().
     std::vector<qint64> allLineIds();
     // One column of the lines with IDs in [first, last], in ID order: each
     // row's ID at 0 and the value at 1. The field is one of the grid's.
     void readColumn(const QString &field, qint64 first, qint64 last,
                     const std::function<void(qint64 id, const Statement &row)> &take);
     std::vector<qint64> allReturnIds();
+    // Gives back the IDs kept (the records window closes).
+    void forgetLineIds();
     // The distinct values the live search matches against, read at first
     // use and kept current from the announced changes.
     const SaleLineValues &heldValues() const { return m_values; }
@@ -109,6 +114,17 @@ private:
     // What the lines held before a correction or deletion of this store, for
     // dropping values no line holds any more once the change is announced.
     QHash<qint64, SaleLineSearchValues> m_before;
+    // Every line's ID, by sale date and entry order, and by ID; read when
+    // first needed, as the file was at dataVersion m_idsVersion.
+    struct LineIds {
+        std::vector<qint64> byDate;
+        std::vector<qint64> byId;
+        QString lastDay; // the sale date of the last line by date
+        qint64 version = 0;
+    };
+    std::optional<LineIds> m_ids;
+    const LineIds &lineIds();
+    void followLineIds(const RowChanges &lines);
 };
 
 } // namespace quollin

@@ -388,6 +388,7 @@ void Txstj::done(int result)
     m_shown = Shown::Nothing;
     m_model->clear();
     m_pages->close();
+    m_shop.saleLines().forgetLineIds();
     m_monthChart->setBars({});
     m_dayChart->setBars({});
 #ifdef __GLIBC__

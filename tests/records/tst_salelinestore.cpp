@@ -580,7 +580,9 @@ void TestSaleLineStore::heldValuesFollowSalesCorrectionsAndDeletions()
                 return false;
             }
         }
-        return true;
+        // The IDs held for "全部记录" and the unnarrowed search.
+        return listed(store.allLineIds()) == ids(f, SaleLineQuery::all())
+               && searched(f, SaleLineQuery::Sign::Sales, {}) == ids(f, SaleLineQuery::condition(SaleLineQuery::Sign::Sales, {}));
     };
     QVERIFY(sameAsFile());
 
@@ -594,6 +596,10 @@ void TestSaleLineStore::heldValuesFollowSalesCorrectionsAndDeletions()
     in.customer = QStringLiteral("丙");
     QVERIFY(f.shop().sales().confirm(in).ok);
     QVERIFY(store.heldValues().values(SaleLineValues::Customer).contains(QStringLiteral("丙")));
+    QVERIFY(sameAsFile());
+    // A sale dated before the last one shown takes its place among the dates.
+    in.saleDate = QStringLiteral("2016-05-01");
+    QVERIFY(f.shop().sales().confirm(in).ok);
     QVERIFY(sameAsFile());
 
     // The only line of 甲 becomes 丁's: 甲 goes, and the remark it kept stays.
