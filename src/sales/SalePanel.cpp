@@ -254,6 +254,15 @@ void SalePanel::open(const GoodsRecord &row)
     m_price->setFocus();
 }
 
+void SalePanel::openScanned(const GoodsRecord &row)
+{
+    open(row);
+    if (!isVisible())
+        return;
+    m_quantity->setText(QStringLiteral("1"));
+    m_confirm->setFocus(); // Enter on the focused button clicks it
+}
+
 void SalePanel::recalculate()
 {
     const auto p = NumberText::parseDecimal(m_price->text());
