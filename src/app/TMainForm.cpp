@@ -246,6 +246,10 @@ void TMainForm::buildLayout()
         if (std::exchange(m_saleFromScan, false))
             m_goods->readyForScan();
     };
+    connect(m_sale, &SalePanel::scanTyped, this, [this](const QString &text) {
+        m_goods->readyForScan();
+        m_goods->codeBox()->insert(text); // replaces the last code; the live search hides the panel
+    });
     connect(m_sale, &SalePanel::sold, this, nextScan);
     connect(m_sale, &SalePanel::closed, this, nextScan);
     connect(m_goods, &GoodsList::rowClicked, this, [this](qint64 id) {

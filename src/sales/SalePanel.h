@@ -65,6 +65,9 @@ signals:
     // from the shop; this is for the notice).
     void sold(const SaleResult &result, qint64 goodsId);
     void previewRequested();
+    // A character typed while a scanned row waits on the picture button:
+    // the start of the next scan, which replaces this sale.
+    void scanTyped(const QString &text);
 
 public slots:
     // A double click on a goods row.
@@ -125,6 +128,7 @@ private:
     QToolButton *m_return, *m_plus, *m_minus, *m_close;
     QPushButton *m_confirm, *m_preview, *m_keyboardConfirm;
     QList<QWidget *> m_enterOrder;
+    bool m_scanned = false;
 };
 
 } // namespace quollin
