@@ -241,7 +241,8 @@ void TMainForm::buildLayout()
     });
     connect(m_goods, &GoodsList::rowDoubleClicked, this, &TMainForm::openSale);
     connect(m_goods, &GoodsList::scannedRow, this, &TMainForm::sellScanned);
-    connect(m_goods, &GoodsList::scanMessage, this, [this](const QString &text) { statusBar()->showMessage(text, kScanMessageMs); });
+    connect(m_goods, &GoodsList::scanMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text, kScanMessageMs); });
     auto nextScan = [this] {
         if (std::exchange(m_saleFromScan, false))
             m_goods->readyForScan();

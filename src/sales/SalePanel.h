@@ -72,8 +72,9 @@ signals:
 public slots:
     // A double click on a goods row.
     void open(const GoodsRecord &row);
-    // A scanned code's row: opened as above with quantity 1, and the focus
-    // on the picture button, so the scanner's next Enter sells one.
+    // A scanned code's row: opened as above with quantity 1 and the focus
+    // on the picture button, where Enter sells one; a character typed
+    // there instead is the next scan (scanTyped).
     void openScanned(const GoodsRecord &row);
     void confirm();
     void confirmByKeyboard();
