@@ -46,6 +46,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace quollin {
 
 namespace {
@@ -55,6 +57,8 @@ constexpr int kClientHeight = 636;
 // The goods list takes the window's height less the bottom panel and the
 // status bar.
 constexpr int kBelowGoodsList = 196;
+// How long a scan's note stays in the status bar.
+constexpr int kScanMessageMs = 10000;
 
 QApplication &application() { return *static_cast<QApplication *>(QCoreApplication::instance()); }
 
@@ -236,9 +240,23 @@ void TMainForm::buildLayout()
             m_sale->hide();
     });
     connect(m_goods, &GoodsList::rowDoubleClicked, this, &TMainForm::openSale);
+    connect(m_goods, &GoodsList::scannedRow, this, &TMainForm::sellScanned);
+    connect(m_goods, &GoodsList::scanMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text, kScanMessageMs); });
+    auto nextScan = [this] {
+        if (std::exchange(m_saleFromScan, false))
+            m_goods->readyForScan();
+    };
+    connect(m_sale, &SalePanel::scanTyped, this, [this](const QString &text) {
+        m_goods->readyForScan();
+        m_goods->codeBox()->insert(text); // replaces the last code; the live search hides the panel
+    });
+    connect(m_sale, &SalePanel::sold, this, nextScan);
+    connect(m_sale, &SalePanel::closed, this, nextScan);
     connect(m_goods, &GoodsList::rowClicked, this, [this](qint64 id) {
         if (id != m_lastClickedGoodsId) {
             m_lastClickedGoodsId = id;
+            m_saleFromScan = false; // the operator went to the list
             m_sale->closePanel();
         }
         try {
@@ -514,6 +532,7 @@ void TMainForm::deleteGoods()
 
 void TMainForm::openSale(qint64 goodsId)
 {
+    m_saleFromScan = false;
     // The row as stored now, not as the list read it.
     // A row gone from the file opens nothing, as an empty row does.
     try {
@@ -521,6 +540,20 @@ void TMainForm::openSale(qint64 goodsId)
     } catch (const DbError &e) {
         m_prompter.information(engineMessage(e));
     }
+}
+
+void TMainForm::sellScanned(qint64 goodsId)
+{
+    statusBar()->clearMessage();
+    m_saleFromScan = false;
+    try {
+        m_sale->openScanned(m_shop.goods().find(goodsId).value_or(GoodsRecord{}));
+    } catch (const DbError &e) {
+        m_prompter.information(engineMessage(e));
+    }
+    m_saleFromScan = m_sale->isVisible();
+    if (!m_saleFromScan)
+        m_goods->readyForScan();
 }
 
 void TMainForm::toggleSlipPanel() { m_slip->toggle(); }

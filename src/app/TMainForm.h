@@ -86,6 +86,8 @@ public slots:
     void changeGoods();
     void deleteGoods();
     void openSale(qint64 goodsId);
+    // A scanned code's row: the sale panel with quantity 1, Enter to sell.
+    void sellScanned(qint64 goodsId);
     void toggleSlipPanel();
     // "汇总统计": from the toolbar it waits until closed, from the goods
     // list's menu it stays open beside the main window.
@@ -130,6 +132,9 @@ private:
     Tpos *m_printSettings = nullptr;
     QToolButton *m_slipButton = nullptr;
     qint64 m_lastClickedGoodsId = -1;
+    // The open sale panel came from a scan: once it is done, the code box
+    // waits for the next one.
+    bool m_saleFromScan = false;
     QToolButton *m_newStockInButton = nullptr;
     QList<QAction *> m_goodsMenuGuarded;
     GridOutput *m_goodsOutput = nullptr;

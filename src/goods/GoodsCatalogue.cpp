@@ -405,6 +405,32 @@ bool GoodsCatalogue::searchTakes(int slot, ZeroStock zeroStock, const GoodsSearc
     return true;
 }
 
+GoodsCatalogue::CodeMatch GoodsCatalogue::matchCode(ZeroStock zeroStock, const QString &scanned) const
+{
+    CodeMatch match;
+    const QString code = foldedAscii(scanned.trimmed());
+    if (code.isEmpty())
+        return match;
+    const std::vector<QString> &pool = texts(Code);
+    std::vector<char> same(pool.size(), 0);
+    for (size_t i = 1; i < pool.size(); ++i)
+        same[i] = foldedAscii(pool[i].trimmed()) == code;
+    const std::vector<quint32> &cells = m_cells[Code];
+    for (int slot = 0; slot < slotCount(); ++slot) {
+        if (!isLive(slot) || !same[cells[size_t(slot)]])
+            continue;
+        // A stock held as text is no quantity the sale could deduct from.
+        const double stock = number(slot, StockQuantity);
+        const bool sellable = baseTakes(slot, zeroStock) && !text(slot, Name).isEmpty()
+                              && !(m_textNumbers[size_t(slot)] & kStockText) && !std::isnan(stock) && stock > 0;
+        if (sellable)
+            match.sellable.push_back(slot);
+        else
+            ++match.unsellable;
+    }
+    return match;
+}
+
 QStringList GoodsCatalogue::distinctTexts(int field) const
 {
     const std::vector<QString> &pool = texts(field);

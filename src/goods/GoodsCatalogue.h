@@ -93,6 +93,18 @@ public:
     bool listTakes(int slot, ZeroStock zeroStock) const;
     bool searchTakes(int slot, ZeroStock zeroStock, const GoodsSearch &search) const;
 
+    // A code scanned at the till (or typed and sent with Enter): the rows
+    // whose whole code is that code, both trimmed, letters A-Z without
+    // regard to case (a scanner follows the Caps Lock state). Sellable are
+    // those the condition query could list, with a name and a stock above
+    // 0; the others under the code are only counted, so the operator can be
+    // told why nothing opened.
+    struct CodeMatch {
+        std::vector<int> sellable; // slots, by ID
+        int unsellable = 0;
+    };
+    CodeMatch matchCode(ZeroStock zeroStock, const QString &scanned) const;
+
     // The distinct texts of a text field as DistinctValues gives them.
     QStringList distinctTexts(int field) const;
     // The drop-down lists of "全部记录", kept until a text changes.

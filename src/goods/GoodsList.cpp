@@ -270,6 +270,9 @@ void GoodsList::buildSearchArea(QWidget *parent)
     connect(m_category, &QComboBox::editTextChanged, this, &GoodsList::query);
     for (QLineEdit *box : {m_name, m_specification, m_code, m_remarks})
         connect(box, &QLineEdit::textChanged, this, &GoodsList::query);
+    // A scanner types the code and sends Enter: the Enter makes it a scan,
+    // however fast or slowly the code came.
+    connect(m_code, &QLineEdit::returnPressed, this, &GoodsList::scanCode);
 
     m_alarmArea = new QWidget(parent);
     auto *alarm = new QHBoxLayout(m_alarmArea);
@@ -519,6 +522,51 @@ void GoodsList::clearConditions()
     m_supplier->setEditText(QString());
     m_dateTick->setChecked(false);
     m_code->setFocus();
+}
+
+void GoodsList::scanCode()
+{
+    const QString code = m_code->text().trimmed();
+    if (code.isEmpty())
+        return;
+    readyForScan();
+    if (m_reading) {
+        emit scanMessage(QStringLiteral("商品列表正在读取，请稍后再扫描"));
+        return;
+    }
+    try {
+        m_shop.db();
+        if (!m_catalogue.isLoaded())
+            m_catalogue.load(m_store.hiddenFields());
+    } catch (const DbError &e) {
+        m_prompter.information(engineMessage(e));
+        return;
+    }
+    const GoodsCatalogue::CodeMatch match = m_catalogue.matchCode(m_zeroStock, code);
+    if (match.sellable.empty()) {
+        emit scanMessage(match.unsellable > 0 ? QStringLiteral("编码“%1”的商品没有库存，不能销售").arg(code)
+                                              : QStringLiteral("没有编码为“%1”的商品").arg(code));
+        return;
+    }
+    // The rows found, and only they; a sold row is judged as a search for
+    // the code keeps or drops it.
+    emit rowsChanging();
+    m_showingSearch = true;
+    m_lastSearch = GoodsSearch{};
+    m_lastSearch.code = code;
+    const int found = int(match.sellable.size());
+    show(match.sellable, false);
+    if (found == 1) {
+        emit scannedRow(goodsId(0));
+        return;
+    }
+    emit scanMessage(QStringLiteral("编码“%1”有 %2 种商品，请双击要销售的一行").arg(code).arg(found));
+}
+
+void GoodsList::readyForScan()
+{
+    m_code->setFocus();
+    m_code->selectAll();
 }
 
 void GoodsList::titleClicked(int column)

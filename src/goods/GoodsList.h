@@ -94,11 +94,24 @@ signals:
     // While the table is read at sign-in: a line for the status bar, empty
     // when done.
     void readingMessage(const QString &text);
+    // A scanned code found one row to sell; the list shows that row alone,
+    // as its current row.
+    void scannedRow(qint64 goodsId);
+    // What a scan found when it opened nothing: a line for the status bar
+    // (a till works on without a box to close).
+    void scanMessage(const QString &text);
 
 public slots:
     void refreshAll();   // "全部记录"
     void query();        // "查询"
     void clearConditions(); // "清空条件"
+    // Enter in the code box: the code as a scan. One row to sell is
+    // announced, several are listed for the operator to pick, none is told;
+    // the code box keeps the focus with its text selected, so the next scan
+    // replaces it.
+    void scanCode();
+    // The focus into the code box, its text selected: the next scan.
+    void readyForScan();
     // Reads the whole table again, the first slice at once and the rest
     // between events (sign-in, a reopened file).
     void startReading();

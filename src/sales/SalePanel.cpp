@@ -173,6 +173,7 @@ SalePanel::SalePanel(Shop &shop, Prompter &prompter, QWidget *parent)
     grid->addLayout(commands, row++, 0, 1, 4);
     grid->setRowStretch(row, 1);
     connect(m_confirm, &QPushButton::clicked, this, &SalePanel::confirm);
+    m_confirm->installEventFilter(this);
     connect(m_preview, &QPushButton::clicked, this, &SalePanel::previewRequested);
 
     // Reached only by moving the focus onto it: it lies outside the panel's
@@ -238,6 +239,7 @@ void SalePanel::open(const GoodsRecord &row)
         return;
     }
     m_row = row;
+    m_scanned = false;
     show();
     raise();
     emit opened(row);
@@ -252,6 +254,16 @@ void SalePanel::open(const GoodsRecord &row)
     reportAll(m_shop.currentSlip().prepareForSale(QDate::currentDate()));
     buildSlipNumber();
     m_price->setFocus();
+}
+
+void SalePanel::openScanned(const GoodsRecord &row)
+{
+    open(row);
+    if (!isVisible())
+        return;
+    m_quantity->setText(QStringLiteral("1"));
+    m_scanned = true;
+    m_confirm->setFocus(); // Enter on the focused button clicks it
 }
 
 void SalePanel::recalculate()
@@ -521,6 +533,16 @@ bool SalePanel::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
+        // A scanner types on regardless of the focus: its next code must
+        // not vanish into the button, nor its Enter sell this row instead.
+        if (watched == m_confirm) {
+            const QString text = key->text();
+            if (m_scanned && isVisible() && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace()) {
+                emit scanTyped(text);
+                return true;
+            }
+            return FloatingPanel::eventFilter(watched, event);
+        }
         const bool numberBox = watched == m_price || watched == m_discount || watched == m_quantity || watched == m_arrears;
         // Letters and signs never reach a number box from the keyboard.
         if (numberBox && classifyNumberKey(key) == NumberKey::Drop)

@@ -65,10 +65,17 @@ signals:
     // from the shop; this is for the notice).
     void sold(const SaleResult &result, qint64 goodsId);
     void previewRequested();
+    // A character typed while a scanned row waits on the picture button:
+    // the start of the next scan, which replaces this sale.
+    void scanTyped(const QString &text);
 
 public slots:
     // A double click on a goods row.
     void open(const GoodsRecord &row);
+    // A scanned code's row: opened as above with quantity 1 and the focus
+    // on the picture button, where Enter sells one; a character typed
+    // there instead is the next scan (scanTyped).
+    void openScanned(const GoodsRecord &row);
     void confirm();
     void confirmByKeyboard();
     void toggleReturn();
@@ -122,6 +129,7 @@ private:
     QToolButton *m_return, *m_plus, *m_minus, *m_close;
     QPushButton *m_confirm, *m_preview, *m_keyboardConfirm;
     QList<QWidget *> m_enterOrder;
+    bool m_scanned = false;
 };
 
 } // namespace quollin

@@ -10,6 +10,7 @@
 #include "goods/GoodsStore.h"
 #include "goods/GoodsSummaryWindow.h"
 #include "goods/StockInPanel.h"
+#include "sales/SalePanel.h"
 #include "sales/SaleTransaction.h"
 #include "widgets/DataGrid.h"
 #include "widgets/GridOutput.h"
@@ -27,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QRegularExpression>
 #include <QToolButton>
 #include <QTimer>
@@ -220,6 +222,89 @@ private slots:
         QCOMPARE(goods->rowCount(), 0);
         QCOMPARE(run.form->successNotice()->text(), QStringLiteral("删除数据成功..."));
         QVERIFY(run.shop->goods().list(ZeroStock::Shown).empty());
+        run.form->hide();
+    }
+
+    // A scanner types the code into the code box and sends Enter.
+    void scannedCodeSellsListsOrSaysSo()
+    {
+        TestEnvironment env;
+        Run run(env);
+        run.db->execScript(QStringLiteral("INSERT INTO data (a,c,\"2\",\"4\",\"5\",\"7\",day1) "
+                                          "VALUES ('旧茶','6930',4,3,4,0,'2026-11-01')")); // sold out
+        QVERIFY(run.showAndWaitForSignIn());
+        run.typeSignIn(QStringLiteral("超级管理员"), QStringLiteral("582"));
+        QTRY_VERIFY(run.form->signInLogId() != 0);
+        auto add = [&](const QString &name, const QString &code, const QString &quantity) {
+            StockInBoxes b;
+            b.name = name;
+            b.code = code;
+            b.category = QStringLiteral("饮料");
+            b.date = QStringLiteral("2026-12-01");
+            b.purchasePrice = QStringLiteral("2");
+            b.quantity = quantity;
+            b.salePrice = QStringLiteral("3");
+            QVERIFY(run.shop->goods().addStockIn(b).ok());
+        };
+        add(QStringLiteral("可乐"), QStringLiteral("6901"), QStringLiteral("5"));
+        add(QStringLiteral("可乐大瓶"), QStringLiteral("69012"), QStringLiteral("5"));
+        add(QStringLiteral("雪碧"), QStringLiteral("6920"), QStringLiteral("3"));
+        add(QStringLiteral("雪碧"), QStringLiteral("6920"), QStringLiteral("2"));
+        GoodsList *goods = run.form->goodsList();
+        SalePanel *sale = run.form->salePanel();
+        QLineEdit *code = goods->codeBox();
+        QCOMPARE(goods->rowCount(), 5);
+        const qint64 cola = goods->goodsId(1); // by stock-in date: the sold-out row first
+        // A half-entered sale left quantity 3 behind.
+        run.form->openSale(cola);
+        sale->quantityBox()->setText(QStringLiteral("3"));
+
+        // The scanner types into whatever has the focus, then sends Enter.
+        auto scan = [&](const QString &typed) {
+            for (const QChar c : typed)
+                QTest::keyClick(run.form->focusWidget(), c.toLatin1());
+            QTest::keyClick(run.form->focusWidget(), Qt::Key_Return);
+        };
+        run.form->findChild<QPushButton *>(QStringLiteral("clearButton"))->click();
+
+        // Whole code, not the part of 69012: the panel for that row, one
+        // piece, and Enter sells it.
+        scan(QStringLiteral("6901"));
+        QVERIFY(sale->isVisible());
+        QCOMPARE(sale->goodsId(), cola);
+        QCOMPARE(goods->currentGoodsId(), cola);
+        QCOMPARE(sale->quantityBox()->text(), QStringLiteral("1"));
+        QTest::keyClick(run.form->focusWidget(), Qt::Key_Return);
+        QVERIFY(!sale->isVisible());
+        QVERIFY(run.prompter.shown.isEmpty());
+        QCOMPARE(run.shop->goods().find(cola)->stockQuantity.value_or(-1), 4.0);
+        QCOMPARE(run.shop->goods().find(cola)->soldQuantity.value_or(-1), 1.0);
+        QCOMPARE(run.form->focusWidget(), code); // ready for the next scan
+        QCOMPARE(code->selectedText(), QStringLiteral("6901"));
+
+        // A scan while the panel waits replaces that sale: nothing sold.
+        // Two rows under the new code: both listed, the code kept, no panel.
+        scan(QStringLiteral("6901"));
+        QVERIFY(sale->isVisible());
+        scan(QStringLiteral("6920"));
+        QVERIFY(!sale->isVisible());
+        QCOMPARE(run.shop->goods().find(cola)->stockQuantity.value_or(-1), 4.0);
+        QCOMPARE(code->text(), QStringLiteral("6920"));
+        QCOMPARE(goods->rowCount(), 2);
+        for (int row = 0; row < 2; ++row)
+            QCOMPARE(goods->record(row).code, QStringLiteral("6920"));
+        QVERIFY(run.form->statusBar()->currentMessage().contains(QStringLiteral("2 种商品")));
+
+        // Unknown, and sold out: said in the status bar, no box, the code
+        // box keeps the focus with the code selected for the next scan.
+        for (const QString &unsold : {QStringLiteral("12345"), QStringLiteral("6930")}) {
+            scan(unsold);
+            QVERIFY(!sale->isVisible());
+            QVERIFY(run.form->statusBar()->currentMessage().contains(unsold));
+            QCOMPARE(run.form->focusWidget(), code);
+            QCOMPARE(code->selectedText(), unsold);
+        }
+        QVERIFY(run.prompter.shown.isEmpty());
         run.form->hide();
     }
 

@@ -127,6 +127,33 @@ private slots:
                      DistinctValues(shop.db(), QLatin1String(GoodsCatalogue::columnOf(field)), QStringLiteral("data")));
     }
 
+    // A scanned code: the whole code, blanks and letter case aside; only
+    // rows the condition query lists, with a name and stock, are for sale.
+    void scannedCodeFindsWholeCodesWithStock()
+    {
+        test::ShopFixture shop(test::ShopFixture::Start::SignedInAsSuper);
+        shop.db().execScript(QStringLiteral(R"(
+            INSERT INTO data (a,c,"2","7") VALUES
+              ('甲',' AB12 ',5,5), ('乙','ab12',5,0.5), ('丙','AB123',5,5), ('丁','B12',5,5),
+              ('戊','ab12',5,0), ('己','ab12',5,-2), ('庚','ab12',5,NULL), ('辛','ab12',5,'x'),
+              ('','ab12',5,5), ('壬','ab12',0,3)
+        )"));
+        GoodsCatalogue held(shop.shop());
+        held.load();
+        auto sellable = [&](ZeroStock z, const QString &code) {
+            const GoodsCatalogue::CodeMatch m = held.matchCode(z, code);
+            QStringList names;
+            for (int slot : m.sellable)
+                names << held.text(slot, GoodsCatalogue::Name);
+            return names.join(QLatin1Char(',')) + QStringLiteral(" +%1").arg(m.unsellable);
+        };
+        QCOMPARE(sellable(ZeroStock::Shown, QStringLiteral("ab12\t")), QStringLiteral("甲,乙 +6"));
+        // Purchased 0 is listed only while zero stock is hidden.
+        QCOMPARE(sellable(ZeroStock::Hidden, QStringLiteral("AB12")), QStringLiteral("甲,乙,壬 +5"));
+        QCOMPARE(sellable(ZeroStock::Shown, QStringLiteral("12")), QStringLiteral(" +0"));
+        QCOMPARE(sellable(ZeroStock::Shown, QStringLiteral("  ")), QStringLiteral(" +0"));
+    }
+
     // After each announced change the rows held are the file's, as a fresh
     // read gives them; and the list keeps the operator's place after a sale.
     void heldRowsFollowEveryAnnouncedChange()
