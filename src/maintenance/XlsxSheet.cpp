@@ -372,19 +372,19 @@ private:
         const QString type = part.attribute(QLatin1StringView("t"));
         const QString style = part.attribute(QLatin1StringView("s"));
         std::optional<QString> stored; // <v>
-        std::optional<QString> inline_; // <is>
+        std::optional<QString> ownText; // <is>
         bool formula = false;
         while (part.next() && !part.isEnd(QLatin1StringView("c"))) {
             if (part.isStart(QLatin1StringView("v")))
                 stored = part.xml().readElementText();
             else if (part.isStart(QLatin1StringView("is")))
-                inline_ = part.text();
+                ownText = part.text();
             else if (part.isStart(QLatin1StringView("f")))
                 formula = true;
         }
 
         if (type == QLatin1StringView("inlineStr"))
-            return inline_.value_or(QString());
+            return ownText.value_or(QString());
         if (!stored)
             // A formula saved without its result (never calculated) has no
             // value that can be told.

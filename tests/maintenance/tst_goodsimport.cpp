@@ -230,9 +230,12 @@ void TestGoodsImport::anXlsxGivesWhatTheSameXlsGives()
     water[6] = QJsonValue();
     water[7] = QStringLiteral(" 1.25 ");
     water[12] = 3.3;
+    // Sheets on either side, whose parts a reader guessing by the sheet's
+    // place or taking the first part would read.
     const QList<TestSheet> book{
         {QStringLiteral("Sheet1"), {goodsTitles(), goodsRow(QStringLiteral("别的表"), QString(), 9, 9, QStringLiteral("2020-01-01"))}},
-        morvel({goodsTitles(), cola, QJsonArray{}, water})};
+        morvel({goodsTitles(), cola, QJsonArray{}, water}),
+        {QStringLiteral("Sheet3"), {goodsTitles(), goodsRow(QStringLiteral("第三表"), QString(), 8, 8, QStringLiteral("2020-01-02"))}}};
     const QString xls = write(f, QStringLiteral("goods.xls"), book);
     const QString xlsx = writeXlsx(f, QStringLiteral("goods.xlsx"), book);
     QVERIFY(!xls.isEmpty() && !xlsx.isEmpty());

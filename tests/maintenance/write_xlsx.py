@@ -13,9 +13,10 @@ BOOK.json as for write_xls.py, and also:
 
 openpyxl leaves a formula's result empty and keeps every text in its cell;
 afterwards the result given is written into the formula's cell and the texts
-go into the shared texts, as a spreadsheet program stores them. The worksheet parts
-are named in the reverse order of the sheets, so only the workbook's
-relationships tell which part is which sheet.
+go into the shared texts, as a spreadsheet program stores them. Each sheet
+is moved into the part named for the sheet after it (the last into
+sheet1.xml), so only the workbook's relationships tell which part is which
+sheet.
 """
 import datetime
 import io
@@ -45,14 +46,14 @@ def number_text(value):
     return str(int(value)) if value.is_integer() else repr(value)
 
 
-def write_with_openpyxl(spec):
+def write_with_openpyxl(wanted):
     """The workbook as openpyxl saves it, and what it cannot write itself."""
     book = openpyxl.Workbook()
     book.remove(book.active)
     results, inline, runs = {}, {}, {}
-    for s, sheet_spec in enumerate(spec["sheets"]):
-        sheet = book.create_sheet(sheet_spec["name"])
-        for r, row in enumerate(sheet_spec["rows"], start=1):
+    for s, sheet_wanted in enumerate(wanted["sheets"]):
+        sheet = book.create_sheet(sheet_wanted["name"])
+        for r, row in enumerate(sheet_wanted["rows"], start=1):
             for c, cell in enumerate(row, start=1):
                 if cell is None:
                     continue
@@ -142,8 +143,8 @@ def xml_bytes(root, namespace=MAIN):
 
 def main():
     with open(sys.argv[1], encoding="utf-8") as f:
-        spec = json.load(f)
-    data, results, inline, runs = write_with_openpyxl(spec)
+        wanted = json.load(f)
+    data, results, inline, runs = write_with_openpyxl(wanted)
     with zipfile.ZipFile(io.BytesIO(data)) as z:
         parts = {name: z.read(name) for name in z.namelist()}
 
@@ -161,11 +162,12 @@ def main():
         store_results(root, {ref: v for (i, ref), v in results.items() if i == s})
         share_texts(root, {ref for (i, ref) in inline if i == s}, shared)
         sheets[s] = xml_bytes(root)
-    # The n-th sheet goes into the part named for the sheet counted from the end.
+    def moved(s):
+        return names[(s + 1) % len(names)]
+
     for s, rel in enumerate(sheet_rels):
-        mirrored = names[len(names) - 1 - s]
-        parts[mirrored] = sheets[s]
-        rel.set("Target", mirrored.removeprefix("xl/"))
+        parts[moved(s)] = sheets[s]
+        rel.set("Target", moved(s).removeprefix("xl/"))
     ET.SubElement(rels_root, "{%s}Relationship" % PACKAGE_RELS,
                   {"Id": "rIdTexts", "Target": "sharedStrings.xml",
                    "Type": "http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings"})
@@ -177,9 +179,9 @@ def main():
                    "ContentType": "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"})
     parts["[Content_Types].xml"] = xml_bytes(types, CONTENT_TYPES)
 
-    damage = spec.get("damage")
-    goods = [n for n, s in zip(names, spec["sheets"]) if s["name"] == "morvel"]
-    goods_part = names[len(names) - 1 - names.index(goods[0])] if goods else None
+    damage = wanted.get("damage")
+    goods = [n for n, s in zip(names, wanted["sheets"]) if s["name"] == "morvel"]
+    goods_part = moved(names.index(goods[0])) if goods else None
     if damage == "truncated":
         parts[goods_part] = parts[goods_part][: len(parts[goods_part]) * 2 // 3]
     elif damage == "oversized":
@@ -202,7 +204,7 @@ def main():
     elif damage:
         raise SystemExit("unknown damage: " + damage)
 
-    with zipfile.ZipFile(spec["path"], "w", zipfile.ZIP_DEFLATED) as z:
+    with zipfile.ZipFile(wanted["path"], "w", zipfile.ZIP_DEFLATED) as z:
         for name, content in parts.items():
             z.writestr(name, content)
 
