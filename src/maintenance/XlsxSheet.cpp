@@ -385,6 +385,10 @@ private:
 
         if (type == QLatin1StringView("inlineStr"))
             return ownText.value_or(QString());
+        if (type == QLatin1StringView("str") && stored)
+            return *stored; // an empty text is a result too
+        if (stored && stored->trimmed().isEmpty())
+            stored.reset();
         if (!stored)
             // A formula saved without its result (never calculated) has no
             // value that can be told.
@@ -396,8 +400,6 @@ private:
                 throw Unreadable{QStringLiteral("工作表引用了不存在的共享文本“%1”。").arg(*stored)};
             return m_strings[at];
         }
-        if (type == QLatin1StringView("str"))
-            return *stored;
         if (type == QLatin1StringView("e"))
             return QVariant::fromValue(UnreadableCell{});
         if (type == QLatin1StringView("b"))

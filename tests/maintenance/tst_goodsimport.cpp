@@ -215,8 +215,8 @@ void TestGoodsImport::anXlsxGivesWhatTheSameXlsGives()
     ShopFixture f(ShopFixture::Start::SignedInAsSuper);
     // Texts shared (one in formatted runs under a phonetic guide) and one
     // kept in its cell, formula results of each kind, a date by a format of
-    // the workbook's own and one by a built-in format, a blank line and
-    // cells left out.
+    // the workbook's own and one by a built-in format, a boolean, a blank
+    // line and cells left out.
     QJsonArray cola = goodsRow(QStringLiteral("可口可乐"), QStringLiteral("500ml"), 2.5, 24, QStringLiteral("2024-03-01"));
     cola[0] = runs({QStringLiteral("可口"), QStringLiteral("可乐")});
     cola[1] = inlineText(QStringLiteral(" 大瓶500ml"));
@@ -230,6 +230,7 @@ void TestGoodsImport::anXlsxGivesWhatTheSameXlsGives()
     water[6] = QJsonValue();
     water[7] = QStringLiteral(" 1.25 ");
     water[12] = 3.3;
+    water[15] = true;
     // Sheets on either side, whose parts a reader guessing by the sheet's
     // place or taking the first part would read.
     const QList<TestSheet> book{
@@ -260,6 +261,7 @@ void TestGoodsImport::anXlsxGivesWhatTheSameXlsGives()
     QCOMPARE(stored[3].supplier, QString());
     QCOMPARE(stored[3].purchasePrice, 1.25);
     QCOMPARE(stored[3].salesAmount, 3.3);
+    QCOMPARE(stored[3].remarks, QStringLiteral("1"));
     QCOMPARE(stored[3].day1, QStringLiteral("2024-02-29"));
 
     // A refusal names the same row and column either way.
@@ -278,28 +280,34 @@ void TestGoodsImport::anXlsxGivesWhatTheSameXlsGives()
 void TestGoodsImport::aDamagedOrHostileXlsxImportsNothing_data()
 {
     QTest::addColumn<QString>("damage");
-    QTest::newRow("the sheet's XML cut off") << QStringLiteral("truncated");
-    QTest::newRow("a sheet that inflates too far") << QStringLiteral("oversized");
-    QTest::newRow("the sheet's part gone") << QStringLiteral("missing-part");
-    QTest::newRow("a shared text that is not there") << QStringLiteral("bad-string");
-    QTest::newRow("multiplying entities") << QStringLiteral("entities");
+    QTest::addColumn<QString>("where"); // the cell a refusal names, if it names one
+    QTest::newRow("the sheet's XML cut off") << QStringLiteral("truncated") << QString();
+    QTest::newRow("a sheet that inflates too far") << QStringLiteral("oversized") << QString();
+    QTest::newRow("the sheet's part gone") << QStringLiteral("missing-part") << QString();
+    QTest::newRow("a shared text that is not there") << QStringLiteral("bad-string") << QString();
+    QTest::newRow("multiplying entities") << QStringLiteral("entities") << QString();
+    QTest::newRow("formulas never calculated") << QStringLiteral("uncalculated") << QStringLiteral("第2行“a3”列");
 }
 
 void TestGoodsImport::aDamagedOrHostileXlsxImportsNothing()
 {
     QFETCH(QString, damage);
+    QFETCH(QString, where);
     ShopFixture f(ShopFixture::Start::SignedInAsSuper);
-    const QList<TestSheet> book{
-        {QStringLiteral("Sheet1"), {goodsTitles()}},
-        morvel({goodsTitles(), goodsRow(QStringLiteral("可乐"), QString(), 2, 1, QStringLiteral("2024-03-01")),
-                goodsRow(QStringLiteral("雪碧"), QString(), 2, 1, QStringLiteral("2024-03-01"))})};
+    QJsonArray cola = goodsRow(QStringLiteral("可乐"), QString(), 2, 1, QStringLiteral("2024-03-01"));
+    cola[9] = formula("H2*I2", 2);
+    const QList<TestSheet> book{{QStringLiteral("Sheet1"), {goodsTitles()}},
+                                morvel({goodsTitles(), cola, goodsRow(QStringLiteral("雪碧"), QString(), 2, 1, QStringLiteral("2024-03-01"))})};
     const QString path = writeXlsx(f, QStringLiteral("damaged.xlsx"), book, damage);
     QVERIFY(!path.isEmpty());
 
     QSignalSpy reloaded(&f.shop(), &ShopContext::changed);
     const GoodsImport::Outcome out = f.shop().goodsImport().run(path, f.env.databasePath());
     QVERIFY(out.result == GoodsImport::Result::Failed);
-    QCOMPARE(out.message, GoodsImport::failedMessage());
+    if (where.isEmpty())
+        QCOMPARE(out.message, GoodsImport::failedMessage());
+    else
+        QVERIFY2(out.message.startsWith(GoodsImport::failedMessage()) && out.message.contains(where), qPrintable(out.message));
     QCOMPARE(f.count(QStringLiteral("data")), 0);
     QCOMPARE(reloaded.count(), 0);
     // Refused for what was done to it: the same workbook unspoilt imports.

@@ -9,7 +9,8 @@ BOOK.json as for write_xls.py, and also:
   "truncated" (the sheet's XML cut off), "oversized" (the sheet inflates past
   what a goods list could be), "missing-part" (the sheet's part is gone),
   "bad-string" (a cell names a shared text that is not there), "entities"
-  (the shared texts declare entities that multiply).
+  (the shared texts declare entities that multiply), "uncalculated" (formulas
+  saved without their results, as openpyxl alone leaves them).
 
 openpyxl leaves a formula's result empty and keeps every text in its cell;
 afterwards the result given is written into the formula's cell and the texts
@@ -159,7 +160,8 @@ def main():
     shared = {}
     for s, name in enumerate(names):
         root = ET.fromstring(parts[name])
-        store_results(root, {ref: v for (i, ref), v in results.items() if i == s})
+        if wanted.get("damage") != "uncalculated":
+            store_results(root, {ref: v for (i, ref), v in results.items() if i == s})
         share_texts(root, {ref for (i, ref) in inline if i == s}, shared)
         sheets[s] = xml_bytes(root)
     def moved(s):
@@ -192,7 +194,7 @@ def main():
         del parts[goods_part]
     elif damage == "bad-string":
         text = parts[goods_part]
-        at = text.index(b't="s"')
+        at = text.rindex(b't="s"')  # a data cell, not a title
         v = text.index(b"<v>", at) + 3
         parts[goods_part] = text[:v] + b"99999" + text[text.index(b"</v>", v):]
     elif damage == "entities":
@@ -201,7 +203,7 @@ def main():
         head, body = text.split("?>", 1)
         body = body.replace("<t>", "<t>&l9;", 1)
         parts["xl/sharedStrings.xml"] = (head + "?><!DOCTYPE sst [" + "".join(laughs) + "]>" + body).encode("utf-8")
-    elif damage:
+    elif damage and damage != "uncalculated":
         raise SystemExit("unknown damage: " + damage)
 
     with zipfile.ZipFile(wanted["path"], "w", zipfile.ZIP_DEFLATED) as z:
