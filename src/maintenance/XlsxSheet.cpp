@@ -24,7 +24,7 @@ constexpr qint64 kPartLimit = 64 * 1024 * 1024;
 constexpr qint64 kArchiveLimit = 128 * 1024 * 1024;
 // Cells held at once, gaps included: a few references far apart must not
 // make the sheet take more memory than its file is long.
-constexpr qint64 kCellLimit = 4'000'000;
+constexpr qint64 kCellLimit = 2'000'000;
 // A spreadsheet's own bounds.
 constexpr qint64 kMaxRows = 1'048'576;
 constexpr qint64 kMaxColumns = 16'384;
@@ -70,10 +70,10 @@ public:
             throw damaged(part);
         // The size in the archive's directory may lie: what counts is what
         // actually comes out.
+        constexpr qint64 kChunk = 64 * 1024;
         QByteArray bytes;
         if (stat.valid & ZIP_STAT_SIZE)
-            bytes.reserve(qsizetype(stat.size) + 1);
-        constexpr qint64 kChunk = 64 * 1024;
+            bytes.reserve(qsizetype(stat.size) + kChunk);
         for (;;) {
             if (bytes.size() > kPartLimit || m_inflated > kArchiveLimit) {
                 zip_fclose(file);
@@ -297,7 +297,7 @@ std::vector<bool> readDateStyles(Archive &archive, const QString &name)
     return out;
 }
 
-// "AB12" -> column 27 (0-based: 27), row 11 (0-based); the row may be missing.
+// "AB12" -> column 27 and row 11, both counted from 0; the row may be missing.
 bool parseReference(QStringView reference, qint64 &column, qint64 &row)
 {
     qsizetype i = 0;

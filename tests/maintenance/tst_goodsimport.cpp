@@ -286,6 +286,7 @@ void TestGoodsImport::aDamagedOrHostileXlsxImportsNothing_data()
     QTest::newRow("the sheet's part gone") << QStringLiteral("missing-part") << QString();
     QTest::newRow("a shared text that is not there") << QStringLiteral("bad-string") << QString();
     QTest::newRow("multiplying entities") << QStringLiteral("entities") << QString();
+    QTest::newRow("cells far apart") << QStringLiteral("far-apart") << QString();
     QTest::newRow("formulas never calculated") << QStringLiteral("uncalculated") << QStringLiteral("第2行“a3”列");
 }
 

@@ -8,7 +8,8 @@ BOOK.json as for write_xls.py, and also:
 - "damage": spoils the written file as a broken or hostile one is spoilt:
   "truncated" (the sheet's XML cut off), "oversized" (the sheet inflates past
   what a goods list could be), "missing-part" (the sheet's part is gone),
-  "bad-string" (a cell names a shared text that is not there), "entities"
+  "bad-string" (a cell names a shared text that is not there), "far-apart"
+  (cells in the last column of many rows, each a row's worth of gap), "entities"
   (the shared texts declare entities that multiply), "uncalculated" (formulas
   saved without their results, as openpyxl alone leaves them).
 
@@ -203,6 +204,11 @@ def main():
         head, body = text.split("?>", 1)
         body = body.replace("<t>", "<t>&l9;", 1)
         parts["xl/sharedStrings.xml"] = (head + "?><!DOCTYPE sst [" + "".join(laughs) + "]>" + body).encode("utf-8")
+    elif damage == "far-apart":
+        text = parts[goods_part]
+        end = text.rindex(b"</sheetData>")
+        far = b"".join(b'<row r="%d"><c r="XFD%d"><v>1</v></c></row>' % (n, n) for n in range(1000, 1200))
+        parts[goods_part] = text[:end] + far + text[end:]
     elif damage and damage != "uncalculated":
         raise SystemExit("unknown damage: " + damage)
 
