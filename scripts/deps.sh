@@ -8,7 +8,7 @@ packages=(
   librsvg2-bin dpkg-dev desktop-file-utils appstream file man-db qt6-translations-l10n
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
   libqt6opengl6-dev
-  libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev libgsf-1-dev libicu-dev
+  libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev libgsf-1-dev libzip-dev libicu-dev
   python3-xlwt # writes the .xls workbooks of the import tests
   fonts-noto-cjk
   python3-openpyxl

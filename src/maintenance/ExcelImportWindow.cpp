@@ -99,7 +99,7 @@ ExcelImportWindow::ExcelImportWindow(Shop &shop, Prompter &prompter, QWidget *pa
 void ExcelImportWindow::chooseWorkbook()
 {
     const QString chosen = m_prompter.openFileName(QStringLiteral("请选择相应的Excel文件"), m_workbook->text(),
-                                                   QStringLiteral("Excel(*.xls)"));
+                                                   QStringLiteral("Excel(*.xls *.xlsx)"));
     if (!chosen.isEmpty())
         m_workbook->setText(chosen);
 }

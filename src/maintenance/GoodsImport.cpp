@@ -122,7 +122,7 @@ GoodsImport::Checked GoodsImport::check(const SheetCells &sheet)
         };
         for (int f = 0; f < FieldCount; ++f)
             if (isUnreadable(cell(Field(f))))
-                return refuse(Field(f), QStringLiteral("的值无法读取（公式的结果是错误值）"));
+                return refuse(Field(f), QStringLiteral("的值无法读取（公式的结果是错误值，或没有保存结果）"));
         for (const Required &r : kRequired)
             if (isEmpty(cell(r.field)))
                 return refuse(r.field, QStringLiteral("没有%1").arg(QString::fromUtf8(r.what)));
@@ -201,7 +201,7 @@ GoodsImport::Outcome GoodsImport::run(const QString &workbook, const QString &da
         return out;
     }
 
-    const SheetRead read = readXlsSheet(sheetPath, sheetName());
+    const SheetRead read = readWorkbookSheet(sheetPath, sheetName());
     if (!read.ok) {
         out.message = failedMessage();
         return out;

@@ -45,7 +45,7 @@ public:
         QString message; // what the operator is shown
         int rows = 0;
     };
-    // Imports the .xls workbook at `workbook` into the shop file at
+    // Imports the workbook (.xls or .xlsx) at `workbook` into the shop file at
     // `database` (any file our key opens, usually the one in use) through a
     // connection of its own. Announces the reload after the commit.
     Outcome run(const QString &workbook, const QString &database);

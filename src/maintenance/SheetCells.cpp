@@ -147,46 +147,17 @@ private:
         return sheet;
     }
 
-    // Days, months or years in a pattern (quoted and bracketed parts aside).
-    static bool isDatePattern(const QString &pattern)
-    {
-        bool quoted = false;
-        bool bracket = false;
-        for (qsizetype i = 0; i < pattern.size(); ++i) {
-            const QChar c = pattern.at(i).toLower();
-            if (quoted) {
-                quoted = c != QLatin1Char('"');
-            } else if (bracket) {
-                bracket = c != QLatin1Char(']');
-            } else if (c == QLatin1Char('"')) {
-                quoted = true;
-            } else if (c == QLatin1Char('[')) {
-                bracket = true;
-            } else if (c == QLatin1Char('\\')) {
-                ++i;
-            } else if (c == QLatin1Char('y') || c == QLatin1Char('d')) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     bool isDateFormat(quint16 xf) const
     {
         if (xf >= m_formatOfXf.size())
             return false;
         const quint16 format = m_formatOfXf.at(xf);
-        // The built-in date formats, the Chinese ones included.
-        return (format >= 14 && format <= 17) || format == 22 || (format >= 27 && format <= 36)
-               || (format >= 50 && format <= 58) || m_dateFormats.contains(format);
+        return isBuiltInDateFormat(format) || m_dateFormats.contains(format);
     }
 
     QVariant number(double value, quint16 xf) const
     {
-        if (!isDateFormat(xf) || !std::isfinite(value))
-            return value;
-        const QDate epoch = m_from1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-        return epoch.addDays(qint64(std::floor(value)));
+        return isDateFormat(xf) ? dayOrNumber(value, m_from1904) : QVariant(value);
     }
 
     void readSheet(qsizetype position)
@@ -259,6 +230,53 @@ private:
 };
 
 } // namespace
+
+SheetRead readWorkbookSheet(const QString &path, const QString &sheetName)
+{
+    // An .xlsx workbook is a zip archive; a renamed one still reads.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x03\x04", 4))
+        return readXlsxSheet(path, sheetName);
+    return readXlsSheet(path, sheetName);
+}
+
+bool isDatePattern(const QString &pattern)
+{
+    bool quoted = false;
+    bool bracket = false;
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i).toLower();
+        if (quoted) {
+            quoted = c != QLatin1Char('"');
+        } else if (bracket) {
+            bracket = c != QLatin1Char(']');
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char('[')) {
+            bracket = true;
+        } else if (c == QLatin1Char('\\')) {
+            ++i;
+        } else if (c == QLatin1Char('y') || c == QLatin1Char('d')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isBuiltInDateFormat(int format)
+{
+    // The Chinese ones included.
+    return (format >= 14 && format <= 17) || format == 22 || (format >= 27 && format <= 36) || (format >= 50 && format <= 58);
+}
+
+QVariant dayOrNumber(double serial, bool from1904)
+{
+    // Past 9999-12-31 a spreadsheet shows no date either.
+    if (!std::isfinite(serial) || serial < 0 || serial >= 2958466)
+        return serial;
+    const QDate epoch = from1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+    return epoch.addDays(qint64(std::floor(serial)));
+}
 
 bool isUnreadable(const QVariant &cell) { return cell.metaType() == QMetaType::fromType<UnreadableCell>(); }
 

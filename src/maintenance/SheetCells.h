@@ -18,16 +18,29 @@ struct SheetCells {
     std::vector<std::vector<QVariant>> rows;
 };
 
-// Reads the sheet of that name from an Excel 97-2003 workbook (.xls).
-// Either the cells or why not.
+// Either the cells of a sheet or why not.
 struct SheetRead {
     bool ok = false;
     QString error;
     SheetCells cells;
 };
+// Reads the sheet of that name (in any letter case) from a workbook, of
+// either kind: an Excel 97-2003 one (.xls) or an Office Open XML one (.xlsx),
+// told apart by their contents, not by their names.
+SheetRead readWorkbookSheet(const QString &path, const QString &sheetName);
 SheetRead readXlsSheet(const QString &path, const QString &sheetName);
+SheetRead readXlsxSheet(const QString &path, const QString &sheetName);
 
 bool isUnreadable(const QVariant &cell);
+
+// Whether a number format shows its number as a date: one of the built-in
+// formats by number, or a pattern of the workbook's own with days or years
+// in it (quoted and bracketed parts aside).
+bool isBuiltInDateFormat(int format);
+bool isDatePattern(const QString &pattern);
+// The day of a date-formatted number (days since the workbook's epoch), or
+// the number itself when it names no day a spreadsheet would show.
+QVariant dayOrNumber(double serial, bool from1904);
 
 } // namespace quollin
 

@@ -10,41 +10,60 @@ namespace quollin::test {
 
 namespace {
 
-// The system's interpreter carries the Debian xlwt package; a private one
-// earlier on the path may not.
-QString interpreter()
+// The system's interpreter carries the Debian xlwt and openpyxl packages; a
+// private one earlier on the path may not.
+QString interpreter(const QString &module)
 {
     for (const QString &candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
         QProcess probe;
-        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import xlwt")});
+        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import ") + module});
         if (probe.waitForFinished(20000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
             return candidate;
     }
     return QString();
 }
 
-} // namespace
-
-QJsonValue day(const QString &isoDate) { return QJsonObject{{QStringLiteral("date"), isoDate}}; }
-
-QString writeWorkbook(const QString &path, const QList<TestSheet> &sheets)
+QString runWriter(const QString &python, const QString &script, QJsonObject book, const QList<TestSheet> &sheets)
 {
-    static const QString python = interpreter();
-    if (python.isEmpty())
-        return QStringLiteral("python3 with xlwt is missing (scripts/deps.sh installs python3-xlwt)");
     QJsonArray sheetArray;
     for (const TestSheet &s : sheets)
         sheetArray.append(QJsonObject{{QStringLiteral("name"), s.name}, {QStringLiteral("rows"), s.rows}});
+    book.insert(QStringLiteral("sheets"), sheetArray);
     QTemporaryFile spec;
     if (!spec.open())
         return QStringLiteral("no temporary file");
-    spec.write(QJsonDocument(QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("sheets"), sheetArray}}).toJson());
+    spec.write(QJsonDocument(book).toJson());
     spec.flush();
     QProcess run;
-    run.start(python, {QStringLiteral(XLS_WRITER_SCRIPT), spec.fileName()});
+    run.start(python, {script, spec.fileName()});
     if (!run.waitForFinished(60000) || run.exitCode() != 0)
         return QString::fromUtf8(run.readAllStandardError());
     return QString();
+}
+
+} // namespace
+
+QJsonValue day(const QString &isoDate) { return QJsonObject{{QStringLiteral("date"), isoDate}}; }
+QJsonValue runs(const QStringList &pieces) { return QJsonObject{{QStringLiteral("runs"), QJsonArray::fromStringList(pieces)}}; }
+QJsonValue inlineText(const QString &text) { return QJsonObject{{QStringLiteral("inline"), text}}; }
+
+QString writeWorkbook(const QString &path, const QList<TestSheet> &sheets)
+{
+    static const QString python = interpreter(QStringLiteral("xlwt"));
+    if (python.isEmpty())
+        return QStringLiteral("python3 with xlwt is missing (scripts/deps.sh installs python3-xlwt)");
+    return runWriter(python, QStringLiteral(XLS_WRITER_SCRIPT), {{QStringLiteral("path"), path}}, sheets);
+}
+
+QString writeXlsxWorkbook(const QString &path, const QList<TestSheet> &sheets, const QString &damage)
+{
+    static const QString python = interpreter(QStringLiteral("openpyxl"));
+    if (python.isEmpty())
+        return QStringLiteral("python3 with openpyxl is missing (scripts/deps.sh installs python3-openpyxl)");
+    QJsonObject book{{QStringLiteral("path"), path}};
+    if (!damage.isEmpty())
+        book.insert(QStringLiteral("damage"), damage);
+    return runWriter(python, QStringLiteral(XLSX_WRITER_SCRIPT), book, sheets);
 }
 
 QJsonArray goodsTitles(bool withInitials)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonArray>
+#include <QStringList>
 #include <QString>
 
 namespace quollin::test {
@@ -17,6 +18,13 @@ struct TestSheet {
 // Writes an .xls workbook with the given sheets; returns the error text, empty
 // when written.
 QString writeWorkbook(const QString &path, const QList<TestSheet> &sheets);
+// The same as an .xlsx workbook, as a spreadsheet program saves it (texts
+// shared, formulas with their results), optionally spoilt as write_xlsx.py
+// describes ("truncated", "oversized", ...). Cells may also be
+// runs({"可口", "可乐"}) and inlineText("...").
+QString writeXlsxWorkbook(const QString &path, const QList<TestSheet> &sheets, const QString &damage = QString());
+QJsonValue runs(const QStringList &pieces);
+QJsonValue inlineText(const QString &text);
 
 // The import's column titles in the order the tests write them.
 QJsonArray goodsTitles(bool withInitials = true);

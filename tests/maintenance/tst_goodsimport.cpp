@@ -21,6 +21,41 @@ QString write(ShopFixture &f, const QString &name, const QList<TestSheet> &sheet
 
 TestSheet morvel(const QJsonArray &rows) { return {QStringLiteral("morvel"), rows}; }
 
+QJsonObject formula(const char *text, const QJsonValue &result)
+{
+    return QJsonObject{{QStringLiteral("formula"), QLatin1String(text)}, {QStringLiteral("result"), result}};
+}
+
+QString writeXlsx(ShopFixture &f, const QString &name, const QList<TestSheet> &sheets, const QString &damage = QString())
+{
+    const QString path = f.env.path(name);
+    const QString error = writeXlsxWorkbook(path, sheets, damage);
+    if (!error.isEmpty())
+        qWarning("%s", qPrintable(error));
+    return error.isEmpty() ? path : QString();
+}
+
+// The stored rows in the order they went in, without their ids, which two
+// imports give apart.
+std::vector<GoodsRecord> withoutIds(std::vector<GoodsRecord> rows)
+{
+    std::sort(rows.begin(), rows.end(), [](const GoodsRecord &a, const GoodsRecord &b) { return a.id < b.id; });
+    for (GoodsRecord &g : rows)
+        g.id = 0;
+    return rows;
+}
+
+// A row in one line, for a failure to show what differs.
+QByteArray describe(const GoodsRecord &g)
+{
+    QStringList parts{g.name, g.specification, g.code, g.category, g.nameInitials, g.specInitials, g.supplier};
+    for (const std::optional<double> &n : {g.purchasePrice, g.quantity, g.purchaseAmount, g.salePrice, g.soldQuantity,
+                                           g.salesAmount, g.stockQuantity, g.stockValue})
+        parts << (n ? QString::number(*n, 'g', 17) : QStringLiteral("-"));
+    parts << g.remarks << g.day1;
+    return parts.join(QLatin1Char('|')).toUtf8();
+}
+
 } // namespace
 
 class TestGoodsImport : public QObject {
@@ -30,6 +65,9 @@ private slots:
     void computesMissingInitials();
     void formulaCellsGiveTheirStoredResults();
     void aWrongSheetOrAMissingColumnImportsNothing();
+    void anXlsxGivesWhatTheSameXlsGives();
+    void aDamagedOrHostileXlsxImportsNothing_data();
+    void aDamagedOrHostileXlsxImportsNothing();
     void aBadValueIsRefusedByRowAndColumn_data();
     void aBadValueIsRefusedByRowAndColumn();
     void onlyAShopFileTakesTheRows();
@@ -116,9 +154,6 @@ void TestGoodsImport::computesMissingInitials()
 void TestGoodsImport::formulaCellsGiveTheirStoredResults()
 {
     ShopFixture f(ShopFixture::Start::SignedInAsSuper);
-    auto formula = [](const char *text, const QJsonValue &result) {
-        return QJsonObject{{QStringLiteral("formula"), QLatin1String(text)}, {QStringLiteral("result"), result}};
-    };
     // Amounts, stock, the code and the date as a sheet program saves them.
     QJsonArray row = goodsRow(QStringLiteral("可乐"), QString(), 2.5, 24, QStringLiteral("2024-03-01"));
     row[2] = formula("\"C-\"&\"7\"", QStringLiteral("C-7"));
@@ -173,6 +208,113 @@ void TestGoodsImport::aWrongSheetOrAMissingColumnImportsNothing()
     }
     QCOMPARE(f.count(QStringLiteral("data")), 0);
     QCOMPARE(reloaded.count(), 0);
+}
+
+void TestGoodsImport::anXlsxGivesWhatTheSameXlsGives()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    // Texts shared (one in formatted runs under a phonetic guide) and one
+    // kept in its cell, formula results of each kind, a date by a format of
+    // the workbook's own and one by a built-in format, a boolean, a blank
+    // line and cells left out.
+    QJsonArray cola = goodsRow(QStringLiteral("可口可乐"), QStringLiteral("500ml"), 2.5, 24, QStringLiteral("2024-03-01"));
+    cola[0] = runs({QStringLiteral("可口"), QStringLiteral("可乐")});
+    cola[1] = inlineText(QStringLiteral(" 大瓶500ml"));
+    cola[2] = formula("\"C-\"&\"7\"", QStringLiteral("C-7"));
+    cola[9] = formula("H2*I2", 60);
+    cola[14] = formula("H2*N2", 60);
+    cola[16] = formula("DATE(2024,3,1)", day(QStringLiteral("2024-03-01")));
+    QJsonArray water = goodsRow(QStringLiteral("矿泉水"), QString(), 1, 100, QStringLiteral("2024-02-29"));
+    water[2] = 690123;
+    water[4] = QJsonValue();
+    water[6] = QJsonValue();
+    water[7] = QStringLiteral(" 1.25 ");
+    water[12] = 3.3;
+    water[15] = true;
+    // Sheets on either side, whose parts a reader guessing by the sheet's
+    // place or taking the first part would read.
+    const QList<TestSheet> book{
+        {QStringLiteral("Sheet1"), {goodsTitles(), goodsRow(QStringLiteral("别的表"), QString(), 9, 9, QStringLiteral("2020-01-01"))}},
+        morvel({goodsTitles(), cola, QJsonArray{}, water}),
+        {QStringLiteral("Sheet3"), {goodsTitles(), goodsRow(QStringLiteral("第三表"), QString(), 8, 8, QStringLiteral("2020-01-02"))}}};
+    const QString xls = write(f, QStringLiteral("goods.xls"), book);
+    const QString xlsx = writeXlsx(f, QStringLiteral("goods.xlsx"), book);
+    QVERIFY(!xls.isEmpty() && !xlsx.isEmpty());
+
+    const GoodsImport::Outcome fromXls = f.shop().goodsImport().run(xls, f.env.databasePath());
+    const GoodsImport::Outcome fromXlsx = f.shop().goodsImport().run(xlsx, f.env.databasePath());
+    QCOMPARE(fromXls.message, GoodsImport::doneMessage());
+    QCOMPARE(fromXlsx.message, GoodsImport::doneMessage());
+    QCOMPARE(fromXlsx.rows, 2);
+    const std::vector<GoodsRecord> stored = withoutIds(f.goods().list(ZeroStock::Shown));
+    QCOMPARE(stored.size(), size_t(4));
+    for (size_t i = 0; i < 2; ++i)
+        QVERIFY2(stored[i] == stored[i + 2], describe(stored[i]) + "\n   " + describe(stored[i + 2]));
+    // And the rows are right, not only alike.
+    QCOMPARE(stored[2].name, QStringLiteral("可口可乐"));
+    QCOMPARE(stored[2].specification, QStringLiteral("大瓶500ml"));
+    QCOMPARE(stored[2].code, QStringLiteral("C-7"));
+    QCOMPARE(stored[2].purchaseAmount, 60.0);
+    QCOMPARE(stored[2].day1, QStringLiteral("2024-03-01"));
+    QCOMPARE(stored[3].code, QStringLiteral("690123"));
+    QCOMPARE(stored[3].nameInitials, PinyinInitials(QStringLiteral("矿泉水")));
+    QCOMPARE(stored[3].supplier, QString());
+    QCOMPARE(stored[3].purchasePrice, 1.25);
+    QCOMPARE(stored[3].salesAmount, 3.3);
+    QCOMPARE(stored[3].remarks, QStringLiteral("1"));
+    QCOMPARE(stored[3].day1, QStringLiteral("2024-02-29"));
+
+    // A refusal names the same row and column either way.
+    QJsonArray broken = goodsRow(QStringLiteral("雪碧"), QString(), 2, 12, QStringLiteral("2024-03-02"));
+    broken[9] = formula("H5/0", QJsonObject{{QStringLiteral("error"), 7}});
+    const QList<TestSheet> bad{morvel({goodsTitles(), cola, QJsonArray{}, water, broken})};
+    const QString badXls = write(f, QStringLiteral("bad.xls"), bad);
+    const QString badXlsx = writeXlsx(f, QStringLiteral("bad.xlsx"), bad);
+    QVERIFY(!badXls.isEmpty() && !badXlsx.isEmpty());
+    const QString refusal = f.shop().goodsImport().run(badXls, f.env.databasePath()).message;
+    QVERIFY2(refusal.contains(QStringLiteral("第5行“a3”列")), qPrintable(refusal));
+    QCOMPARE(f.shop().goodsImport().run(badXlsx, f.env.databasePath()).message, refusal);
+    QCOMPARE(f.count(QStringLiteral("data")), 4);
+}
+
+void TestGoodsImport::aDamagedOrHostileXlsxImportsNothing_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("where"); // the cell a refusal names, if it names one
+    QTest::newRow("the sheet's XML cut off") << QStringLiteral("truncated") << QString();
+    QTest::newRow("a sheet that inflates too far") << QStringLiteral("oversized") << QString();
+    QTest::newRow("the sheet's part gone") << QStringLiteral("missing-part") << QString();
+    QTest::newRow("a shared text that is not there") << QStringLiteral("bad-string") << QString();
+    QTest::newRow("multiplying entities") << QStringLiteral("entities") << QString();
+    QTest::newRow("cells far apart") << QStringLiteral("far-apart") << QString();
+    QTest::newRow("formulas never calculated") << QStringLiteral("uncalculated") << QStringLiteral("第2行“a3”列");
+}
+
+void TestGoodsImport::aDamagedOrHostileXlsxImportsNothing()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, where);
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    QJsonArray cola = goodsRow(QStringLiteral("可乐"), QString(), 2, 1, QStringLiteral("2024-03-01"));
+    cola[9] = formula("H2*I2", 2);
+    const QList<TestSheet> book{{QStringLiteral("Sheet1"), {goodsTitles()}},
+                                morvel({goodsTitles(), cola, goodsRow(QStringLiteral("雪碧"), QString(), 2, 1, QStringLiteral("2024-03-01"))})};
+    const QString path = writeXlsx(f, QStringLiteral("damaged.xlsx"), book, damage);
+    QVERIFY(!path.isEmpty());
+
+    QSignalSpy reloaded(&f.shop(), &ShopContext::changed);
+    const GoodsImport::Outcome out = f.shop().goodsImport().run(path, f.env.databasePath());
+    QVERIFY(out.result == GoodsImport::Result::Failed);
+    if (where.isEmpty())
+        QCOMPARE(out.message, GoodsImport::failedMessage());
+    else
+        QVERIFY2(out.message.startsWith(GoodsImport::failedMessage()) && out.message.contains(where), qPrintable(out.message));
+    QCOMPARE(f.count(QStringLiteral("data")), 0);
+    QCOMPARE(reloaded.count(), 0);
+    // Refused for what was done to it: the same workbook unspoilt imports.
+    const QString intact = writeXlsx(f, QStringLiteral("intact.xlsx"), book);
+    QVERIFY(!intact.isEmpty());
+    QCOMPARE(f.shop().goodsImport().run(intact, f.env.databasePath()).rows, 2);
 }
 
 void TestGoodsImport::aBadValueIsRefusedByRowAndColumn_data()

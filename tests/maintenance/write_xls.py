@@ -5,6 +5,8 @@ BOOK.json: {"path": "...", "sheets": [{"name": "morvel", "rows": [[cell, ...], .
 A cell is a number, a text, null (left empty), {"date": "yyyy-mm-dd"} (a date cell)
 or {"formula": "H2*I2", "result": value} (a formula with the result a spreadsheet
 program stores beside it: a number, a text, {"date": ...} or {"error": code}).
+{"runs": [...]} and {"inline": "text"}, texts kept apart in an .xlsx workbook,
+are plain texts here.
 """
 import datetime
 import json
@@ -61,6 +63,10 @@ def main():
                     sheet.write(r, c, xlwt.Formula(cell["formula"]), date_style if dated else xlwt.Style.default_style)
                     cells = sheet.row(r)._Row__cells
                     cells[c] = CachedFormula(cells[c], result)
+                elif isinstance(cell, dict) and "runs" in cell:
+                    sheet.write(r, c, "".join(cell["runs"]))
+                elif isinstance(cell, dict) and "inline" in cell:
+                    sheet.write(r, c, cell["inline"])
                 elif isinstance(cell, dict):
                     day = datetime.date.fromisoformat(cell["date"])
                     sheet.write(r, c, day, date_style)
