@@ -90,6 +90,8 @@ Trepair::Trepair(Shop &shop, Prompter &prompter, QWidget *parent)
     m_dailyFolder = Named(new QLineEdit(QDir::toNativeSeparators(m_shop.backups().dailyFolder()), this), dailyCaption,
                           "dailyFolderBox");
     m_dailyFolder->setReadOnly(true);
+    m_dailyFolder->setFrame(false);
+    m_dailyFolder->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
     m_dailyFolder->setCursorPosition(0);
     dailyLabel->setBuddy(m_dailyFolder);
     body->addWidget(m_dailyFolder);

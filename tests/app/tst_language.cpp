@@ -79,6 +79,8 @@ private slots:
             // Qt's own dialog (the one whose texts the catalogue holds).
             QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
             buttons << acceptText(dialog);
+            if (const QString folder = qEnvironmentVariable("QUOLLIN_SCREENSHOTS"); !folder.isEmpty())
+                dialog->grab().save(QDir(folder).filePath(QStringLiteral("file-dialog-%1.png").arg(buttons.size())));
             dialog->reject();
         };
         answeringDialogs([&] { prompter.openFileName(QStringLiteral("打开备份文件"), QString(), QString()); },

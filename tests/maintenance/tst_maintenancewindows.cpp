@@ -428,6 +428,7 @@ void TestMaintenanceWindows::screenshots()
     if (folder.isEmpty())
         QSKIP("QUOLLIN_SCREENSHOTS names the folder for the pictures");
     ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    QCOMPARE(f.shop().backups().ensureDailyBackup(QDate(2026, 3, 11)), QString());
     {
         BackupWindow w(f);
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
