@@ -290,7 +290,7 @@ public:
     bool confirm(const QString &text) override { last = text; return true; }
     bool askYesNo(const QString &text) override { last = text; return true; }
     QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, Overwrite) override { return {}; }
     QString last;
 };
 

@@ -43,7 +43,7 @@ public:
     bool confirm(const QString &) override { return true; }
     bool askYesNo(const QString &) override { return true; }
     QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, Overwrite) override { return {}; }
 };
 
 // QUOLLIN_BENCH_DIR keeps the generated file between runs (it takes minutes

@@ -11,6 +11,7 @@ packages=(
   libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev libgsf-1-dev libzip-dev libicu-dev
   python3-xlwt # writes the .xls workbooks of the import tests
   fonts-noto-cjk
+  qt6-translations-l10n # Qt's own dialogs in Chinese
   python3-openpyxl
   poppler-utils
 )

@@ -1,3 +1,4 @@
+#include "app/ChineseLocale.h"
 #include "app/DesktopEntry.h"
 #include "app/StartupOptions.h"
 #include "app/TMainForm.h"
@@ -56,6 +57,8 @@ int main(int argc, char *argv[])
     // The taskbar names the program after its desktop entry ("Quollin进销存").
     // No application display name: Qt would append it to every window title.
     QGuiApplication::setDesktopFileName(QStringLiteral("quollin"));
+    if (!speakChinese(*app) && onScreen)
+        std::fprintf(stderr, "quollin: Qt 的中文翻译没有安装（qt6-translations-l10n），Qt 自带的对话框将显示英文。\n");
 
     const StartupOptions options = StartupOptions::parse(app->arguments());
     if (!options.error.isEmpty()) {

@@ -39,11 +39,15 @@ public:
         return askYesNo(text);
     }
 
+    // Who asks before an existing file is replaced: the save dialog, or the
+    // caller with a question of its own, the dialog then not asking first.
+    enum class Overwrite { DialogAsks, CallerAsks };
+
     // File dialogs; an empty result means the operator cancelled.
     virtual QString openFileName(const QString &caption, const QString &startPath,
                                  const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &startPath,
-                                 const QString &filter) = 0;
+                                 const QString &filter, Overwrite overwrite) = 0;
 };
 
 } // namespace quollin

@@ -129,7 +129,7 @@ std::optional<QString> RmbCapitalsQuietly(const QString &amountText)
         bool confirm(const QString &) override { return false; }
         bool askYesNo(const QString &) override { return false; }
         QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-        QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+        QString saveFileName(const QString &, const QString &, const QString &, Overwrite) override { return {}; }
         bool refused = false;
     } silent;
     const QString capitals = RmbCapitals(amountText, silent);

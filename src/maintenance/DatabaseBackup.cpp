@@ -116,6 +116,12 @@ QString DatabaseBackup::defaultTarget()
 
 BackupFile::Result DatabaseBackup::backup(const QString &target, const BackupFile::Progress &progress)
 {
+    // A folder the operator typed is taken as typed: missing, it is more
+    // likely mistyped or on a stick not plugged in than wanted new.
+    const QFileInfo info(target);
+    if (!target.trimmed().isEmpty() && info.absoluteFilePath() == QFileInfo(defaultTarget()).absoluteFilePath()
+        && !info.dir().exists() && !QDir().mkpath(info.absolutePath()))
+        return BackupFile::Result::failure(QStringLiteral("无法建立文件夹：%1").arg(QDir::toNativeSeparators(info.absolutePath())));
     return BackupFile::copy(m_shop.databasePath(), target, progress);
 }
 
@@ -208,6 +214,27 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
 
 QString DatabaseBackup::dailyFolder() const { return dailyFolderOf(m_shop.databasePath()); }
 
+QString DatabaseBackup::newestDailyBackup() const
+{
+    const QStringList days = dailyBackupsOf(m_shop.databasePath());
+    return days.isEmpty() ? QString() : days.last();
+}
+
+QStringList DatabaseBackup::dailyBackupsOf(const QString &databasePath)
+{
+    // Only whole copies carry the dated name: a copy is built under another
+    // name and renamed when verified. Dated names sort by day.
+    const QDir folder(dailyFolderOf(databasePath));
+    const QRegularExpression dated(QStringLiteral("^%1-\\d{4}-\\d{2}-\\d{2}\\.db$")
+                                       .arg(QRegularExpression::escape(QFileInfo(databasePath).completeBaseName())));
+    QStringList days;
+    for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
+        if (dated.match(name).hasMatch())
+            days << folder.filePath(name);
+    }
+    return days;
+}
+
 QString DatabaseBackup::dailyFolderOf(const QString &databasePath)
 {
     return QFileInfo(databasePath).dir().filePath(QStringLiteral("自动备份"));
@@ -229,7 +256,6 @@ QString DatabaseBackup::makeDailyBackup(const QString &databasePath, const QDate
                                         const std::atomic_bool *stop)
 {
     const QFileInfo info(databasePath);
-    const QString base = info.completeBaseName();
     QDir folder(dailyFolderOf(databasePath));
     const QString todays = todaysDailyBackup(databasePath, today);
     if (QFileInfo::exists(todays))
@@ -249,15 +275,9 @@ QString DatabaseBackup::makeDailyBackup(const QString &databasePath, const QDate
         return copied.reason;
     }
 
-    // Dated names sort by day: the oldest come first.
-    const QRegularExpression dated(QStringLiteral("^%1-\\d{4}-\\d{2}-\\d{2}\\.db$").arg(QRegularExpression::escape(base)));
-    QStringList days;
-    for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
-        if (dated.match(name).hasMatch())
-            days << name;
-    }
+    QStringList days = dailyBackupsOf(databasePath);
     while (days.size() > keep)
-        QFile::remove(folder.filePath(days.takeFirst()));
+        QFile::remove(days.takeFirst());
     return QString();
 }
 

@@ -26,6 +26,8 @@ public:
 
     // Copies the file in use to `target` (open or closed, the copy is
     // consistent). The caller has asked before replacing an existing file.
+    // The default target's folder is made when missing (a fresh home has no
+    // documents folder); any other target's folder must exist.
     BackupFile::Result backup(const QString &target, const BackupFile::Progress &progress = {});
 
     enum class RestoreOutcome { Restored, NotFound, Refused };
@@ -46,6 +48,8 @@ public:
     // today's copy could not be made.
     QString ensureDailyBackup(const QDate &today, int keep = 7);
     QString dailyFolder() const;
+    // The newest daily backup, or nothing when there is none yet.
+    QString newestDailyBackup() const;
 
     // The same for the file at databasePath, touching nothing of the
     // session: a copy of a large file takes seconds, so the program makes it
@@ -53,6 +57,8 @@ public:
     // works. `stop` set ends the copy early and leaves no partial file.
     static QString dailyFolderOf(const QString &databasePath);
     static QString todaysDailyBackup(const QString &databasePath, const QDate &today);
+    // The daily backups of the file at databasePath, oldest first.
+    static QStringList dailyBackupsOf(const QString &databasePath);
     static QString makeDailyBackup(const QString &databasePath, const QDate &today, int keep,
                                    const std::atomic_bool *stop = nullptr);
 

@@ -9,6 +9,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -80,6 +81,21 @@ Trepair::Trepair(Shop &shop, Prompter &prompter, QWidget *parent)
     note->setStyleSheet(QStringLiteral("QLabel { color: #2f5d8a; }"));
     body->addWidget(note);
 
+    // The daily backups lie beside the shop's file, in a folder the file
+    // manager hides: said here, so they can be found and copied away. A
+    // read-only box, so a long path can be scrolled and copied.
+    const QString dailyCaption = QStringLiteral("每日自动备份的文件夹:");
+    auto *dailyLabel = new QLabel(dailyCaption, this);
+    body->addWidget(dailyLabel);
+    m_dailyFolder = Named(new QLineEdit(QDir::toNativeSeparators(m_shop.backups().dailyFolder()), this), dailyCaption,
+                          "dailyFolderBox");
+    m_dailyFolder->setReadOnly(true);
+    m_dailyFolder->setFrame(false);
+    m_dailyFolder->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+    m_dailyFolder->setCursorPosition(0);
+    dailyLabel->setBuddy(m_dailyFolder);
+    body->addWidget(m_dailyFolder);
+
     // Restore: offered in the window, for the super administrator.
     m_restore = new QWidget(this);
     m_restore->setObjectName(QStringLiteral("restoreSection"));
@@ -95,7 +111,10 @@ Trepair::Trepair(Shop &shop, Prompter &prompter, QWidget *parent)
     warning->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
     restore->addWidget(warning);
     auto *restoreLine = new QHBoxLayout;
-    m_restorePath = Named(new QLineEdit(DatabaseBackup::defaultTarget(), m_restore), QStringLiteral("备份文件"), "restoreBox");
+    // The newest daily backup is the likeliest one wanted after a mishap.
+    const QString newestDaily = m_shop.backups().newestDailyBackup();
+    m_restorePath = Named(new QLineEdit(newestDaily.isEmpty() ? DatabaseBackup::defaultTarget() : newestDaily, m_restore),
+                          QStringLiteral("备份文件"), "restoreBox");
     restoreLine->addWidget(m_restorePath, 1);
     auto *open = NamedButton(QStringLiteral("打开备份文件"), "openBackupButton", m_restore);
     restoreLine->addWidget(open);

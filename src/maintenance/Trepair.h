@@ -22,6 +22,7 @@ public:
 
     QLineEdit *pathBox() const { return m_path; }
     QLineEdit *restoreBox() const { return m_restorePath; }
+    QLineEdit *dailyFolderBox() const { return m_dailyFolder; }
     QWidget *restoreSection() const { return m_restore; }
 
 public slots:
@@ -47,6 +48,7 @@ private:
     QPushButton *m_backup = nullptr;
     QWidget *m_restore = nullptr;
     QLineEdit *m_restorePath = nullptr;
+    QLineEdit *m_dailyFolder = nullptr;
     QProgressDialog *m_progress = nullptr;
 };
 

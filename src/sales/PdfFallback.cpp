@@ -21,7 +21,8 @@ PrintOutcome KeepAsPdf(const PrintLayout &layout, const QString &document, Promp
 {
     const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                               .filePath(document + QStringLiteral(".pdf"));
-    QString path = prompter.saveFileName(QStringLiteral("另存为PDF"), start, QStringLiteral("PDF文件 (*.pdf)"));
+    QString path = prompter.saveFileName(QStringLiteral("另存为PDF"), start, QStringLiteral("PDF文件 (*.pdf)"),
+                                         Prompter::Overwrite::DialogAsks);
     if (path.trimmed().isEmpty())
         return {};
     if (QFileInfo(path).suffix().isEmpty())

@@ -117,8 +117,11 @@ GridReport GridOutput::report() const
 
 QString GridOutput::exportToSpreadsheet()
 {
+    // The question before replacing a file is this export's own (the suffix
+    // may be added after the dialog).
     QString path = m_prompter.saveFileName(QStringLiteral("导出Excel"), QString(),
-                                           QStringLiteral("Microsoft Excel xlsx文件 (*.xlsx)"));
+                                           QStringLiteral("Microsoft Excel xlsx文件 (*.xlsx)"),
+                                           Prompter::Overwrite::CallerAsks);
     if (path.trimmed().isEmpty())
         return {};
     const GridReport report = this->report();

@@ -104,14 +104,21 @@ bool MessageBoxPrompter::titledQuestion(const QString &title, const QString &tex
     return b.box.clickedButton() == yes;
 }
 
+// Qt's own dialog, not the desktop's: it speaks the program's Chinese
+// whatever language the desktop was set up in.
 QString MessageBoxPrompter::openFileName(const QString &caption, const QString &startPath, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(dialogParent(), caption, startPath, filter);
+    return QFileDialog::getOpenFileName(dialogParent(), caption, startPath, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
 }
 
-QString MessageBoxPrompter::saveFileName(const QString &caption, const QString &startPath, const QString &filter)
+QString MessageBoxPrompter::saveFileName(const QString &caption, const QString &startPath, const QString &filter,
+                                         Overwrite overwrite)
 {
-    return QFileDialog::getSaveFileName(dialogParent(), caption, startPath, filter);
+    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
+    if (overwrite == Overwrite::CallerAsks)
+        options |= QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(dialogParent(), caption, startPath, filter, nullptr, options);
 }
 
 } // namespace quollin

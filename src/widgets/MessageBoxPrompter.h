@@ -16,7 +16,8 @@ public:
     void titledWarning(const QString &title, const QString &text) override;
     bool titledQuestion(const QString &title, const QString &text) override;
     QString openFileName(const QString &caption, const QString &startPath, const QString &filter) override;
-    QString saveFileName(const QString &caption, const QString &startPath, const QString &filter) override;
+    QString saveFileName(const QString &caption, const QString &startPath, const QString &filter,
+                         Overwrite overwrite) override;
 };
 
 } // namespace quollin

@@ -74,6 +74,8 @@ class TestMaintenanceWindows : public QObject {
 private slots:
     void backupPathIsKeptOnEveryChange();
     void backupAsksBeforeReplacingAndReportsTheResult();
+    void defaultBackupWorksInAFreshHome();
+    void backupWindowOffersTheDailyBackups();
     void restoreFromTheWindow();
     void restoreIsOfferedToTheSuperAdministratorOnly();
     void mainWindowHidesWhileTheBackupWindowIsOpen();
@@ -145,6 +147,51 @@ void TestMaintenanceWindows::backupAsksBeforeReplacingAndReportsTheResult()
     w.click(QStringLiteral("备份数据库"));
     QCOMPARE(f.prompter.shown.size(), 1);
     QVERIFY(f.prompter.lastText().startsWith(QStringLiteral("数据库备份失败！")));
+}
+
+void TestMaintenanceWindows::defaultBackupWorksInAFreshHome()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    f.seedGoods(article(QStringLiteral("可乐"), QStringLiteral("A1")));
+    // A home as a new user has it: no documents folder, no folder settings.
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    const auto restoreHome = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isNull())
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+    });
+    const QString target = DatabaseBackup::defaultTarget();
+    QVERIFY2(target.startsWith(home.path()) && !QFileInfo::exists(QFileInfo(target).absolutePath()), qPrintable(target));
+
+    BackupWindow w(f);
+    w.click(QStringLiteral("默认"));
+    w.click(QStringLiteral("备份数据库"));
+    QCOMPARE(f.prompter.texts(), QStringList{QStringLiteral("数据库备份成功！")});
+    QCOMPARE(goodsIn(target), 1);
+}
+
+void TestMaintenanceWindows::backupWindowOffersTheDailyBackups()
+{
+    ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    const QString folder = QDir::toNativeSeparators(f.shop().backups().dailyFolder());
+    {
+        BackupWindow w(f);
+        QCOMPARE(w.window->dailyFolderBox()->text(), folder);
+        QVERIFY(w.window->dailyFolderBox()->isReadOnly());
+        QCOMPARE(w.window->dailyFolderBox()->accessibleName(), QStringLiteral("每日自动备份的文件夹:"));
+        // None made yet: the backup path's default.
+        QCOMPARE(w.window->restoreBox()->text(), DatabaseBackup::defaultTarget());
+    }
+    // Made out of the days' order: the newest is the latest day, not the
+    // latest made.
+    for (const QDate day : {QDate(2026, 3, 9), QDate(2026, 3, 11), QDate(2026, 3, 10)})
+        QCOMPARE(f.shop().backups().ensureDailyBackup(day), QString());
+    BackupWindow w(f);
+    QCOMPARE(w.window->restoreBox()->text(), DatabaseBackup::todaysDailyBackup(f.shop().databasePath(), QDate(2026, 3, 11)));
 }
 
 void TestMaintenanceWindows::restoreFromTheWindow()
@@ -381,6 +428,7 @@ void TestMaintenanceWindows::screenshots()
     if (folder.isEmpty())
         QSKIP("QUOLLIN_SCREENSHOTS names the folder for the pictures");
     ShopFixture f(ShopFixture::Start::SignedInAsSuper);
+    QCOMPARE(f.shop().backups().ensureDailyBackup(QDate(2026, 3, 11)), QString());
     {
         BackupWindow w(f);
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));

@@ -35,7 +35,7 @@ QString ScriptedPrompter::openFileName(const QString &caption, const QString &, 
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();
 }
 
-QString ScriptedPrompter::saveFileName(const QString &caption, const QString &, const QString &)
+QString ScriptedPrompter::saveFileName(const QString &caption, const QString &, const QString &, Overwrite)
 {
     shown.append({Kind::SaveFile, caption});
     return fileNames.isEmpty() ? QString() : fileNames.dequeue();

@@ -29,7 +29,7 @@ public:
     QString openFileName(const QString &caption, const QString &startPath,
                          const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &startPath,
-                         const QString &filter) override;
+                         const QString &filter, Overwrite overwrite) override;
 
     // Answers for the next confirm/askYesNo calls, in order. With none queued
     // a question is answered with its safe default (Cancel / no).
