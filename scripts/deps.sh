@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   # the Debian package: icons drawn from the SVG, and its checks (scripts/package-test.sh)
-  librsvg2-bin dpkg-dev desktop-file-utils appstream file man-db qt6-translations-l10n
+  librsvg2-bin dpkg-dev desktop-file-utils appstream file man-db
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
   libqt6opengl6-dev
   libsqlcipher-dev libsodium-dev libxlsxwriter-dev libfreexl-dev libgsf-1-dev libzip-dev libicu-dev
