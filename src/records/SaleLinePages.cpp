@@ -79,8 +79,10 @@ void SaleLinePages::countSums()
             emit sumsCounted();
         });
     }
+    // Searches list their lines in ID order already.
     std::vector<qint64> sorted = m_ids;
-    std::sort(sorted.begin(), sorted.end());
+    if (!std::is_sorted(sorted.begin(), sorted.end()))
+        std::sort(sorted.begin(), sorted.end());
     m_sums->count(std::move(sorted), std::move(fields));
 }
 

@@ -208,17 +208,22 @@ void SaleLineStore::readLines(const std::vector<qint64> &ids, const QString &whe
     }
 }
 
-std::vector<std::pair<QString, qint64>> SaleLineStore::unsoldLines(bool returnsOnly)
+namespace {
+
+// The partial index's own condition, so that the engine reads that index alone.
+const QString kUnsold = QStringLiteral("(\"3\">0) IS NOT 1");
+
+} // namespace
+
+std::vector<qint64> SaleLineStore::unsoldIds(bool returnsOnly)
 {
-    // The condition is the partial index's own, so the engine reads that
-    // index alone; the date comes with it for the returns' order.
-    Statement s = db().prepare(QStringLiteral("SELECT ID,day1,\"3\"<0 FROM data1 WHERE (\"3\">0) IS NOT 1"));
-    std::vector<std::pair<QString, qint64>> lines;
+    Statement s = db().prepare(QStringLiteral("SELECT ID FROM data1 WHERE ") + kUnsold
+                               + (returnsOnly ? QStringLiteral(" AND \"3\"<0") : QString()));
+    std::vector<qint64> ids;
     while (s.next())
-        if (!returnsOnly || s.integer(2) == 1)
-            lines.emplace_back(s.text(1), s.integer(0));
-    std::sort(lines.begin(), lines.end(), [](const auto &a, const auto &b) { return a.second < b.second; });
-    return lines;
+        ids.push_back(s.integer(0));
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
 const SaleLineStore::LineIds &SaleLineStore::lineIds()
@@ -305,13 +310,17 @@ void SaleLineStore::readColumn(const QString &field, qint64 first, qint64 last,
 
 std::vector<qint64> SaleLineStore::allReturnIds()
 {
-    std::vector<std::pair<QString, qint64>> lines = unsoldLines(true);
     // By sale date, entry order within a day; no date comes first, as the
-    // engine orders NULL.
-    std::stable_sort(lines.begin(), lines.end(), [](const auto &a, const auto &b) {
+    // engine orders NULL. The returns are few: their dates come with them.
+    Statement s = db().prepare(QStringLiteral("SELECT ID,day1 FROM data1 WHERE ") + kUnsold
+                               + QStringLiteral(" AND \"3\"<0"));
+    std::vector<std::pair<QString, qint64>> lines;
+    while (s.next())
+        lines.emplace_back(s.text(1), s.integer(0));
+    std::sort(lines.begin(), lines.end(), [](const auto &a, const auto &b) {
         if (a.first.isNull() != b.first.isNull())
             return a.first.isNull();
-        return a.first < b.first;
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
     });
     std::vector<qint64> ids;
     ids.reserve(lines.size());
@@ -372,9 +381,7 @@ std::vector<qint64> SaleLineStore::searchIds(SaleLineQuery::Sign sign, const Sal
             found.push_back(s.integer(0));
         narrow(std::move(found));
     }
-    std::vector<qint64> unsold;
-    for (const auto &line : unsoldLines(sign == SaleLineQuery::Sign::Returns))
-        unsold.push_back(line.second);
+    std::vector<qint64> unsold = unsoldIds(sign == SaleLineQuery::Sign::Returns);
     if (sign == SaleLineQuery::Sign::Returns) {
         if (!ids)
             return unsold;

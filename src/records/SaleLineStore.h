@@ -103,9 +103,9 @@ private:
     Database &db();
     void follow(const ChangeSet &changes);
     SaleLineSearchValues searchValuesOf(Database &db, qint64 id);
-    // Lines that are not sales, from their small index: every one, or the
-    // returns alone; as (day, ID) pairs in ID order.
-    std::vector<std::pair<QString, qint64>> unsoldLines(bool returnsOnly);
+    // The IDs of the lines that are not sales, from their small index: every
+    // one, or the returns alone; ascending.
+    std::vector<qint64> unsoldIds(bool returnsOnly);
     void readLines(const std::vector<qint64> &ids, const QString &where,
                    const QList<QPair<QByteArray, QVariant>> &values, GridRows &rows);
 
