@@ -494,20 +494,26 @@ GoodsSearch GoodsList::searchFromBoxes() const
     return s;
 }
 
-void GoodsList::query()
+bool GoodsList::rowsHeld(bool clearOnFailure)
 {
-    emit rowsChanging();
-    if (m_reading)
-        return;
     try {
         m_shop.db();
         if (!m_catalogue.isLoaded())
             m_catalogue.load(m_store.hiddenFields());
+        return true;
     } catch (const DbError &e) {
-        m_model->clear();
+        if (clearOnFailure)
+            m_model->clear();
         m_prompter.information(engineMessage(e));
-        return;
+        return false;
     }
+}
+
+void GoodsList::query()
+{
+    emit rowsChanging();
+    if (m_reading || !rowsHeld(true))
+        return;
     m_showingSearch = true;
     m_lastSearch = searchFromBoxes();
     show(m_catalogue.searchRows(m_zeroStock, m_lastSearch), false);
@@ -534,14 +540,8 @@ void GoodsList::scanCode()
         emit scanMessage(QStringLiteral("商品列表正在读取，请稍后再扫描"));
         return;
     }
-    try {
-        m_shop.db();
-        if (!m_catalogue.isLoaded())
-            m_catalogue.load(m_store.hiddenFields());
-    } catch (const DbError &e) {
-        m_prompter.information(engineMessage(e));
+    if (!rowsHeld(false))
         return;
-    }
     const GoodsCatalogue::CodeMatch match = m_catalogue.matchCode(m_zeroStock, code);
     if (match.sellable.empty()) {
         emit scanMessage(match.unsellable > 0 ? QStringLiteral("编码“%1”的商品没有库存，不能销售").arg(code)

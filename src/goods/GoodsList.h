@@ -122,6 +122,9 @@ private slots:
     void alarmEdited(const QString &text);
 
 private:
+    // The held rows, read at first use; false, and the operator told, when
+    // the file cannot be read (the list emptied too when asked).
+    bool rowsHeld(bool clearOnFailure);
     void signedIn();
     void shopChanged(const ChangeSet &changes);
     void readSlice();
