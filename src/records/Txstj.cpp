@@ -79,6 +79,10 @@ Txstj::Txstj(Shop &shop, Prompter &prompter, QWidget *parent)
     m_tabs->addTab(statistics, QStringLiteral("销售统计"));
     buildBrowser(browser);
     buildStatistics(statistics);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] {
+        if (m_chartsDue)
+            profitCharts();
+    });
     buildMenu();
 
     connect(&m_shop, &ShopContext::signedIn, this, &Txstj::applyRestrictions);
@@ -818,6 +822,13 @@ void Txstj::profitCharts()
 {
     if (!m_shop.rights().mayRun(OperatorRestrictions::Command::SalesCharts))
         return;
+    // The charts stand on the other tab: counted when it is shown, so that
+    // opening the window does not wait for a year of lines it may not show.
+    if (!isVisible() || m_tabs->currentIndex() != m_tabs->indexOf(m_monthChart->parentWidget())) {
+        m_chartsDue = true;
+        return;
+    }
+    m_chartsDue = false;
     profitByMonth();
     profitByDay();
 }

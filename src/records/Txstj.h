@@ -156,6 +156,8 @@ private:
     QComboBox *m_dayYear = nullptr;
     QComboBox *m_dayMonth = nullptr;
     QList<QPushButton *> m_chartButtons;
+    // The profit charts are to be counted when their tab is next shown.
+    bool m_chartsDue = false;
 };
 
 } // namespace quollin
