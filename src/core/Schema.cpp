@@ -55,6 +55,25 @@ QString quoted(const QString &identifier)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QString containsCondition(const QString &column, const QString &parameter)
+{
+    return quoted(column) + QStringLiteral(" LIKE ") + parameter + QStringLiteral(" ESCAPE '\\'");
+}
+
+QString containsPattern(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('%');
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\\') || ch == QLatin1Char('%') || ch == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += ch;
+    }
+    escaped += QLatin1Char('%');
+    return escaped;
+}
+
 namespace {
 
 // Column type by the name's shape: digit names and a5 are amounts, day

@@ -40,5 +40,16 @@ bool hasIndexOn(const QString &table, const QString &column);
 // anything typed.
 QString quoted(const QString &identifier);
 
+// The condition that the column holds the text bound to parameter anywhere,
+// Latin letters in either case: "column LIKE parameter ESCAPE '\'". Every
+// search that finds text inside a column builds its condition here, so the
+// one place where the engine's matching without regard to case is relied on
+// is this. The bound value is containsPattern(text).
+QString containsCondition(const QString &column, const QString &parameter);
+
+// The LIKE pattern that finds the text anywhere, with "\" escaping "%", "_"
+// and itself, for containsCondition.
+QString containsPattern(const QString &text);
+
 } // namespace Schema
 } // namespace quollin

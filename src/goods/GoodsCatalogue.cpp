@@ -97,7 +97,7 @@ bool GoodsCatalogue::loadSlice(int rows)
         return true;
     // Keyset pages: each slice starts where the last ended, through the
     // primary key, however large the table.
-    Statement s = m_shop.db().prepare(selectSql() + QStringLiteral(" WHERE ID>:after ORDER BY ID LIMIT :rows"));
+    Statement s = m_shop.db().prepare(selectSql() + QStringLiteral(" WHERE \"ID\">:after ORDER BY \"ID\" LIMIT :rows"));
     s.bind(":after", m_lastId);
     s.bind(":rows", rows);
     int read = 0;
@@ -219,7 +219,7 @@ GoodsCatalogue::Applied GoodsCatalogue::apply(const RowChanges &changes)
     for (qint64 id : wanted)
         if (slotOf(id) < 0 && id <= m_lastId && !std::binary_search(m_ids.begin(), m_ids.end(), id))
             return reload();
-    Statement s = m_shop.db().prepare(selectSql() + QStringLiteral(" WHERE ID=:id"));
+    Statement s = m_shop.db().prepare(selectSql() + QStringLiteral(" WHERE \"ID\"=:id"));
     for (qint64 id : wanted) {
         s.reset();
         s.bind(":id", id);

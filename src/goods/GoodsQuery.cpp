@@ -39,7 +39,7 @@ BoundQuery list(ZeroStock zeroStock)
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     // ID breaks ties between rows of one day, so the last row is the newest.
-    sql += QStringLiteral(" ORDER BY day1, ID");
+    sql += QStringLiteral(" ORDER BY day1, \"ID\"");
     return {sql, {}};
 }
 
@@ -54,20 +54,6 @@ BoundQuery oneRow(const BoundQuery &query, qint64 id)
     one.sql += q("ID") + QStringLiteral("=:one_row_id");
     one.values.append({QByteArray(":one_row_id"), id});
     return one;
-}
-
-QString containsPattern(const QString &text)
-{
-    QString escaped;
-    escaped.reserve(text.size() + 2);
-    escaped += QLatin1Char('%');
-    for (const QChar ch : text) {
-        if (ch == QLatin1Char('\\') || ch == QLatin1Char('%') || ch == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += ch;
-    }
-    escaped += QLatin1Char('%');
-    return escaped;
 }
 
 BoundQuery condition(ZeroStock zeroStock, const GoodsSearch &search)
@@ -89,7 +75,7 @@ BoundQuery condition(ZeroStock zeroStock, const GoodsSearch &search)
     if (search.dateRange)
         query.andDayRange(search.from, search.to);
     // Entry order, which is what an unordered read of the original file gave.
-    query.sql += QStringLiteral(" ORDER BY ID");
+    query.sql += QStringLiteral(" ORDER BY \"ID\"");
     return query;
 }
 
@@ -113,8 +99,8 @@ void BoundQuery::andContains(const char *column, const char *parameter, const QS
 {
     if (text.isEmpty())
         return;
-    sql += QStringLiteral(" AND %1 LIKE %2 ESCAPE '\\'").arg(Schema::quoted(QLatin1String(column)), QLatin1String(parameter));
-    values.append({QByteArray(parameter), GoodsQuery::containsPattern(text)});
+    sql += QStringLiteral(" AND ") + Schema::containsCondition(QLatin1String(column), QLatin1String(parameter));
+    values.append({QByteArray(parameter), Schema::containsPattern(text)});
 }
 
 void BoundQuery::andDayRange(const QDate &from, const QDate &to)

@@ -73,10 +73,6 @@ BoundQuery oneRow(const BoundQuery &query, qint64 id);
 enum class InitialsOf { Name, Specification };
 BoundQuery initials(ZeroStock zeroStock, InitialsOf which, const QString &typed);
 
-// The LIKE pattern that finds the text anywhere, with "\" escaping "%", "_"
-// and itself, for use with ESCAPE '\'.
-QString containsPattern(const QString &text);
-
 } // namespace GoodsQuery
 
 // Title-click sorting of the rows held. The mark shown lags one step behind

@@ -262,7 +262,7 @@ std::optional<GoodsRecord> GoodsStore::find(qint64 id)
 std::optional<GoodsRecord> GoodsStore::findStored(qint64 id)
 {
     Statement s = db().prepare(QStringLiteral("SELECT ") + GoodsQuery::selectColumns()
-                               + QStringLiteral(" FROM data WHERE ID=:id"));
+                               + QStringLiteral(" FROM data WHERE \"ID\"=:id"));
     s.bind(":id", id);
     if (!s.next())
         return std::nullopt;
@@ -290,7 +290,7 @@ bool GoodsStore::update(const GoodsRecord &record)
     ShopTransaction transaction(m_shop);
     Statement s = transaction.db().prepare(QStringLiteral(
         "UPDATE data SET a=:a,b=:b,c=:c,d=:d,e=:e,f=:f,g=:g,\"1\"=:n1,\"2\"=:n2,\"3\"=:n3,\"4\"=:n4,"
-        "\"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8,z=:z,day1=:day1 WHERE ID=:id"));
+        "\"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8,z=:z,day1=:day1 WHERE \"ID\"=:id"));
     bindColumns(s, record);
     s.bind(":id", record.id);
     s.exec();
@@ -305,7 +305,7 @@ bool GoodsStore::remove(qint64 id)
 {
     m_shop.demand(OperatorRestrictions::Command::DeleteGoods);
     ShopTransaction transaction(m_shop);
-    Statement s = transaction.db().prepare(QStringLiteral("DELETE FROM data WHERE ID=:id"));
+    Statement s = transaction.db().prepare(QStringLiteral("DELETE FROM data WHERE \"ID\"=:id"));
     s.bind(":id", id).exec();
     if (transaction.db().changes() != 1)
         return false;

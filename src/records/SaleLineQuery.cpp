@@ -24,7 +24,7 @@ BoundQuery select(const QString &where, const QString &order)
 
 // Sale date first, entry order among the lines of one day: the day1 index
 // gives both without a sort.
-const QString kByDate = QStringLiteral("day1, ID");
+const QString kByDate = QStringLiteral("day1, \"ID\"");
 
 } // namespace
 
@@ -54,7 +54,7 @@ BoundQuery condition(Sign sign, const SaleLineSearch &search)
     // Sale dates carry no time of day: both end days are included.
     if (search.dateRange)
         query.andDayRange(search.from, search.to);
-    query.sql += QStringLiteral(" ORDER BY ID");
+    query.sql += QStringLiteral(" ORDER BY \"ID\"");
     return query;
 }
 
@@ -73,8 +73,8 @@ BoundQuery allReturns() { return select(q("3") + QStringLiteral("<0"), kByDate);
 
 BoundQuery slipContaining(const QString &slipNumber)
 {
-    BoundQuery query = select(q("z") + QStringLiteral(" LIKE :z ESCAPE '\\'"), QStringLiteral("ID"));
-    query.values.append({QByteArrayLiteral(":z"), GoodsQuery::containsPattern(slipNumber.trimmed())});
+    BoundQuery query = select(Schema::containsCondition(QStringLiteral("z"), QStringLiteral(":z")), q("ID"));
+    query.values.append({QByteArrayLiteral(":z"), Schema::containsPattern(slipNumber.trimmed())});
     return query;
 }
 

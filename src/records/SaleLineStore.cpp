@@ -65,7 +65,7 @@ double required(const Stored &value, const QString &what)
 std::optional<qint64> goodsRowOf(Database &db, const Statement &line)
 {
     if (!line.isNull("goods_id")) {
-        Statement row = db.prepare(QStringLiteral("SELECT ID FROM data WHERE ID=:id"));
+        Statement row = db.prepare(QStringLiteral("SELECT \"ID\" FROM data WHERE \"ID\"=:id"));
         row.bind(":id", line.integer("goods_id"));
         if (row.next())
             return row.integer(0);
@@ -81,7 +81,7 @@ std::optional<qint64> goodsRowOf(Database &db, const Statement &line)
     const QString category = line.text("d").trimmed();
     // The day1 index narrows to one day's stock-ins; the trimmed comparison is
     // the same one the sale used when it copied the fields.
-    Statement rows = db.prepare(QStringLiteral("SELECT ID,a,b,c,d FROM data WHERE day1=:day ORDER BY ID"));
+    Statement rows = db.prepare(QStringLiteral("SELECT \"ID\",a,b,c,d FROM data WHERE day1=:day ORDER BY \"ID\""));
     rows.bind(":day", DateText::date(stockIn));
     while (rows.next()) {
         if (rows.text(1).trimmed() == name && rows.text(2).trimmed() == spec && rows.text(3).trimmed() == code
@@ -113,7 +113,7 @@ Database &SaleLineStore::db() { return m_shop.db(); }
 SaleLineSearchValues SaleLineStore::searchValuesOf(Database &d, qint64 id)
 {
     SaleLineSearchValues values;
-    Statement s = d.prepare(QStringLiteral("SELECT d,e,c,f,g,j FROM data1 WHERE ID=:id"));
+    Statement s = d.prepare(QStringLiteral("SELECT d,e,c,f,g,j FROM data1 WHERE \"ID\"=:id"));
     s.bind(":id", id);
     if (s.next())
         for (int c = 0; c < SaleLineValues::kColumns; ++c)
@@ -195,9 +195,9 @@ void SaleLineStore::readLines(const std::vector<qint64> &ids, const QString &whe
     for (size_t from = 0; from < ids.size(); from += kChunk) {
         const size_t count = std::min(kChunk, ids.size() - from);
         Statement s = db().prepare(QStringLiteral("SELECT ") + SaleLineQuery::selectColumns()
-                                   + QStringLiteral(" FROM data1 WHERE ID IN (") + placeholders(count)
+                                   + QStringLiteral(" FROM data1 WHERE \"ID\" IN (") + placeholders(count)
                                    + QStringLiteral(")") + (where.isEmpty() ? QString() : QStringLiteral(" AND ") + where)
-                                   + QStringLiteral(" ORDER BY ID"));
+                                   + QStringLiteral(" ORDER BY \"ID\""));
         for (size_t i = 0; i < count; ++i)
             s.bind(int(i + 1), ids[from + i]);
         for (const auto &[name, value] : values)
@@ -217,7 +217,7 @@ const QString kUnsold = QStringLiteral("(\"3\">0) IS NOT 1");
 
 std::vector<qint64> SaleLineStore::unsoldIds(bool returnsOnly)
 {
-    Statement s = db().prepare(QStringLiteral("SELECT ID FROM data1 WHERE ") + kUnsold
+    Statement s = db().prepare(QStringLiteral("SELECT \"ID\" FROM data1 WHERE ") + kUnsold
                                + (returnsOnly ? QStringLiteral(" AND \"3\"<0") : QString()));
     std::vector<qint64> ids;
     while (s.next())
@@ -236,11 +236,11 @@ const SaleLineStore::LineIds &SaleLineStore::lineIds()
         return *m_ids;
     LineIds ids;
     ids.version = d.dataVersion();
-    Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1 ORDER BY day1,ID"));
+    Statement s = d.prepare(QStringLiteral("SELECT \"ID\" FROM data1 ORDER BY day1,\"ID\""));
     while (s.next())
         ids.byDate.push_back(s.integer(0));
     if (!ids.byDate.empty()) {
-        Statement last = d.prepare(QStringLiteral("SELECT day1 FROM data1 WHERE ID=:id"));
+        Statement last = d.prepare(QStringLiteral("SELECT day1 FROM data1 WHERE \"ID\"=:id"));
         last.bind(":id", ids.byDate.back());
         if (last.next())
             ids.lastDay = last.text(0);
@@ -274,7 +274,7 @@ void SaleLineStore::followLineIds(const RowChanges &lines)
     }
     Database &d = db();
     for (qint64 id : lines.addedRows()) {
-        Statement s = d.prepare(QStringLiteral("SELECT day1 FROM data1 WHERE ID=:id"));
+        Statement s = d.prepare(QStringLiteral("SELECT day1 FROM data1 WHERE \"ID\"=:id"));
         s.bind(":id", id);
         if (!s.next())
             continue;
@@ -302,7 +302,7 @@ std::vector<qint64> SaleLineStore::allLineIds() { return lineIds().byDate; }
 void SaleLineStore::readColumn(const QString &field, qint64 first, qint64 last,
                                const std::function<void(qint64, const Statement &)> &take)
 {
-    Statement s = db().prepare(QStringLiteral("SELECT ID,\"%1\" FROM data1 WHERE ID>=:first AND ID<=:last").arg(field));
+    Statement s = db().prepare(QStringLiteral("SELECT \"ID\",\"%1\" FROM data1 WHERE \"ID\">=:first AND \"ID\"<=:last").arg(field));
     s.bind(":first", first).bind(":last", last);
     while (s.next())
         take(s.integer(0), s);
@@ -312,7 +312,7 @@ std::vector<qint64> SaleLineStore::allReturnIds()
 {
     // By sale date, entry order within a day; no date comes first, as the
     // engine orders NULL. The returns are few: their dates come with them.
-    Statement s = db().prepare(QStringLiteral("SELECT ID,day1 FROM data1 WHERE ") + kUnsold
+    Statement s = db().prepare(QStringLiteral("SELECT \"ID\",day1 FROM data1 WHERE ") + kUnsold
                                + QStringLiteral(" AND \"3\"<0"));
     std::vector<std::pair<QString, qint64>> lines;
     while (s.next())
@@ -361,7 +361,7 @@ std::vector<qint64> SaleLineStore::searchIds(SaleLineQuery::Sign sign, const Sal
         const QString c = QLatin1Char('"') + QLatin1String(SaleLineValues::field(box.column)) + QLatin1Char('"');
         for (qsizetype from = 0; from < values.size(); from += qsizetype(kChunk)) {
             const qsizetype count = std::min(qsizetype(kChunk), values.size() - from);
-            Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1 WHERE %1 IN (%2)")
+            Statement s = d.prepare(QStringLiteral("SELECT \"ID\" FROM data1 WHERE %1 IN (%2)")
                                         .arg(c, placeholders(size_t(count))));
             for (qsizetype i = 0; i < count; ++i)
                 s.bind(int(i + 1), values.at(from + i));
@@ -374,7 +374,7 @@ std::vector<qint64> SaleLineStore::searchIds(SaleLineQuery::Sign sign, const Sal
     }
     // Sale dates carry no time of day: both end days are included.
     if (search.dateRange) {
-        Statement s = d.prepare(QStringLiteral("SELECT ID FROM data1 WHERE day1>=:from AND day1<=:to"));
+        Statement s = d.prepare(QStringLiteral("SELECT \"ID\" FROM data1 WHERE day1>=:from AND day1<=:to"));
         s.bind(":from", DateText::date(search.from)).bind(":to", DateText::date(search.to));
         std::vector<qint64> found;
         while (s.next())
@@ -414,7 +414,7 @@ Statement SaleLineStore::statement(const BoundQuery &query)
 std::optional<SaleLine> SaleLineStore::find(qint64 id)
 {
     Statement s = db().prepare(QStringLiteral("SELECT ") + SaleLineQuery::selectColumns()
-                               + QStringLiteral(" FROM data1 WHERE ID=:id"));
+                               + QStringLiteral(" FROM data1 WHERE \"ID\"=:id"));
     s.bind(":id", id);
     if (!s.next())
         return std::nullopt;
@@ -489,7 +489,7 @@ SaleLineOutcome SaleLineStore::correct(qint64 id, const SaleLineCorrection &corr
     ShopTransaction transaction(m_shop);
     m_before.insert(id, searchValuesOf(transaction.db(), id));
     Statement update = transaction.db().prepare(QStringLiteral(
-        "UPDATE data1 SET \"6\"=:n6,z=:z,g=:g,h=:h,i=:i,j=:j WHERE ID=:id"));
+        "UPDATE data1 SET \"6\"=:n6,z=:z,g=:g,h=:h,i=:i,j=:j WHERE \"ID\"=:id"));
     update.bind(":n6", *arrears)
         .bind(":z", correction.slipNumber.trimmed())
         .bind(":g", correction.customer.trimmed())
@@ -516,13 +516,13 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
         ShopTransaction transaction(m_shop);
         Database &d = transaction.db();
         Statement line = d.prepare(QStringLiteral(
-            "SELECT a,b,c,d,\"1\",\"3\",\"4\",day2,goods_id FROM data1 WHERE ID=:id"));
+            "SELECT a,b,c,d,\"1\",\"3\",\"4\",day2,goods_id FROM data1 WHERE \"ID\"=:id"));
         line.bind(":id", id);
         if (!line.next())
             throw Refusal{QStringLiteral("这条销售记录已不存在。")};
 
         if (const std::optional<qint64> goodsId = goodsRowOf(d, line)) {
-            Statement goods = d.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE ID=:id"));
+            Statement goods = d.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE \"ID\"=:id"));
             goods.bind(":id", *goodsId);
             goods.next(); // found just now, under the same write lock
             const Stored sold = stored(goods, "5");
@@ -541,7 +541,7 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
                         throw Refusal{QStringLiteral("退回库存后的数值超出范围，不能删除这条销售记录。")};
                 goods.reset();
                 Statement update = d.prepare(QStringLiteral(
-                    "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE ID=:id"));
+                    "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE \"ID\"=:id"));
                 update.bind(":n5", n5).bind(":n6", n6).bind(":n7", n7).bind(":n8", n8).bind(":id", *goodsId);
                 update.exec();
                 outcome.goodsId = *goodsId;
@@ -549,7 +549,7 @@ SaleLineOutcome SaleLineStore::remove(qint64 id)
         }
         line.reset();
         m_before.insert(id, searchValuesOf(d, id));
-        Statement remove = d.prepare(QStringLiteral("DELETE FROM data1 WHERE ID=:id"));
+        Statement remove = d.prepare(QStringLiteral("DELETE FROM data1 WHERE \"ID\"=:id"));
         remove.bind(":id", id).exec();
         if (outcome.goodsId)
             transaction.changes().goods.changed(outcome.goodsId);

@@ -31,7 +31,7 @@ std::optional<std::vector<double>> countLineSums(Database &db, const std::vector
         }
     };
     if (!ids.empty()) {
-        Statement last = db.prepare(QStringLiteral("SELECT max(ID) FROM data1"));
+        Statement last = db.prepare(QStringLiteral("SELECT max(\"ID\") FROM data1"));
         const qint64 maxId = last.next() ? last.integer(0) : 0;
         last.reset();
         int stepped = 0;
@@ -43,7 +43,7 @@ std::optional<std::vector<double>> countLineSums(Database &db, const std::vector
             for (qint64 id : ids)
                 if (id >= 0 && id <= maxId)
                     wanted[size_t(id)] = true;
-            Statement s = db.prepare(QStringLiteral("SELECT ID") + columns + QStringLiteral(" FROM data1"));
+            Statement s = db.prepare(QStringLiteral("SELECT \"ID\"") + columns + QStringLiteral(" FROM data1"));
             while (s.next()) {
                 if ((++stepped & 4095) == 0 && abandoned && abandoned())
                     return std::nullopt;
@@ -60,7 +60,7 @@ std::optional<std::vector<double>> countLineSums(Database &db, const std::vector
                 QString list;
                 for (size_t i = 0; i < n; ++i)
                     list += i ? QStringLiteral(",?") : QStringLiteral("?");
-                Statement s = db.prepare(QStringLiteral("SELECT ID") + columns + QStringLiteral(" FROM data1 WHERE ID IN (")
+                Statement s = db.prepare(QStringLiteral("SELECT \"ID\"") + columns + QStringLiteral(" FROM data1 WHERE \"ID\" IN (")
                                          + list + QLatin1Char(')'));
                 for (size_t i = 0; i < n; ++i)
                     s.bind(int(i + 1), ids[from + i]);

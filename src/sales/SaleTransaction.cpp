@@ -128,7 +128,7 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         Transaction tx(db);
 
         Statement row = db.prepare(QStringLiteral(
-            "SELECT a,b,c,d,\"1\",\"5\",\"6\",\"7\",day1 FROM data WHERE ID=:id"));
+            "SELECT a,b,c,d,\"1\",\"5\",\"6\",\"7\",day1 FROM data WHERE \"ID\"=:id"));
         row.bind(":id", in.goodsId);
         if (!row.next())
             throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品记录已不存在（可能已被删除），不能销售")};
@@ -172,7 +172,7 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         result.slipNumber = slipFor(db, in);
 
         Statement update = db.prepare(QStringLiteral(
-            "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE ID=:id"));
+            "UPDATE data SET \"5\"=:n5,\"6\"=:n6,\"7\"=:n7,\"8\"=:n8 WHERE \"ID\"=:id"));
         update.bind(":n5", result.newSoldQuantity)
             .bind(":n6", result.newSalesAmount)
             .bind(":n7", result.newStockQuantity)
