@@ -55,6 +55,15 @@ QString quoted(const QString &identifier)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
+QString placeholders(size_t count)
+{
+    QString list;
+    list.reserve(int(count) * 2);
+    for (size_t i = 0; i < count; ++i)
+        list += i ? QStringLiteral(",?") : QStringLiteral("?");
+    return list;
+}
+
 QString containsCondition(const QString &column, const QString &parameter)
 {
     return quoted(column) + QStringLiteral(" LIKE ") + parameter + QStringLiteral(" ESCAPE '\\'");

@@ -40,6 +40,12 @@ bool hasIndexOn(const QString &table, const QString &column);
 // anything typed.
 QString quoted(const QString &identifier);
 
+// Values bound per statement stay well under the engine's limit of 999: long
+// lists of values go in chunks of this many.
+inline constexpr size_t kBoundChunk = 500;
+// "?,?,…,?": the placeholders of an IN list of count values.
+QString placeholders(size_t count);
+
 // The condition that the column holds the text bound to parameter anywhere,
 // Latin letters in either case: "column LIKE parameter ESCAPE '\'". Every
 // search that finds text inside a column builds its condition here, so the

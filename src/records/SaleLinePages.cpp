@@ -58,19 +58,30 @@ void SaleLinePages::lineChanged(qint64 id)
     countSums();
 }
 
+std::vector<qint64> SaleLinePages::sortedIds() const
+{
+    // Searches list their lines in ID order already.
+    std::vector<qint64> sorted = m_ids;
+    if (!std::is_sorted(sorted.begin(), sorted.end()))
+        std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
 void SaleLinePages::countSums()
 {
     std::fill(m_counted.begin(), m_counted.end(), std::optional<double>());
     const QStringList hidden = m_store.hiddenFields();
-    std::vector<SumField> fields;
+    m_sumFields.clear();
+    m_sumColumns.clear();
     for (size_t c = 0; c < m_columns.size(); ++c) {
         const GridColumn &column = m_columns[c];
-        if (column.footer != FooterKind::Sum)
+        // A field the operator may not see is never read, so its sum is 0.
+        if (column.footer != FooterKind::Sum || hidden.contains(column.field)) {
             m_counted[c] = 0.0;
-        else if (hidden.contains(column.field)) // never read, so empty
-            m_counted[c] = 0.0;
-        else
-            fields.push_back({column.field, column.kind == GridKind::Amount});
+            continue;
+        }
+        m_sumFields.push_back({column.field, column.kind == GridKind::Amount});
+        m_sumColumns.push_back(c);
     }
     if (!m_sums) {
         m_sums = std::make_unique<SaleLineSums>(m_shop.databasePath());
@@ -79,11 +90,7 @@ void SaleLinePages::countSums()
             emit sumsCounted();
         });
     }
-    // Searches list their lines in ID order already.
-    std::vector<qint64> sorted = m_ids;
-    if (!std::is_sorted(sorted.begin(), sorted.end()))
-        std::sort(sorted.begin(), sorted.end());
-    m_sums->count(std::move(sorted), std::move(fields));
+    m_sums->count(sortedIds(), m_sumFields);
 }
 
 void SaleLinePages::takeSums()
@@ -91,22 +98,11 @@ void SaleLinePages::takeSums()
     if (!m_sums || !m_sums->done())
         return;
     std::optional<std::vector<double>> sums = m_sums->wait();
-    std::vector<SumField> fields;
-    std::vector<size_t> at;
-    const QStringList hidden = m_store.hiddenFields();
-    for (size_t c = 0; c < m_columns.size(); ++c)
-        if (m_columns[c].footer == FooterKind::Sum && !hidden.contains(m_columns[c].field)) {
-            fields.push_back({m_columns[c].field, m_columns[c].kind == GridKind::Amount});
-            at.push_back(c);
-        }
-    if (!sums) {
-        // Its connection failed: counted here instead, on the shop's own.
-        std::vector<qint64> sorted = m_ids;
-        std::sort(sorted.begin(), sorted.end());
-        sums = countLineSums(m_shop.db(), sorted, fields);
-    }
-    for (size_t i = 0; i < at.size() && i < sums->size(); ++i)
-        m_counted[at[i]] = (*sums)[i];
+    // Its connection failed: counted here instead, on the shop's own.
+    if (!sums)
+        sums = countLineSums(m_shop.db(), sortedIds(), m_sumFields);
+    for (size_t i = 0; i < m_sumColumns.size() && i < sums->size(); ++i)
+        m_counted[m_sumColumns[i]] = (*sums)[i];
 }
 
 std::optional<double> SaleLinePages::countedSum(int column) const { return m_counted[size_t(column)]; }
@@ -238,8 +234,6 @@ void SaleLinePages::prepareColumn(int column) const
         }
     }
     whole.pool.finish();
-    if (!numeric && whole.cells.empty())
-        whole.cells.assign(1, 0);
     m_whole.emplace(column, std::move(whole));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/TextPool.h"
+#include "records/SaleLineSums.h"
 #include "widgets/GridModel.h"
 
 #include <QObject>
@@ -14,7 +15,6 @@
 namespace quollin {
 
 class SaleLineStore;
-class SaleLineSums;
 class ShopContext;
 
 // A long list of sale lines for the records window: the lines' IDs in the
@@ -70,6 +70,7 @@ private:
         std::vector<quint32> cells;
     };
     const Page &page(int row) const;
+    std::vector<qint64> sortedIds() const;
     void countSums();
     void takeSums();
 
@@ -82,6 +83,9 @@ private:
     mutable std::unordered_map<int, WholeColumn> m_whole;
     std::unique_ptr<SaleLineSums> m_sums;
     std::vector<std::optional<double>> m_counted; // by column
+    // What is counted, and the column each sum goes to.
+    std::vector<SumField> m_sumFields;
+    std::vector<size_t> m_sumColumns;
     static const std::vector<QString> s_noTexts;
 };
 

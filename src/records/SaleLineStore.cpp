@@ -5,6 +5,7 @@
 #include "core/DistinctValues.h"
 #include "core/NumberLimits.h"
 #include "core/NumberText.h"
+#include "core/Schema.h"
 #include "core/ShopContext.h"
 #include "core/TextCollation.h"
 #include "records/SaleLineQuery.h"
@@ -170,32 +171,16 @@ void SaleLineStore::fillRows(const BoundQuery &query, GridRows &rows)
         reader.appendRow(s, rows);
 }
 
-namespace {
-
-// Values bound per statement stay well under the engine's limit of 999.
-constexpr size_t kChunk = 500;
-
-QString placeholders(size_t count)
-{
-    QString list;
-    list.reserve(int(count) * 2);
-    for (size_t i = 0; i < count; ++i)
-        list += i ? QStringLiteral(",?") : QStringLiteral("?");
-    return list;
-}
-
-} // namespace
-
 void SaleLineStore::fillLines(const std::vector<qint64> &ids, GridRows &rows) { readLines(ids, {}, {}, rows); }
 
 void SaleLineStore::readLines(const std::vector<qint64> &ids, const QString &where,
                               const QList<QPair<QByteArray, QVariant>> &values, GridRows &rows)
 {
     const QStringList hidden = hiddenFields();
-    for (size_t from = 0; from < ids.size(); from += kChunk) {
-        const size_t count = std::min(kChunk, ids.size() - from);
+    for (size_t from = 0; from < ids.size(); from += Schema::kBoundChunk) {
+        const size_t count = std::min(Schema::kBoundChunk, ids.size() - from);
         Statement s = db().prepare(QStringLiteral("SELECT ") + SaleLineQuery::selectColumns()
-                                   + QStringLiteral(" FROM data1 WHERE \"ID\" IN (") + placeholders(count)
+                                   + QStringLiteral(" FROM data1 WHERE \"ID\" IN (") + Schema::placeholders(count)
                                    + QStringLiteral(")") + (where.isEmpty() ? QString() : QStringLiteral(" AND ") + where)
                                    + QStringLiteral(" ORDER BY \"ID\""));
         for (size_t i = 0; i < count; ++i)
@@ -359,10 +344,10 @@ std::vector<qint64> SaleLineStore::searchIds(SaleLineQuery::Sign sign, const Sal
         // The lines of the matching values, from the column's index alone.
         std::vector<qint64> found;
         const QString c = QLatin1Char('"') + QLatin1String(SaleLineValues::field(box.column)) + QLatin1Char('"');
-        for (qsizetype from = 0; from < values.size(); from += qsizetype(kChunk)) {
-            const qsizetype count = std::min(qsizetype(kChunk), values.size() - from);
+        for (qsizetype from = 0; from < values.size(); from += qsizetype(Schema::kBoundChunk)) {
+            const qsizetype count = std::min(qsizetype(Schema::kBoundChunk), values.size() - from);
             Statement s = d.prepare(QStringLiteral("SELECT \"ID\" FROM data1 WHERE %1 IN (%2)")
-                                        .arg(c, placeholders(size_t(count))));
+                                        .arg(c, Schema::placeholders(size_t(count))));
             for (qsizetype i = 0; i < count; ++i)
                 s.bind(int(i + 1), values.at(from + i));
             while (s.next())

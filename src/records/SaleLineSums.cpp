@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/Money.h"
+#include "core/Schema.h"
 #include "core/ShopDatabase.h"
 
 #include <QMetaObject>
@@ -52,16 +53,12 @@ std::optional<std::vector<double>> countLineSums(Database &db, const std::vector
                     add(s);
             }
         } else {
-            constexpr size_t kChunk = 500; // under the engine's limit of bound values
-            for (size_t from = 0; from < ids.size(); from += kChunk) {
+            for (size_t from = 0; from < ids.size(); from += Schema::kBoundChunk) {
                 if (abandoned && abandoned())
                     return std::nullopt;
-                const size_t n = std::min(kChunk, ids.size() - from);
-                QString list;
-                for (size_t i = 0; i < n; ++i)
-                    list += i ? QStringLiteral(",?") : QStringLiteral("?");
+                const size_t n = std::min(Schema::kBoundChunk, ids.size() - from);
                 Statement s = db.prepare(QStringLiteral("SELECT \"ID\"") + columns + QStringLiteral(" FROM data1 WHERE \"ID\" IN (")
-                                         + list + QLatin1Char(')'));
+                                         + Schema::placeholders(n) + QLatin1Char(')'));
                 for (size_t i = 0; i < n; ++i)
                     s.bind(int(i + 1), ids[from + i]);
                 while (s.next())
