@@ -2,6 +2,7 @@
 #include "app/DesktopEntry.h"
 #include "app/StartupOptions.h"
 #include "app/TMainForm.h"
+#include "core/DatabaseLocation.h"
 #include "core/EngineMessage.h"
 #include "core/SettingsStore.h"
 #include "session/Shop.h"
@@ -66,8 +67,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    const QString shownPath = QDir::toNativeSeparators(options.databasePath);
-    if (!options.mayCreateDatabase && !QFileInfo::exists(options.databasePath)) {
+    const QString shownPath = DatabaseLocation::shown(options.databasePath);
+    if (!options.mayCreateDatabase && !Database::isServerLocation(options.databasePath)
+        && !QFileInfo::exists(options.databasePath)) {
         reportFatal(QStringLiteral("数据库文件不存在：%1\n如果要在这里建立新的数据库，请加上 --new 启动程序。").arg(shownPath),
                     onScreen);
         return 1;

@@ -55,6 +55,14 @@ struct ChangeSet {
 
     bool isEmpty() const { return goods.isEmpty() && saleLines.isEmpty() && operators.isEmpty() && !sale; }
     void merge(const ChangeSet &other);
+
+    // The rows as one till tells the others (at most `limit` bytes: a table
+    // with more rows than fit is sent as "all"). The sale stays this till's.
+    QByteArray toAnnouncement(qsizetype limit = 7900) const;
+    // Another till's announcement; text that is not one reads as "all".
+    static ChangeSet fromAnnouncement(const QByteArray &text);
+    // Everything may have changed (a reconnection to the server).
+    static ChangeSet everything();
 };
 
 } // namespace quollin

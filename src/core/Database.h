@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace quollin {
 
@@ -33,6 +32,17 @@ public:
     int primaryCode() const { return m_code & 0xff; }
     bool isTechnical() const { return m_technical; }
 
+    // Codes of our own, above the engine's, for what only a server reports.
+    // Their low byte is the embedded engine's nearest kind.
+    // The connection to the server broke: nothing of the command was saved.
+    static constexpr int kServerLost = 0x10000 | 10;   // like SQLITE_IOERR
+    // Another till's transaction stood in the way (a deadlock, a
+    // serialisation failure): the command may simply run again.
+    static constexpr int kConflict = 0x20000 | 5;      // like SQLITE_BUSY
+    // The server refused us (no such database, role or password).
+    static constexpr int kServerRefused = 0x30000 | 14; // like SQLITE_CANTOPEN
+    bool isConflict() const { return m_code == kConflict; }
+
 private:
     QString m_message;
     int m_code;
@@ -41,6 +51,36 @@ private:
 
 class Database;
 class StatementCache;
+
+// How often a command that met another till's transaction (DbError::
+// isConflict) runs again before the operator is told.
+inline constexpr int kConflictAttempts = 5;
+
+// What an engine's prepared statement does for Statement. Each backend
+// (the embedded file, the shop server) has its own; nothing outside
+// core/ sees them.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    // 0 when the statement has no parameter of that name.
+    virtual int parameterIndex(const char *name) const = 0;
+    virtual void bindText(int index, const QByteArray &utf8) = 0;
+    virtual void bindReal(int index, double value) = 0;
+    virtual void bindInteger(int index, qint64 value) = 0;
+    virtual void bindNull(int index) = 0;
+    virtual bool step() = 0;
+    virtual void reset() = 0;
+    virtual void clearBindings() = 0;
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int index) const = 0;
+    virtual bool isNull(int index) const = 0;
+    virtual bool isNumber(int index) const = 0;
+    virtual QByteArrayView utf8(int index) const = 0;
+    virtual double real(int index) const = 0;
+    virtual qint64 integer(int index) const = 0;
+    // Whole numbers as qint64, other numbers as double, text as QString.
+    virtual QVariant value(int index) const = 0;
+};
 
 // One prepared statement. Values only ever enter through bind(): no value is
 // spliced into statement text. Parameters are named (":name") or numbered
@@ -101,15 +141,14 @@ public:
 
 private:
     friend class Database;
-    Statement(Database *db, sqlite3_stmt *stmt, QString cacheKey);
+    Statement(Database *db, std::unique_ptr<Cursor> cursor, QString cacheKey);
     int parameterIndex(const char *name) const;
-    void check(int rc) const;
     // Hands the engine's statement back to the connection's cache (or
     // finalizes it) and leaves this one empty.
     void release() noexcept;
 
     Database *m_db = nullptr;
-    sqlite3_stmt *m_stmt = nullptr;
+    std::unique_ptr<Cursor> m_stmt;
     // Where it goes back when done, under the text it was prepared from. A
     // statement may outlive its connection: the cache then finalizes it.
     std::shared_ptr<StatementCache> m_cache;
@@ -117,8 +156,11 @@ private:
     mutable QHash<QByteArray, int> m_columns;
 };
 
-// The one connection to the shop's database file, owned by one object for the
-// whole run and used from the thread that opened it only.
+// The one connection to the shop's books, owned by one object for the whole
+// run and used from the thread that opened it only. The books live in an
+// encrypted file (one till) or on a PostgreSQL server (several tills); the
+// rules and windows never know which. Where the two engines read statements
+// differently the connection says so (isServer(), lockRows()).
 class Database {
 public:
     // ReadOnly opens an existing file for reading only, as a file nobody
@@ -126,22 +168,27 @@ public:
     // beside the file, whatever journal mode the file was left in.
     enum class OpenMode { ExistingOnly, CreateIfMissing, ReadOnly };
 
-    // Opens the file with the given key. A file that is not a database, or that
-    // the key does not open, is refused with the engine's message and left as
-    // it was: nothing is written before the key has been proven right. A file
-    // or folder this run may not write to is refused (SQLITE_READONLY) before
-    // the engine reads anything, because reading a write-ahead-log file makes
-    // the engine create its -shm and -wal files beside it.
-    static std::unique_ptr<Database> open(const QString &path, const QByteArray &key,
+    // Opens the books at a location: a file path, or a server's connection
+    // URI (isServerLocation). A file is opened with the given key: one that is
+    // not a database, or that the key does not open, is refused with the
+    // engine's message and left as it was; nothing is written before the key
+    // has been proven right. A file or folder this run may not write to is
+    // refused (SQLITE_READONLY) before the engine reads anything, because
+    // reading a write-ahead-log file makes the engine create its -shm and -wal
+    // files beside it. A server takes its password from libpq's own places
+    // (~/.pgpass, PGPASSWORD), never from us.
+    static std::unique_ptr<Database> open(const QString &location, const QByteArray &key,
                                           OpenMode mode = OpenMode::ExistingOnly);
-    ~Database();
+    // Whether a location names a server ("postgresql://…" or "postgres://…").
+    static bool isServerLocation(const QString &location);
+    virtual ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
     // Write-ahead log with full synchronisation: a confirmed sale survives a
     // power cut. The first call on a file writes to it, so callers check what
-    // the file holds before.
-    void useDurableJournal();
+    // the file holds before. A server is durable by its own settings.
+    virtual void useDurableJournal() {}
 
     // Statements are kept once finished and handed out again for the same
     // text (a sale prepares the same few each time, and preparing costs as
@@ -151,55 +198,85 @@ public:
     // How many finished statements wait for reuse; for the tests.
     int cachedStatements() const;
     // Runs statement text without parameters (schema, pragmas).
-    void execScript(const QString &sql);
+    virtual void execScript(const QString &sql) = 0;
 
     // Throws DbError when the path no longer names the file this connection
     // has open: deleted, renamed, or another file moved over it. The engine
     // would go on writing into the old file, and every write would look
-    // saved. Costs one stat: call it once per write command.
-    void checkStillAtPath() const;
+    // saved. Costs one stat: call it once per write command. A server has
+    // nothing to check.
+    virtual void checkStillAtPath() const {}
 
-    qint64 lastInsertId() const;
+    // The key of the row the last INSERT added.
+    virtual qint64 lastInsertId() = 0;
     // Counts the commits other connections (another copy of the program, a
-    // connection of our own opened apart) made to the file; this
-    // connection's own commits leave it as it is.
-    qint64 dataVersion();
-    int changes() const;
-    bool inTransaction() const;
+    // connection of our own opened apart) made that the change stream does
+    // not name row by row; this connection's own commits leave it as it is.
+    // On a server the other tills' changes come as announcements
+    // (takeAnnouncements); it counts the reconnections, after which anything
+    // may have changed.
+    virtual qint64 dataVersion() = 0;
+    // Rows the last statement changed.
+    virtual int changes() const = 0;
+    virtual bool inTransaction() const = 0;
+    // Where the books are: the file's path, or the server's URI.
     QString path() const { return m_path; }
-    QString lastErrorMessage() const;
+    virtual QString lastErrorMessage() const = 0;
 
+    // Which engine this connection talks to, for the few statements whose
+    // text the two read differently.
+    virtual bool isServer() const { return false; }
+    // Appended to a SELECT of rows a write command is about to change, so
+    // that another till changing them waits until this command's commit. The
+    // file takes its write lock for the whole transaction instead.
+    QString lockRows() const { return isServer() ? QStringLiteral(" FOR UPDATE") : QString(); }
     // The engine's version text, for the about box.
+    virtual QString engineDescription() const = 0;
+
+    // Another till's committed changes since the last call, as the payloads
+    // it announced; empty on a file. The socket to watch for them is
+    // announcementSocket() (-1 on a file).
+    virtual QList<QByteArray> takeAnnouncements() { return {}; }
+    virtual int announcementSocket() const { return -1; }
+    // Announces a payload to the other tills when the open transaction
+    // commits; nothing on a file.
+    virtual void announce(const QByteArray &) {}
+
+    // For the benchmarks and the file backup, which work on the engine
+    // itself; null on a server.
+    virtual sqlite3 *handle() const { return nullptr; }
+
+    // The embedded engine's version text.
     static QString engineVersion();
 
-    // For the benchmarks, which compare our layer with the bare engine.
-    sqlite3 *handle() const { return m_db; }
+protected:
+    explicit Database(QString path);
+    // Prepares statement text the cache does not hold.
+    virtual std::unique_ptr<Cursor> compile(const QString &sql) = 0;
+    // Drops every kept statement (a server connection that was made anew
+    // no longer knows them).
+    void forgetStatements();
+    // The transaction's own statements.
+    virtual void beginWrite() = 0;
+    virtual void commitWrite() = 0;
+    virtual void rollbackWrite() = 0;
 
 private:
-    Database(sqlite3 *db, QString path);
     friend class Statement;
-    [[noreturn]] void fail(int rc) const;
-    // Runs one of the transaction's own statements (BEGIN, COMMIT...).
-    void run(const QString &sql);
-
     friend class Transaction;
 
-    sqlite3 *m_db;
     QString m_path;
     std::shared_ptr<StatementCache> m_cache;
     // Set when a transaction that joined an open one ended without commit:
     // the open one must not commit half a command.
     bool m_partAbandoned = false;
-    // The file's identity when it was opened (device and inode); zero where
-    // the system has none to give.
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
 };
 
-// Begins a transaction that rolls back unless commit() is called. The
-// transaction takes the write lock at once, so two copies of the program on one
-// file cannot interleave a read-then-write. It first checks that the file is
-// still the one at the path (Database::checkStillAtPath).
+// Begins a transaction that rolls back unless commit() is called. On a file
+// the transaction takes the write lock at once, so two copies of the program
+// cannot interleave a read-then-write; on a server the rows a command changes
+// are locked as it reads them (Database::lockRows). It first checks that the
+// file is still the one at the path (Database::checkStillAtPath).
 //
 // Begun while another is open on the connection, it joins that one: its
 // commit() does nothing by itself, and ending without commit makes the open
@@ -219,5 +296,21 @@ private:
     bool m_joined = false;
     bool m_done = false;
 };
+
+// Runs a write command, and runs it again (kConflictAttempts in all) while
+// another till's transaction stands in its way; nothing of a failed attempt
+// was written. Inside a larger command only that one can run again.
+template <class Command>
+auto retryingConflicts(Database &db, Command &&command) -> decltype(command())
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return command();
+        } catch (const DbError &e) {
+            if (!e.isConflict() || attempt >= kConflictAttempts || db.inTransaction())
+                throw;
+        }
+    }
+}
 
 } // namespace quollin

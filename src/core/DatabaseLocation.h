@@ -14,4 +14,8 @@ QString resolve(const QString &commandLineValue, const QString &environmentValue
 // The per-user default, for the README and the about box.
 QString defaultPath();
 
+// The location as messages show it: a path in the system's form, or a
+// server's URI without its password.
+QString shown(const QString &location);
+
 } // namespace quollin::DatabaseLocation

@@ -48,7 +48,7 @@ QStringList DistinctValues(Database &db, const QString &column, const QString &t
     // Texts that differ only in case are one entry: the least of them by code
     // point, so the entry does not depend on which row the engine met first.
     const QString order = QStringLiteral("v") + TextCollation::clause();
-    Statement query = db.prepare(QStringLiteral("SELECT min(v) FROM (%1) GROUP BY %2 ORDER BY %2").arg(stored, order));
+    Statement query = db.prepare(QStringLiteral("SELECT min(v) FROM (%1) AS stored GROUP BY %2 ORDER BY %2").arg(stored, order));
     QStringList values;
     while (query.next())
         values << (query.isNull(0) ? QString() : query.text(0));

@@ -8,6 +8,16 @@ namespace quollin {
 
 QString engineSentence(int resultCode)
 {
+    switch (resultCode) {
+    case DbError::kServerLost:
+        return QStringLiteral("与数据库服务器的连接断开了，这次操作没有保存。程序会在下一次操作时自动重新连接。");
+    case DbError::kConflict:
+        return QStringLiteral("另一台收银机正在修改同样的数据，这次操作没有保存，请再试一次。");
+    case DbError::kServerRefused:
+        return QStringLiteral("无法连接数据库服务器，请检查服务器地址、数据库名、用户名和密码。");
+    default:
+        break;
+    }
     switch (resultCode & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:

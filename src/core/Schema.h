@@ -22,6 +22,15 @@ QStringList logColumns();       // table rz
 // transaction.
 void create(Database &db);
 
+// Whether a server's database holds no table yet: where --new may create
+// the shop's tables.
+bool isEmptyServer(Database &db);
+
+// The condition of the lines that are not sales (returns, and quantities of
+// 0, none or text). The partial index data1_unsold is made with this text,
+// and a statement must use it word for word for the engine to use the index.
+QString unsoldCondition(const Database &db);
+
 // Refuses (DbError with a Chinese message) a file that lacks a table or column,
 // or that a newer release has written. Reads only.
 void verify(Database &db);

@@ -7,6 +7,55 @@ NotPermitted::NotPermitted() : DbError(OperatorRestrictions::refusalText()) {}
 ShopContext::ShopContext(std::unique_ptr<Database> db, QObject *parent)
     : QObject(parent), m_db(std::move(db)), m_path(m_db ? m_db->path() : QString())
 {
+    // Other tills' commits reach a server's tills as announcements: heard at
+    // once through the connection's socket, and looked for a few times a
+    // second in case the socket changed (a reconnection makes a new one).
+    m_listening.setInterval(250);
+    connect(&m_listening, &QTimer::timeout, this, &ShopContext::hearOtherTills);
+    listenToOtherTills();
+}
+
+void ShopContext::listenToOtherTills()
+{
+    m_notifier.reset();
+    if (!m_db || !m_db->isServer()) {
+        m_listening.stop();
+        return;
+    }
+    m_heardVersion = m_db->dataVersion();
+    m_listening.start();
+    watchSocket();
+}
+
+void ShopContext::watchSocket()
+{
+    const int socket = m_db ? m_db->announcementSocket() : -1;
+    if (m_notifier && m_notifier->socket() == socket)
+        return;
+    m_notifier.reset();
+    if (socket < 0)
+        return;
+    m_notifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &ShopContext::hearOtherTills);
+}
+
+void ShopContext::hearOtherTills()
+{
+    // Not while a command of ours is open: the socket is busy with it.
+    if (!m_db || !m_db->isServer() || m_open || m_db->inTransaction())
+        return;
+    watchSocket();
+    ChangeSet heard;
+    const qint64 version = m_db->dataVersion();
+    if (version != m_heardVersion) {
+        // The connection was made anew: what was said meanwhile is lost.
+        m_heardVersion = version;
+        heard = ChangeSet::everything();
+    }
+    for (const QByteArray &announcement : m_db->takeAnnouncements())
+        heard.merge(ChangeSet::fromAnnouncement(announcement));
+    if (!heard.isEmpty())
+        emit changed(heard);
 }
 
 ShopContext::~ShopContext() = default;
@@ -29,7 +78,9 @@ void ShopContext::closeDatabase()
     if (!m_db)
         return;
     emit databaseClosing();
+    m_notifier.reset();
     m_db.reset();
+    listenToOtherTills();
 }
 
 void ShopContext::reopenDatabase(std::unique_ptr<Database> db)
@@ -37,6 +88,7 @@ void ShopContext::reopenDatabase(std::unique_ptr<Database> db)
     m_db = std::move(db);
     if (m_db)
         m_path = m_db->path();
+    listenToOtherTills();
     emit databaseReopened();
 }
 
@@ -76,6 +128,9 @@ void ShopTransaction::commit()
     }
     if (m_innerAbandoned)
         throw DbError(QStringLiteral("操作的一部分没有完成，已全部撤销。"));
+    // The other tills hear of it when, and only if, it commits.
+    if (!m_changes.isEmpty() && m_db.isServer())
+        m_db.announce(m_changes.toAnnouncement());
     m_transaction->commit();
     m_done = true;
     if (m_shop.m_open == this)

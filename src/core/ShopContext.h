@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QSocketNotifier>
+#include <QTimer>
+
 #include "core/ChangeSet.h"
 #include "core/Database.h"
 #include "core/OperatorRestrictions.h"
@@ -47,6 +50,11 @@ public:
     void closeDatabase();
     void reopenDatabase(std::unique_ptr<Database> db);
 
+    // Hands on what other tills on the same server committed since it was
+    // last asked (changed(), without a sale of this till's); called by
+    // itself while the event loop runs, and by the tests.
+    void hearOtherTills();
+
 signals:
     void signedIn(const QString &operatorName);
     // What one transaction committed, once, after its commit.
@@ -61,6 +69,12 @@ protected:
 
 private:
     friend class ShopTransaction;
+    void listenToOtherTills();
+    void watchSocket();
+
+    QTimer m_listening;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    qint64 m_heardVersion = 0;
 
     std::unique_ptr<Database> m_db;
     QString m_path;

@@ -261,8 +261,11 @@ std::optional<GoodsRecord> GoodsStore::find(qint64 id)
 
 std::optional<GoodsRecord> GoodsStore::findStored(qint64 id)
 {
+    // Inside a write command the row stays locked (on a server) until it
+    // commits, so a sale on another till cannot slip in between.
     Statement s = db().prepare(QStringLiteral("SELECT ") + GoodsQuery::selectColumns()
-                               + QStringLiteral(" FROM data WHERE \"ID\"=:id"));
+                               + QStringLiteral(" FROM data WHERE \"ID\"=:id")
+                               + (db().inTransaction() ? db().lockRows() : QString()));
     s.bind(":id", id);
     if (!s.next())
         return std::nullopt;
@@ -326,6 +329,11 @@ StockInCheck GoodsStore::addStockIn(const StockInBoxes &boxes)
 StockInCheck GoodsStore::changeStockIn(qint64 id, const StockInBoxes &boxes)
 {
     m_shop.demand(OperatorRestrictions::Command::ChangeGoods);
+    return retryingConflicts(db(), [&] { return changeStockInOnce(id, boxes); });
+}
+
+StockInCheck GoodsStore::changeStockInOnce(qint64 id, const StockInBoxes &boxes)
+{
     StockInCheck check;
     {
         // The sold quantity and sales amount are the target row's own, read

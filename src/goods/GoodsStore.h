@@ -99,6 +99,7 @@ public:
     GoodsDropDowns dropDowns();
 
 private:
+    StockInCheck changeStockInOnce(qint64 id, const StockInBoxes &boxes);
     Database &db();
     ShopContext &m_shop;
 };

@@ -193,16 +193,9 @@ void SaleLineStore::readLines(const std::vector<qint64> &ids, const QString &whe
     }
 }
 
-namespace {
-
-// The partial index's own condition, so that the engine reads that index alone.
-const QString kUnsold = QStringLiteral("(\"3\">0) IS NOT 1");
-
-} // namespace
-
 std::vector<qint64> SaleLineStore::unsoldIds(bool returnsOnly)
 {
-    Statement s = db().prepare(QStringLiteral("SELECT \"ID\" FROM data1 WHERE ") + kUnsold
+    Statement s = db().prepare(QStringLiteral("SELECT \"ID\" FROM data1 WHERE ") + Schema::unsoldCondition(db())
                                + (returnsOnly ? QStringLiteral(" AND \"3\"<0") : QString()));
     std::vector<qint64> ids;
     while (s.next())
@@ -297,7 +290,7 @@ std::vector<qint64> SaleLineStore::allReturnIds()
 {
     // By sale date, entry order within a day; no date comes first, as the
     // engine orders NULL. The returns are few: their dates come with them.
-    Statement s = db().prepare(QStringLiteral("SELECT \"ID\",day1 FROM data1 WHERE ") + kUnsold
+    Statement s = db().prepare(QStringLiteral("SELECT \"ID\",day1 FROM data1 WHERE ") + Schema::unsoldCondition(db())
                                + QStringLiteral(" AND \"3\"<0"));
     std::vector<std::pair<QString, qint64>> lines;
     while (s.next())
@@ -496,18 +489,24 @@ SaleLineOutcome SaleLineStore::correct(qint64 id, const SaleLineCorrection &corr
 SaleLineOutcome SaleLineStore::remove(qint64 id)
 {
     m_shop.demand(OperatorRestrictions::Command::DeleteSaleLines);
+    return retryingConflicts(db(), [&] { return removeOnce(id); });
+}
+
+SaleLineOutcome SaleLineStore::removeOnce(qint64 id)
+{
     SaleLineOutcome outcome;
     try {
         ShopTransaction transaction(m_shop);
         Database &d = transaction.db();
         Statement line = d.prepare(QStringLiteral(
-            "SELECT a,b,c,d,\"1\",\"3\",\"4\",day2,goods_id FROM data1 WHERE \"ID\"=:id"));
+            "SELECT a,b,c,d,\"1\",\"3\",\"4\",day2,goods_id FROM data1 WHERE \"ID\"=:id") + d.lockRows());
         line.bind(":id", id);
         if (!line.next())
             throw Refusal{QStringLiteral("这条销售记录已不存在。")};
 
         if (const std::optional<qint64> goodsId = goodsRowOf(d, line)) {
-            Statement goods = d.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE \"ID\"=:id"));
+            Statement goods = d.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE \"ID\"=:id")
+                                        + d.lockRows());
             goods.bind(":id", *goodsId);
             goods.next(); // found just now, under the same write lock
             const Stored sold = stored(goods, "5");

@@ -100,6 +100,7 @@ public:
     SaleLineOutcome remove(qint64 id);
 
 private:
+    SaleLineOutcome removeOnce(qint64 id);
     Database &db();
     void follow(const ChangeSet &changes);
     SaleLineSearchValues searchValuesOf(Database &db, qint64 id);

@@ -115,7 +115,9 @@ double asBoxText(double value)
 
 } // namespace
 
-SaleResult confirmSale(Database &db, const SaleInput &in)
+namespace {
+
+SaleResult confirmSaleOnce(Database &db, const SaleInput &in, bool &conflict)
 {
     SaleResult result;
     try {
@@ -127,8 +129,10 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
 
         Transaction tx(db);
 
+        // Locked on a server until the commit: another till selling from the
+        // same row waits, then reads the stock this sale leaves.
         Statement row = db.prepare(QStringLiteral(
-            "SELECT a,b,c,d,\"1\",\"5\",\"6\",\"7\",day1 FROM data WHERE \"ID\"=:id"));
+            "SELECT a,b,c,d,\"1\",\"5\",\"6\",\"7\",day1 FROM data WHERE \"ID\"=:id") + db.lockRows());
         row.bind(":id", in.goodsId);
         if (!row.next())
             throw Refusal{SaleRefusal::GoodsRow, QStringLiteral("该商品记录已不存在（可能已被删除），不能销售")};
@@ -218,6 +222,25 @@ SaleResult confirmSale(Database &db, const SaleInput &in)
         result = SaleResult{};
         result.refusal = SaleRefusal::Database;
         result.message = engineMessage(e);
+        conflict = e.isConflict();
+    }
+    return result;
+}
+
+} // namespace
+
+SaleResult confirmSale(Database &db, const SaleInput &in)
+{
+    // Another till's transaction in the way (a deadlock the server broke)
+    // leaves nothing written: the sale runs again, a few times at most.
+    // Inside a larger command only that command can run again.
+    const int attempts = db.inTransaction() ? 1 : kConflictAttempts;
+    SaleResult result;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        bool conflict = false;
+        result = confirmSaleOnce(db, in, conflict);
+        if (!conflict)
+            break;
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "core/Columns.h"
 #include "core/Database.h"
+#include "core/DateText.h"
 #include "core/DistinctValues.h"
 #include "core/ShopContext.h"
 #include "sales/SlipNumber.h"
@@ -63,15 +64,51 @@ int HighestSlipSerial(Database &db, const QDate &day)
     return used.empty() ? 0 : used.back();
 }
 
-std::optional<int> FreeSlipSerial(Database &db, const QDate &day, int from)
+namespace {
+
+// The first serial from `from` on whose slip holds no lines.
+std::optional<int> firstUnused(const std::vector<int> &used, int from)
 {
     int serial = std::max(from, 0);
-    const std::vector<int> used = usedSerials(db, day);
     for (auto at = std::lower_bound(used.begin(), used.end(), serial); at != used.end() && *at == serial; ++at)
         ++serial;
     if (serial > kMaxSlipSerial)
         return std::nullopt;
     return serial;
+}
+
+// On a server several tills hand out numbers at once: a number handed out
+// is taken from the day's counter, so no other till is given it, whether or
+// not a sale follows. The counter never goes back; a slip with lines (sold
+// before the counter knew of it) is stepped over.
+std::optional<int> reserveSerial(Database &db, const QDate &day, const std::vector<int> &used, int from)
+{
+    Statement take = db.prepare(QStringLiteral(
+        "INSERT INTO slip_serials (day, serial) VALUES (:day, :from) "
+        "ON CONFLICT (day) DO UPDATE SET serial = greatest(slip_serials.serial + 1, excluded.serial) "
+        "RETURNING serial"));
+    for (std::optional<int> next = firstUnused(used, from); next;) {
+        take.bind(":day", DateText::date(day)).bind(":from", *next);
+        if (!take.next())
+            return std::nullopt;
+        const int reserved = int(take.integer(0));
+        take.reset();
+        const std::optional<int> free = firstUnused(used, reserved);
+        if (free == reserved)
+            return reserved;
+        next = free;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> FreeSlipSerial(Database &db, const QDate &day, int from)
+{
+    const std::vector<int> used = usedSerials(db, day);
+    if (db.isServer())
+        return reserveSerial(db, day, used, from);
+    return firstUnused(used, from);
 }
 
 int SlipBook::highestSerialOn(const QDate &day) { return HighestSlipSerial(m_shop.db(), day); }

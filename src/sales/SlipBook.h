@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ShopContext.h"
 #include "sales/SlipLines.h"
 
 #include <QDate>
@@ -47,6 +48,9 @@ public:
     // The names of all customers, as the customer drop-down lists them.
     QStringList customers();
 
+    // Whether a free serial is taken from a server's counter (several tills
+    // hand out numbers at once) rather than looked up.
+    bool reservesNumbers() { return m_shop.db().isServer(); }
     // HighestSlipSerial and FreeSlipSerial on the shop's file.
     int highestSerialOn(const QDate &day);
     std::optional<int> freeSerialOn(const QDate &day, int from);

@@ -41,8 +41,14 @@ QString CurrentSlip::takeFreeSerial(const QDate &today)
     if (!m_serial.isNew())
         return {};
     try {
+        // A number reserved from the server's counter is this till's alone.
+        const bool reserves = m_slips.reservesNumbers();
+        if (reserves && m_serial.number(today) == m_reservedNumber)
+            return {};
         if (const std::optional<int> free = m_slips.freeSerialOn(today, m_serial.serial()))
             m_serial.takeFree(*free);
+        if (reserves)
+            m_reservedNumber = m_serial.number(today);
     } catch (const DbError &e) {
         return engineMessage(e);
     }

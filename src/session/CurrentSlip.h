@@ -73,6 +73,8 @@ private:
     QString m_number;
     QString m_customer;
     QString m_cash;
+    // The number last taken from a server's counter: no other till has it.
+    QString m_reservedNumber;
 };
 
 } // namespace quollin
