@@ -133,6 +133,8 @@ QString TestEnvironment::databasePath() const
         qFatal("cannot make a test database on the cluster: %s", qPrintable(error));
     m_serverDatabase = name;
     m_serverUri = uriOfDatabase(maintenanceUri(), name);
+    if (m_serverUri.isEmpty())
+        qFatal("the test cluster's URI is not a postgresql:// URI: %s", qPrintable(maintenanceUri()));
     return m_serverUri;
 }
 
