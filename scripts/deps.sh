@@ -14,6 +14,8 @@ packages=(
   qt6-translations-l10n # Qt's own dialogs in Chinese
   python3-openpyxl
   poppler-utils
+  # the server backend, and the throw-away cluster its tests run on (scripts/pg-test-cluster.sh)
+  postgresql libpq-dev
 )
 
 missing=()
