@@ -39,7 +39,9 @@ BoundQuery list(ZeroStock zeroStock)
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     // ID breaks ties between rows of one day, so the last row is the newest.
-    sql += QStringLiteral(" ORDER BY day1, \"ID\"");
+    // Rows without a date come first on every engine (a server would put
+    // them last).
+    sql += QStringLiteral(" ORDER BY day1 NULLS FIRST, \"ID\"");
     return {sql, {}};
 }
 

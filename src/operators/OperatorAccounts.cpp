@@ -19,8 +19,18 @@ namespace {
 bool isSuperAdministrator(const QString &trimmedName) { return trimmedName == ShopDatabase::kSuperAdministrator; }
 
 // A user name matches regardless of letter case, as the lists show one entry
-// for names that differ only in case.
-QString byName() { return QStringLiteral(" WHERE username = :name") + TextCollation::clause(); }
+// for names that differ only in case. The program's order counts names as
+// equal only when they are also equal letter for letter but for case; a
+// server's order has no such tie-break (it would take a name with an
+// invisible mark in it for the name it imitates), so there the folded names
+// must match as well.
+QString byName(const Database &db)
+{
+    QString condition = QStringLiteral(" WHERE username = :name") + TextCollation::clause();
+    if (db.isServer())
+        condition += QStringLiteral(" AND lower(username COLLATE \"und-x-icu\") = lower(:name COLLATE \"und-x-icu\")");
+    return condition;
+}
 
 // A stored name exactly as kept: the usual reading drops a leading byte
 // order mark, which would show a marked name as the one it imitates.
@@ -32,7 +42,7 @@ QString storedName(const Statement &query, int column)
 
 bool accountExists(Database &db, const QString &name)
 {
-    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb") + byName());
+    Statement query = db.prepare(QStringLiteral("SELECT 1 FROM userdb") + byName(db));
     query.bind(":name", name);
     return query.next();
 }
@@ -99,7 +109,7 @@ std::optional<QString> OperatorAccounts::verifiedName(const QString &name, const
     if (name != typed && showsWhole(name))
         lookups << name;
     for (const QString &lookup : lookups) {
-        Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb") + byName());
+        Statement query = m_shop.db().prepare(QStringLiteral("SELECT username, passwd FROM userdb") + byName(m_shop.db()));
         query.bind(":name", lookup);
         while (query.next()) {
             const QString stored = storedName(query, 0);
@@ -144,7 +154,7 @@ OperatorAccounts::Outcome OperatorAccounts::initialisePassword(const QString &na
     const QString trimmed = TrimmedInput(name);
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
-    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName());
+    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName(m_shop.db()));
     update.bind(":hash", PasswordHash::hash(ShopDatabase::kInitialPassword)).bind(":name", trimmed).exec();
     return m_shop.db().changes() > 0 ? Outcome::Done : Outcome::NoSuchUser;
 }
@@ -158,7 +168,7 @@ OperatorAccounts::Outcome OperatorAccounts::deleteUser(const QString &name)
     if (trimmed.isEmpty())
         return Outcome::EmptyName;
     ShopTransaction transaction(m_shop);
-    Statement remove = transaction.db().prepare(QStringLiteral("DELETE FROM userdb") + byName());
+    Statement remove = transaction.db().prepare(QStringLiteral("DELETE FROM userdb") + byName(transaction.db()));
     remove.bind(":name", trimmed).exec();
     if (transaction.db().changes() == 0)
         return Outcome::NoSuchUser;
@@ -181,7 +191,7 @@ OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, 
     // between cannot be overwritten on the strength of the old one.
     ShopTransaction transaction(m_shop);
     {
-        Statement query = m_shop.db().prepare(QStringLiteral("SELECT passwd FROM userdb") + byName());
+        Statement query = m_shop.db().prepare(QStringLiteral("SELECT passwd FROM userdb") + byName(m_shop.db()));
         query.bind(":name", trimmed);
         // An older file may hold names that differ only in case: as at
         // sign-in, the password of any of them will do, and all then change.
@@ -196,7 +206,7 @@ OperatorAccounts::Outcome OperatorAccounts::changePassword(const QString &name, 
         if (!right)
             return Outcome::WrongOldPassword;
     }
-    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName());
+    Statement update = m_shop.db().prepare(QStringLiteral("UPDATE userdb SET passwd = :hash") + byName(m_shop.db()));
     update.bind(":hash", PasswordHash::hash(newPassword)).bind(":name", trimmed).exec();
     transaction.commit();
     return Outcome::Done;
