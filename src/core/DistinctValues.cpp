@@ -47,8 +47,9 @@ QStringList DistinctValues(Database &db, const QString &column, const QString &t
     // Only the distinct texts meet the text order, which no index serves.
     // Texts that differ only in case are one entry: the least of them by code
     // point, so the entry does not depend on which row the engine met first.
-    const QString order = QStringLiteral("v") + TextCollation::clause() + QStringLiteral(" NULLS FIRST");
-    Statement query = db.prepare(QStringLiteral("SELECT min(v) FROM (%1) AS stored GROUP BY %2 ORDER BY %2").arg(stored, order));
+    const QString order = QStringLiteral("v") + TextCollation::clause();
+    Statement query = db.prepare(
+        QStringLiteral("SELECT min(v) FROM (%1) AS stored GROUP BY %2 ORDER BY %2").arg(stored, order));
     QStringList values;
     while (query.next())
         values << (query.isNull(0) ? QString() : query.text(0));

@@ -161,8 +161,10 @@ void createIndexes(Database &db)
 {
     for (const Index &index : kIndexes) {
         QStringList columns;
+        // A server's index holds NULLs last unless told; ordered reads put
+        // them first, as the file does.
         for (const QString &column : QString::fromLatin1(index.columns).split(QLatin1Char(',')))
-            columns << quoted(column);
+            columns << quoted(column) + (db.isServer() ? QStringLiteral(" NULLS FIRST") : QString());
         db.execScript(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)%4")
                           .arg(QLatin1String(index.name), QLatin1String(index.table), columns.join(QLatin1Char(',')),
                                index.where ? QStringLiteral(" WHERE ") + unsoldCondition(db) : QString()));

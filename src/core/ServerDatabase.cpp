@@ -33,7 +33,7 @@ int codeOf(const char *state)
     if (!state)
         return kError;
     const QByteArray s(state);
-    if (s == "40001" || s == "40P01")
+    if (s == "40001" || s == "40P01" || s == "55P03")
         return DbError::kConflict;
     if (s.startsWith("08") || s == "57P01" || s == "57P02" || s == "57P03")
         return DbError::kServerLost;
@@ -114,6 +114,10 @@ struct ServerLink {
         if (PQsetClientEncoding(conn, "UTF8") != 0)
             throw failure(nullptr);
         runAndForget("SET datestyle = 'ISO'");
+        // Another till holds a row for milliseconds (one sale). Five seconds
+        // covers a slow moment, as the file's busy timeout does; past that the
+        // command fails as a conflict and is run again or reported.
+        runAndForget("SET lock_timeout = '5s'");
         const QByteArray listen = QByteArray("LISTEN ") + ServerDatabase::kChannel;
         runAndForget(listen.constData());
     }
@@ -147,6 +151,108 @@ struct ServerLink {
 
 // ------------------------------------------------------------ statement text
 
+namespace {
+
+bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The end of the quoted text or name that starts at i.
+qsizetype quotedEnd(const QByteArray &in, qsizetype i)
+{
+    const char quote = in.at(i);
+    qsizetype j = i + 1;
+    while (j < in.size()) {
+        if (in.at(j) == quote) {
+            if (j + 1 < in.size() && in.at(j + 1) == quote) {
+                j += 2;
+                continue;
+            }
+            break;
+        }
+        ++j;
+    }
+    return std::min(j + 1, in.size());
+}
+
+bool keywordAt(const QByteArray &in, qsizetype i, const char *word)
+{
+    const qsizetype n = qsizetype(std::strlen(word));
+    if (i + n > in.size() || (i > 0 && isWordChar(in.at(i - 1))) || (i + n < in.size() && isWordChar(in.at(i + n))))
+        return false;
+    return in.mid(i, n).toUpper() == word;
+}
+
+// The embedded engine orders NULL before every value (last when
+// descending); the server the other way round. Every ORDER BY item is told
+// where its NULLs go, so lists come in the same order from both. The keys
+// never hold NULL and stay as they are, so that their index serves them.
+QByteArray withFileNullOrder(const QByteArray &in)
+{
+    QByteArray out;
+    out.reserve(in.size() + 32);
+    struct List {
+        int depth;
+        qsizetype itemStart; // in out
+    };
+    std::vector<List> lists;
+    int depth = 0;
+    const auto finishItem = [&out](qsizetype start) {
+        qsizetype end = out.size();
+        while (end > start && std::isspace(static_cast<unsigned char>(out.at(end - 1))))
+            --end;
+        const QByteArray item = out.mid(start, end - start).trimmed();
+        const QByteArray upper = item.toUpper();
+        if (item.isEmpty() || upper.contains("NULLS") || item == "\"ID\"" || item == "\"id\"" || upper == "ROWID")
+            return;
+        const bool descending = upper.endsWith(" DESC");
+        out.insert(end, descending ? " NULLS LAST" : " NULLS FIRST");
+    };
+    for (qsizetype i = 0; i < in.size();) {
+        const char c = in.at(i);
+        if (c == '\'' || c == '"') {
+            const qsizetype end = quotedEnd(in, i);
+            out += in.mid(i, end - i);
+            i = end;
+            continue;
+        }
+        const bool inList = !lists.empty() && lists.back().depth == depth;
+        if (inList && (c == ',' || c == ')' || keywordAt(in, i, "LIMIT") || keywordAt(in, i, "OFFSET")
+                       || keywordAt(in, i, "FOR") || keywordAt(in, i, "UNION") || keywordAt(in, i, "FETCH"))) {
+            finishItem(lists.back().itemStart);
+            if (c == ',') {
+                out += c;
+                lists.back().itemStart = out.size();
+                ++i;
+                continue;
+            }
+            lists.pop_back();
+        }
+        if (keywordAt(in, i, "ORDER")) {
+            qsizetype j = i + 5;
+            while (j < in.size() && std::isspace(static_cast<unsigned char>(in.at(j))))
+                ++j;
+            if (keywordAt(in, j, "BY")) {
+                out += in.mid(i, j + 2 - i);
+                i = j + 2;
+                lists.push_back({depth, out.size()});
+                continue;
+            }
+        }
+        if (c == '(')
+            ++depth;
+        else if (c == ')')
+            --depth;
+        out += c;
+        ++i;
+    }
+    while (!lists.empty()) {
+        finishItem(lists.back().itemStart);
+        lists.pop_back();
+    }
+    return out;
+}
+
+} // namespace
+
 QByteArray ServerDatabase::serverText(const QString &sql, QList<QByteArray> *parameterNames)
 {
     const QByteArray in = sql.toUtf8();
@@ -154,7 +260,6 @@ QByteArray ServerDatabase::serverText(const QString &sql, QList<QByteArray> *par
     out.reserve(in.size() + 16);
     QList<QByteArray> names;
     int numbered = 0;
-    auto isWordChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
     for (qsizetype i = 0; i < in.size();) {
         const char c = in.at(i);
         if (c == '\'' || c == '"') {
@@ -200,7 +305,7 @@ QByteArray ServerDatabase::serverText(const QString &sql, QList<QByteArray> *par
     }
     if (parameterNames)
         *parameterNames = names;
-    return out;
+    return withFileNullOrder(out);
 }
 
 // ------------------------------------------------------------------- cursor

@@ -15,7 +15,9 @@ struct ServerLink;
 //   one number);
 // - LIKE becomes ILIKE: our statements' LIKE ignores the case of Latin
 //   letters, as the server's ILIKE does over columns in the "C" collation
-//   (and only of those letters there, as the goods list's own matching).
+//   (and only of those letters there, as the goods list's own matching);
+// - every ORDER BY item puts NULL where the file's engine does: first, last
+//   when descending.
 // Transactions are the server's READ COMMITTED ones; a command locks the rows
 // it changes as it reads them (lockRows). A connection found broken is
 // reported once (DbError::kServerLost) and made anew at the next command.

@@ -39,9 +39,7 @@ BoundQuery list(ZeroStock zeroStock)
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
     // ID breaks ties between rows of one day, so the last row is the newest.
-    // Rows without a date come first on every engine (a server would put
-    // them last).
-    sql += QStringLiteral(" ORDER BY day1 NULLS FIRST, \"ID\"");
+    sql += QStringLiteral(" ORDER BY day1, \"ID\"");
     return {sql, {}};
 }
 

@@ -214,7 +214,7 @@ const SaleLineStore::LineIds &SaleLineStore::lineIds()
         return *m_ids;
     LineIds ids;
     ids.version = d.dataVersion();
-    Statement s = d.prepare(QStringLiteral("SELECT \"ID\" FROM data1 ORDER BY day1 NULLS FIRST,\"ID\""));
+    Statement s = d.prepare(QStringLiteral("SELECT \"ID\" FROM data1 ORDER BY day1,\"ID\""));
     while (s.next())
         ids.byDate.push_back(s.integer(0));
     if (!ids.byDate.empty()) {

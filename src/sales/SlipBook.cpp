@@ -17,8 +17,7 @@ std::optional<SlipCustomer> SlipBook::customerOfSlip(const QString &slipNumber)
     // Grouped as the lines were entered; ordered so that "the first" means
     // the same on every engine.
     Statement s = m_shop.db().prepare(QStringLiteral(
-        "SELECT g,h,i,j FROM data1 WHERE z=:z GROUP BY g,h,i,j "
-        "ORDER BY g NULLS FIRST,h NULLS FIRST,i NULLS FIRST,j NULLS FIRST"));
+        "SELECT g,h,i,j FROM data1 WHERE z=:z GROUP BY g,h,i,j ORDER BY g,h,i,j"));
     s.bind(":z", slipNumber.trimmed());
     if (!s.next())
         return std::nullopt;
@@ -27,7 +26,7 @@ std::optional<SlipCustomer> SlipBook::customerOfSlip(const QString &slipNumber)
 
 std::optional<SlipCustomer> SlipBook::addressOf(const QString &customerName)
 {
-    Statement s = m_shop.db().prepare(QStringLiteral("SELECT h,i FROM data1 WHERE g=:g GROUP BY h,i ORDER BY h NULLS FIRST,i NULLS FIRST"));
+    Statement s = m_shop.db().prepare(QStringLiteral("SELECT h,i FROM data1 WHERE g=:g GROUP BY h,i ORDER BY h,i"));
     s.bind(":g", customerName.trimmed());
     if (!s.next())
         return std::nullopt;

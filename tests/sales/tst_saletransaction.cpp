@@ -51,7 +51,7 @@ SaleInput sale(qint64 id, const QString &price, const QString &quantity)
 // The four values the sale changes: sold, sales amount, stock, stock value.
 QList<double> goodsValues(Database &db, qint64 id)
 {
-    Statement s = db.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE ID=:id"));
+    Statement s = db.prepare(QStringLiteral("SELECT \"5\",\"6\",\"7\",\"8\" FROM data WHERE \"ID\"=:id"));
     s.bind(":id", id);
     if (!s.next())
         return {};
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(goodsValues(*m_db, m_id), (QList<double>{12, 96, 3, 10.5}));
 
         Statement s = m_db->prepare(QStringLiteral(
-            "SELECT a,b,c,d,g,h,i,j,z,\"1\",\"2\",\"3\",\"4\",a5,\"6\",day1,day2,goods_id FROM data1 WHERE ID=:id"));
+            "SELECT a,b,c,d,g,h,i,j,z,\"1\",\"2\",\"3\",\"4\",a5,\"6\",day1,day2,goods_id FROM data1 WHERE \"ID\"=:id"));
         s.bind(":id", r.lineId);
         QVERIFY(s.next());
         QCOMPARE(s.text("a"), QStringLiteral("钢笔"));
@@ -244,16 +244,20 @@ private slots:
         QCOMPARE(r.message, QStringLiteral("该商品没有有效的入库日期，不能销售"));
         QCOMPARE(goodsValues(*m_db, undated), (QList<double>{0, 0, 5, 17.5}));
 
-        m_db->prepare(QStringLiteral("DELETE FROM data WHERE ID=:id")).bind(":id", m_id).exec();
+        m_db->prepare(QStringLiteral("DELETE FROM data WHERE \"ID\"=:id")).bind(":id", m_id).exec();
         r = confirmSale(*m_db, sale(m_id, QStringLiteral("8"), QStringLiteral("1")));
         QVERIFY(!r.ok);
         QVERIFY(r.message.contains(QStringLiteral("不存在")));
 
-        const qint64 textStock = addGoods(*m_db, {3.5, 8, 0, 0, 5, 17.5});
-        m_db->prepare(QStringLiteral("UPDATE data SET \"7\"='abc' WHERE ID=:id")).bind(":id", textStock).exec();
-        r = confirmSale(*m_db, sale(textStock, QStringLiteral("8"), QStringLiteral("1")));
-        QVERIFY(!r.ok);
-        QVERIFY(r.message.contains(QStringLiteral("库存数量")));
+        // Text in a number column: only a file written by another program
+        // holds it (a server refuses it).
+        if (!test::TestEnvironment::onServer()) {
+            const qint64 textStock = addGoods(*m_db, {3.5, 8, 0, 0, 5, 17.5});
+            m_db->prepare(QStringLiteral("UPDATE data SET \"7\"='abc' WHERE \"ID\"=:id")).bind(":id", textStock).exec();
+            r = confirmSale(*m_db, sale(textStock, QStringLiteral("8"), QStringLiteral("1")));
+            QVERIFY(!r.ok);
+            QVERIFY(r.message.contains(QStringLiteral("库存数量")));
+        }
         QCOMPARE(lineCount(*m_db), 0);
     }
 

@@ -56,3 +56,11 @@ QByteArray fileBytes(const QString &path);
 QString asOrdinaryUser(const QString &folder, const std::function<QString()> &steps);
 
 } // namespace quollin::test
+
+// For a test of what only the embedded file has (its bytes, its locks, its
+// journal, text kept in a number column): skipped in the server's run.
+#define QUOLLIN_FILE_ONLY(why) \
+    do { \
+        if (::quollin::test::TestEnvironment::onServer()) \
+            QSKIP("the file backend only: " why); \
+    } while (false)
