@@ -12,7 +12,7 @@
 
 namespace quollin {
 
-TAboutBox::TAboutBox(QWidget *parent)
+TAboutBox::TAboutBox(const QString &engine, QWidget *parent)
     : QDialog(parent)
     , m_versions(new QLabel(this))
 {
@@ -32,7 +32,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 
     m_versions->setText(QStringLiteral("版本：%1\nQt 版本：%2\n数据库引擎：%3")
                             .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
-                                 Database::engineVersion()));
+                                 engine));
     m_versions->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     const QString address = ExternalTools::webSite().toString();

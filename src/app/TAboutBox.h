@@ -12,7 +12,8 @@ class TAboutBox : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAboutBox(QWidget *parent = nullptr);
+    // engine: the database engine the books are kept by, as it names itself.
+    explicit TAboutBox(const QString &engine, QWidget *parent = nullptr);
 
     // The versions as shown, one per line, for copying into a support request.
     QString versionText() const;

@@ -90,7 +90,7 @@ TMainForm::TMainForm(Shop &shop, Prompter &prompter, QWidget *parent)
             m_onSignInShown();
     });
     connect(m_login, &QDialog::finished, this, &TMainForm::signInFinished);
-    m_about = new TAboutBox(this);
+    m_about = new TAboutBox(m_shop.db().engineDescription(), this);
 
     m_hints = new HintPopup(this);
     buildLayout();

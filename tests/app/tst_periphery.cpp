@@ -376,7 +376,7 @@ private slots:
     void aboutBoxNamesEveryVersion()
     {
         QCoreApplication::setApplicationVersion(QStringLiteral("7.3.11"));
-        TAboutBox about;
+        TAboutBox about(Database::engineVersion());
         const QString text = about.versionText();
         QVERIFY(text.contains(QStringLiteral("7.3.11")));
         QVERIFY(text.contains(QString::fromLatin1(qVersion())));
