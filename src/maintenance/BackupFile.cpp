@@ -16,15 +16,12 @@
 
 namespace quollin::BackupFile {
 
-namespace {
-
 QString temporaryNameFor(const QString &target)
 {
     const QFileInfo info(target);
     return info.dir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".partial"));
 }
 
-// Moves `from` over `to`, replacing it in one step where the system can.
 bool replaceFile(const QString &from, const QString &to)
 {
     std::error_code error;
@@ -33,7 +30,19 @@ bool replaceFile(const QString &from, const QString &to)
     return !error;
 }
 
-} // namespace
+Result checkTarget(const QString &target)
+{
+    const QFileInfo targetInfo(target);
+    if (!targetInfo.dir().exists())
+        return Result::failure(QStringLiteral("文件夹不存在：%1").arg(targetInfo.absolutePath()));
+    if (targetInfo.isDir())
+        return Result::failure(QStringLiteral("这是一个文件夹：%1").arg(target));
+#ifdef Q_OS_UNIX
+    if (!QFileInfo(targetInfo.absolutePath()).isWritable())
+        return Result::failure(QStringLiteral("备份文件的文件夹不能写入（也许是写保护的U盘）：%1").arg(targetInfo.absolutePath()));
+#endif
+    return Result::success();
+}
 
 // A copy or a check reads each page once: what passed is not read again, so
 // the pages need not stay.
@@ -118,15 +127,8 @@ Result copy(const QString &source, const QString &target, const Progress &progre
 {
     if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath())
         return Result::failure(QStringLiteral("备份文件不能是正在使用的数据库本身。"));
-    const QFileInfo targetInfo(target);
-    if (!targetInfo.dir().exists())
-        return Result::failure(QStringLiteral("文件夹不存在：%1").arg(targetInfo.absolutePath()));
-    if (targetInfo.isDir())
-        return Result::failure(QStringLiteral("这是一个文件夹：%1").arg(target));
-#ifdef Q_OS_UNIX
-    if (!QFileInfo(targetInfo.absolutePath()).isWritable())
-        return Result::failure(QStringLiteral("备份文件的文件夹不能写入（也许是写保护的U盘）：%1").arg(targetInfo.absolutePath()));
-#endif
+    if (const Result usable = checkTarget(target); !usable.ok)
+        return usable;
 
     const QString partial = temporaryNameFor(target);
     removeWithCompanions(partial);

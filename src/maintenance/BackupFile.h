@@ -54,6 +54,14 @@ void makeSingleFile(Database &db);
 Result copy(const QString &source, const QString &target, const Progress &progress = {},
             Database::OpenMode sourceMode = Database::OpenMode::ExistingOnly);
 
+// The name a backup is built under beside its target until it is whole.
+QString temporaryNameFor(const QString &target);
+// Moves `from` over `to`, replacing it in one step where the system can.
+bool replaceFile(const QString &from, const QString &to);
+// Why a backup cannot be written to `target` (a missing or read-only
+// folder, a folder of that name), or success.
+Result checkTarget(const QString &target);
+
 // The companions the engine keeps beside a file (write-ahead log, shared
 // memory index, rollback journal).
 QStringList companions(const QString &path);

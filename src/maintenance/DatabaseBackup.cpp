@@ -1,8 +1,10 @@
 #include "maintenance/DatabaseBackup.h"
 
+#include "core/DatabaseLocation.h"
 #include "core/EngineMessage.h"
 #include "core/ShopContext.h"
 #include "core/ShopDatabase.h"
+#include "maintenance/ServerBackup.h"
 
 #include <sqlite3.h>
 
@@ -98,6 +100,19 @@ QString damageIn(const QString &path)
     return QString();
 }
 
+// The daily backups' names: "<file's name>-<day>.db" for a file,
+// "<database's name>-<day>.dump" for a server's database.
+QString dailyStem(const QString &databasePath)
+{
+    return Database::isServerLocation(databasePath) ? ServerBackup::databaseName(databasePath)
+                                                    : QFileInfo(databasePath).completeBaseName();
+}
+
+QString dailySuffix(const QString &databasePath)
+{
+    return Database::isServerLocation(databasePath) ? QStringLiteral("dump") : QStringLiteral("db");
+}
+
 } // namespace
 
 QString DatabaseBackup::damagedFileMessage()
@@ -114,14 +129,23 @@ QString DatabaseBackup::defaultTarget()
     return QDir(documents).filePath(QStringLiteral("beifen.db"));
 }
 
+QString DatabaseBackup::suggestedTarget() const
+{
+    if (!Database::isServerLocation(m_shop.databasePath()))
+        return defaultTarget();
+    return QFileInfo(defaultTarget()).dir().filePath(QStringLiteral("beifen.dump"));
+}
+
 BackupFile::Result DatabaseBackup::backup(const QString &target, const BackupFile::Progress &progress)
 {
     // A folder the operator typed is taken as typed: missing, it is more
     // likely mistyped or on a stick not plugged in than wanted new.
     const QFileInfo info(target);
-    if (!target.trimmed().isEmpty() && info.absoluteFilePath() == QFileInfo(defaultTarget()).absoluteFilePath()
+    if (!target.trimmed().isEmpty() && info.absoluteFilePath() == QFileInfo(suggestedTarget()).absoluteFilePath()
         && !info.dir().exists() && !QDir().mkpath(info.absolutePath()))
         return BackupFile::Result::failure(QStringLiteral("无法建立文件夹：%1").arg(QDir::toNativeSeparators(info.absolutePath())));
+    if (Database::isServerLocation(m_shop.databasePath()))
+        return ServerBackup::dump(m_shop.databasePath(), target, progress);
     return BackupFile::copy(m_shop.databasePath(), target, progress);
 }
 
@@ -131,6 +155,10 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
     Restore result;
     if (backupFile.trimmed().isEmpty() || !QFileInfo(backupFile).isFile()) {
         result.outcome = RestoreOutcome::NotFound;
+        return result;
+    }
+    if (Database::isServerLocation(m_shop.databasePath())) {
+        result.reason = QStringLiteral("服务器上的数据库要恢复到一个新的空数据库里，请填写它的地址。");
         return result;
     }
     const BackupFile::Result checked = BackupFile::verify(backupFile);
@@ -212,6 +240,27 @@ DatabaseBackup::Restore DatabaseBackup::restore(const QString &backupFile, const
     return result;
 }
 
+DatabaseBackup::Restore DatabaseBackup::restoreInto(const QString &targetUri, const QString &backupFile,
+                                                    const BackupFile::Progress &progress)
+{
+    m_shop.demand(OperatorRestrictions::Command::RestoreDatabase);
+    Restore result;
+    if (backupFile.trimmed().isEmpty() || !QFileInfo(backupFile).isFile()) {
+        result.outcome = RestoreOutcome::NotFound;
+        return result;
+    }
+    ServerBackup::Restored restored = ServerBackup::restore(backupFile, targetUri.trimmed(), progress);
+    if (!restored.result.ok) {
+        result.reason = restored.result.reason;
+        return result;
+    }
+    result.outcome = RestoreOutcome::Restored;
+    result.rows = ServerBackup::describe(restored.rows);
+    m_shop.closeDatabase();
+    m_shop.reopenDatabase(std::move(restored.db));
+    return result;
+}
+
 QString DatabaseBackup::dailyFolder() const { return dailyFolderOf(m_shop.databasePath()); }
 
 QString DatabaseBackup::newestDailyBackup() const
@@ -225,8 +274,8 @@ QStringList DatabaseBackup::dailyBackupsOf(const QString &databasePath)
     // Only whole copies carry the dated name: a copy is built under another
     // name and renamed when verified. Dated names sort by day.
     const QDir folder(dailyFolderOf(databasePath));
-    const QRegularExpression dated(QStringLiteral("^%1-\\d{4}-\\d{2}-\\d{2}\\.db$")
-                                       .arg(QRegularExpression::escape(QFileInfo(databasePath).completeBaseName())));
+    const QRegularExpression dated(QStringLiteral("^%1-\\d{4}-\\d{2}-\\d{2}\\.%2$")
+                                       .arg(QRegularExpression::escape(dailyStem(databasePath)), dailySuffix(databasePath)));
     QStringList days;
     for (const QString &name : folder.entryList(QDir::Files, QDir::Name)) {
         if (dated.match(name).hasMatch())
@@ -237,14 +286,15 @@ QStringList DatabaseBackup::dailyBackupsOf(const QString &databasePath)
 
 QString DatabaseBackup::dailyFolderOf(const QString &databasePath)
 {
-    return QFileInfo(databasePath).dir().filePath(QStringLiteral("自动备份"));
+    const QString beside = Database::isServerLocation(databasePath) ? DatabaseLocation::defaultPath() : databasePath;
+    return QFileInfo(beside).dir().filePath(QStringLiteral("自动备份"));
 }
 
 QString DatabaseBackup::todaysDailyBackup(const QString &databasePath, const QDate &today)
 {
     return QDir(dailyFolderOf(databasePath))
-        .filePath(QStringLiteral("%1-%2.db").arg(QFileInfo(databasePath).completeBaseName(),
-                                                 today.toString(QStringLiteral("yyyy-MM-dd"))));
+        .filePath(QStringLiteral("%1-%2.%3").arg(dailyStem(databasePath), today.toString(QStringLiteral("yyyy-MM-dd")),
+                                                 dailySuffix(databasePath)));
 }
 
 QString DatabaseBackup::ensureDailyBackup(const QDate &today, int keep)
@@ -262,11 +312,13 @@ QString DatabaseBackup::makeDailyBackup(const QString &databasePath, const QDate
         return QString();
     if (!folder.exists() && !QDir().mkpath(folder.path()))
         return QStringLiteral("无法建立文件夹：%1").arg(folder.path());
-    const BackupFile::Result copied = BackupFile::copy(info.absoluteFilePath(), todays, [stop](int, int) {
-        return !stop || !stop->load();
-    });
+    const auto goOn = [stop](int, int) { return !stop || !stop->load(); };
+    // A server's dump reads one snapshot while the other tills work on.
+    const bool server = Database::isServerLocation(databasePath);
+    const BackupFile::Result copied = server ? ServerBackup::dump(databasePath, todays, goOn)
+                                             : BackupFile::copy(info.absoluteFilePath(), todays, goOn);
     if (!copied.ok) {
-        if (stop && stop->load())
+        if (server || (stop && stop->load()))
             return copied.reason;
         // The copy reads every page of the file: a failure may be the first
         // sign that the file in use is damaged. Say so, and how to restore.

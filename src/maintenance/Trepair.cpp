@@ -1,5 +1,6 @@
 #include "maintenance/Trepair.h"
 
+#include "core/DatabaseLocation.h"
 #include "core/EngineMessage.h"
 #include "core/Prompter.h"
 #include "session/Shop.h"
@@ -22,6 +23,17 @@ namespace quollin {
 
 namespace {
 constexpr int kWidth = 420;
+
+bool onServer(Shop &shop) { return Database::isServerLocation(shop.databasePath()); }
+
+QString restoreWarning(bool server)
+{
+    // On a server the restore goes into a new database: nothing is
+    // overwritten, but the tills must be moved to it.
+    return server ? QStringLiteral("警告：恢复数据库功能，只有当目前使用的数据库损坏或丢失时才使用。备份将装入服务器上"
+                                   "一个新的空数据库，本程序随后改用它；其他电脑上的本程序也要改用它，否则会继续写入旧数据库。")
+                  : QStringLiteral("警告：恢复数据库功能，只有当目前使用的数据库损坏或丢失时才使用，否则旧数据库会覆盖当前的最新数据库，造成信息丢失。");
+}
 
 // Qt presents a plain widget as an unnamed filler, which screen readers
 // skip with everything in it; this window is a window, named by its title.
@@ -105,20 +117,33 @@ Trepair::Trepair(Shop &shop, Prompter &prompter, QWidget *parent)
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
     restore->addWidget(rule);
-    auto *warning = new QLabel(QStringLiteral("警告：恢复数据库功能，只有当目前使用的数据库损坏或丢失时才使用，否则旧数据库会覆盖当前的最新数据库，造成信息丢失。"),
-                               m_restore);
-    warning->setWordWrap(true);
-    warning->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
-    restore->addWidget(warning);
+    m_warning = new QLabel(restoreWarning(onServer(m_shop)), m_restore);
+    m_warning->setWordWrap(true);
+    m_warning->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+    restore->addWidget(m_warning);
     auto *restoreLine = new QHBoxLayout;
     // The newest daily backup is the likeliest one wanted after a mishap.
     const QString newestDaily = m_shop.backups().newestDailyBackup();
-    m_restorePath = Named(new QLineEdit(newestDaily.isEmpty() ? DatabaseBackup::defaultTarget() : newestDaily, m_restore),
+    m_restorePath = Named(new QLineEdit(newestDaily.isEmpty() ? m_shop.backups().suggestedTarget() : newestDaily, m_restore),
                           QStringLiteral("备份文件"), "restoreBox");
     restoreLine->addWidget(m_restorePath, 1);
     auto *open = NamedButton(QStringLiteral("打开备份文件"), "openBackupButton", m_restore);
     restoreLine->addWidget(open);
     restore->addLayout(restoreLine);
+    // A server's restore goes into an empty database its administrator
+    // made: its address is asked for here.
+    m_targetLine = new QWidget(m_restore);
+    auto *targetColumn = new QVBoxLayout(m_targetLine);
+    targetColumn->setContentsMargins(0, 0, 0, 0);
+    const QString targetCaption = QStringLiteral("恢复到服务器上的空数据库:");
+    auto *targetLabel = new QLabel(targetCaption, m_targetLine);
+    targetColumn->addWidget(targetLabel);
+    m_target = Named(new QLineEdit(m_targetLine), targetCaption, "targetBox");
+    m_target->setPlaceholderText(QStringLiteral("postgresql://用户@服务器/新数据库名"));
+    targetLabel->setBuddy(m_target);
+    targetColumn->addWidget(m_target);
+    m_targetLine->setVisible(onServer(m_shop));
+    restore->addWidget(m_targetLine);
     auto *restoreButton = NamedButton(QStringLiteral("恢复数据库"), "restoreButton", m_restore);
     restore->addWidget(restoreButton, 0, Qt::AlignHCenter);
     body->addWidget(m_restore);
@@ -140,7 +165,7 @@ void Trepair::showEvent(QShowEvent *event)
     // Nothing may write while the file is copied or replaced.
     m_shop.closeDatabase();
     const QString saved = m_shop.settings().backupPath();
-    const QString path = saved.isEmpty() ? DatabaseBackup::defaultTarget() : saved;
+    const QString path = saved.isEmpty() ? m_shop.backups().suggestedTarget() : saved;
     if (m_path->text() == path)
         m_shop.settings().setBackupPath(path);
     else
@@ -148,6 +173,11 @@ void Trepair::showEvent(QShowEvent *event)
     const bool mayRestore = m_shop.rights().mayRun(OperatorRestrictions::Command::RestoreDatabase);
     m_restore->setVisible(mayRestore);
     m_restore->setEnabled(mayRestore);
+    // A restore on a server moves the session to another database.
+    m_warning->setText(restoreWarning(onServer(m_shop)));
+    m_targetLine->setVisible(onServer(m_shop));
+    m_dailyFolder->setText(QDir::toNativeSeparators(m_shop.backups().dailyFolder()));
+    m_dailyFolder->setCursorPosition(0);
     setFixedHeight(sizeHint().height());
 }
 
@@ -162,7 +192,7 @@ void Trepair::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void Trepair::useDefault() { m_path->setText(DatabaseBackup::defaultTarget()); }
+void Trepair::useDefault() { m_path->setText(m_shop.backups().suggestedTarget()); }
 
 bool Trepair::progress(int done, int total)
 {
@@ -173,8 +203,14 @@ bool Trepair::progress(int done, int total)
         m_progress->setMinimumDuration(300);
         m_progress->setAutoReset(false);
     }
-    m_progress->setMaximum(qMax(total, 1));
-    m_progress->setValue(qMin(done, qMax(total, 1)));
+    if (total < 0) {
+        // A server's dump says nothing of how far it is: a busy bar.
+        m_progress->setMaximum(0);
+        m_progress->setValue(0);
+    } else {
+        m_progress->setMaximum(qMax(total, 1));
+        m_progress->setValue(qMin(done, qMax(total, 1)));
+    }
     QApplication::processEvents();
     return !m_progress->wasCanceled();
 }
@@ -215,13 +251,24 @@ void Trepair::restore()
         m_prompter.information(QStringLiteral("备份数据库没找到!"));
         return;
     }
-    if (!m_prompter.confirm(QStringLiteral("恢复后，正在使用的数据库将被“%1”替换（原数据库另存一份在它旁边）。确定要恢复吗？")
-                                .arg(QFileInfo(file).fileName())))
+    const bool server = onServer(m_shop);
+    const QString target = m_target->text().trimmed();
+    if (server && target.isEmpty()) {
+        m_prompter.information(QStringLiteral("请填写要恢复到的服务器上的空数据库的地址。"));
+        return;
+    }
+    const QString question =
+        server ? QStringLiteral("“%1”将恢复到数据库 %2（它必须是空的），本程序随后改用这个数据库。确定要恢复吗？")
+                     .arg(QFileInfo(file).fileName(), DatabaseLocation::shown(target))
+               : QStringLiteral("恢复后，正在使用的数据库将被“%1”替换（原数据库另存一份在它旁边）。确定要恢复吗？")
+                     .arg(QFileInfo(file).fileName());
+    if (!m_prompter.confirm(question))
         return;
     DatabaseBackup::Restore result;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        result = m_shop.backups().restore(file, [this](int done, int total) { return progress(done, total); });
+        const auto report = [this](int done, int total) { return progress(done, total); };
+        result = server ? m_shop.backups().restoreInto(target, file, report) : m_shop.backups().restore(file, report);
     } catch (const DbError &e) {
         result.reason = engineMessage(e);
     }
@@ -230,7 +277,12 @@ void Trepair::restore()
     m_progress = nullptr;
     switch (result.outcome) {
     case DatabaseBackup::RestoreOutcome::Restored:
-        m_prompter.information(QStringLiteral("数据库恢复成功！"));
+        if (server)
+            m_prompter.information(QStringLiteral("数据库恢复成功！\n恢复了%1。\n本程序现在使用数据库 %2。"
+                                                  "以后启动本程序（其他电脑上的也一样）时，请用 --database 指定这个地址。")
+                                       .arg(result.rows, DatabaseLocation::shown(target)));
+        else
+            m_prompter.information(QStringLiteral("数据库恢复成功！"));
         break;
     case DatabaseBackup::RestoreOutcome::NotFound:
         m_prompter.information(QStringLiteral("备份数据库没找到!"));

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QProgressDialog;
 class QPushButton;
@@ -23,6 +24,8 @@ public:
     QLineEdit *pathBox() const { return m_path; }
     QLineEdit *restoreBox() const { return m_restorePath; }
     QLineEdit *dailyFolderBox() const { return m_dailyFolder; }
+    // On a server: the empty database a restore goes into.
+    QLineEdit *targetBox() const { return m_target; }
     QWidget *restoreSection() const { return m_restore; }
 
 public slots:
@@ -49,6 +52,9 @@ private:
     QWidget *m_restore = nullptr;
     QLineEdit *m_restorePath = nullptr;
     QLineEdit *m_dailyFolder = nullptr;
+    QLabel *m_warning = nullptr;
+    QWidget *m_targetLine = nullptr;
+    QLineEdit *m_target = nullptr;
     QProgressDialog *m_progress = nullptr;
 };
 
