@@ -1,19 +1,24 @@
 #include "maintenance/MaintenanceCommands.h"
 
+#include "core/EngineMessage.h"
 #include "core/Prompter.h"
 #include "session/Shop.h"
 #include "maintenance/DatabaseBackup.h"
 #include "maintenance/ExcelImportWindow.h"
+#include "maintenance/MoveToServer.h"
 #include "maintenance/Trepair.h"
 #include "widgets/ShowOrCreateWindow.h"
 
 #include <QDate>
 #include <QFileInfo>
 #include <QThread>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 
 namespace quollin {
@@ -72,6 +77,45 @@ void MaintenanceCommands::openImportWindow()
     m_import = &window;
     centredOnScreen(&window);
     window.exec();
+}
+
+void MaintenanceCommands::moveToServer()
+{
+    if (!m_shop.rights().mayRun(OperatorRestrictions::Command::MoveToServer)) {
+        m_prompter.information(OperatorRestrictions::refusalText());
+        return;
+    }
+    const QString uri = m_prompter.askText(
+        QStringLiteral("把数据搬到服务器"),
+        QStringLiteral("服务器上新建的空数据库的地址，例如 postgresql://服务器名/数据库名\n"
+                       "密码不必写在地址里：连接时从 ~/.pgpass 或 PGPASSWORD 取得。"));
+    if (uri.isEmpty())
+        return;
+
+    QProgressDialog progress(QStringLiteral("正在把数据搬到服务器，请稍候......"), QStringLiteral("取消"), 0, 0,
+                             m_mainWindow);
+    progress.setWindowTitle(QStringLiteral("把数据搬到服务器"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    // The bar counts in thousands of rows: a large file has more rows than
+    // the bar's int range likes to step through.
+    auto step = [&progress](qint64 copied, qint64 total) {
+        progress.setMaximum(int(std::max<qint64>(total / 1000, 1)));
+        progress.setValue(int(std::min(copied, total) / 1000));
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString text;
+    try {
+        text = MoveToServer(m_shop).moveTo(uri, step).text(30);
+    } catch (const DbError &e) {
+        text = engineMessage(e);
+    }
+    QApplication::restoreOverrideCursor();
+    progress.close();
+    m_prompter.information(text);
 }
 
 void MaintenanceCommands::runDailyBackup()
