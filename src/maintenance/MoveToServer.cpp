@@ -72,8 +72,8 @@ QString quotedList(const QStringList &columns)
 }
 
 // The file's sum of a column counts each cell as what the server is given
-// for it: fen() reads a number text as the copy does, and of the whole
-// numbers only integer cells go over.
+// for it: fen() reads a number text as the copy does (abs() reads its value
+// too), and of the whole numbers only integer cells go over.
 QString tallyText(const Table &table, bool server)
 {
     QStringList parts{QStringLiteral("count(*)")};
@@ -87,7 +87,11 @@ QString tallyText(const Table &table, bool server)
             sum = QStringLiteral("sum(%1)").arg(q);
             break;
         case Kind::Amount:
-            sum = QStringLiteral("sum(fen(%1))").arg(q);
+            // The server's fen() has no value for an amount beyond what a
+            // bigint of fen holds; the file's would saturate, so such a cell
+            // (garbage in an old file) is left out of the file's sum too.
+            sum = server ? QStringLiteral("sum(fen(%1))").arg(q)
+                         : QStringLiteral("sum(CASE WHEN abs(%1) < 9.2e16 THEN fen(%1) END)").arg(q);
             break;
         case Kind::Whole:
             sum = server ? QStringLiteral("sum(%1)").arg(q)

@@ -125,10 +125,11 @@ void MoveToServerTest::movesEveryRowWithItsKey()
         highestHandedOut = last.lineId;
         shop.db().prepare(QStringLiteral("DELETE FROM data1 WHERE ID = :id")).bind(":id", last.lineId).exec();
         // Text in number columns: a price typed with a full-width blank (the
-        // engine keeps it as text), a word, and a goods key that is no number.
+        // engine keeps it as text), a word, and a goods key that is no number;
+        // and an amount beyond any sum in fen.
         shop.db().prepare(QStringLiteral("UPDATE data1 SET \"4\" = :t WHERE ID = :id"))
             .bind(":t", QStringLiteral("12.5\u3000")).bind(":id", spacedLine).exec();
-        shop.db().prepare(QStringLiteral("UPDATE data SET \"2\" = 'abc' WHERE ID = :id")).bind(":id", oddGoods).exec();
+        shop.db().prepare(QStringLiteral("UPDATE data SET \"2\" = 'abc', \"8\" = 1e20 WHERE ID = :id")).bind(":id", oddGoods).exec();
         shop.db().prepare(QStringLiteral("UPDATE data1 SET goods_id = '第一' WHERE ID = :id")).bind(":id", returnLine).exec();
     }
     const QByteArray before = test::fileBytes(file);
