@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace quollin {
@@ -98,11 +99,10 @@ void MaintenanceCommands::moveToServer()
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
     progress.setAutoReset(false);
-    // The bar counts in thousands of rows: a large file has more rows than
-    // the bar's int range likes to step through.
     auto step = [&progress](qint64 copied, qint64 total) {
-        progress.setMaximum(int(std::max<qint64>(total / 1000, 1)));
-        progress.setValue(int(std::min(copied, total) / 1000));
+        const int most = int(std::clamp<qint64>(total, 1, std::numeric_limits<int>::max()));
+        progress.setMaximum(most);
+        progress.setValue(int(std::min<qint64>(copied, most)));
         QApplication::processEvents();
         return !progress.wasCanceled();
     };
