@@ -12,6 +12,10 @@ struct StartupOptions {
     // location, elsewhere only with --new, so that a mistyped path or an
     // unmounted data folder is refused rather than opened as an empty shop.
     bool mayCreateDatabase = false;
+    // --move-to-server: copy the file onto this server database and end,
+    // without a window.
+    bool moveToServer = false;
+    QString serverUri;
     QString error; // a command line that could not be read
 
     // Reads the environment variable QUOLLIN_DATABASE itself.

@@ -201,6 +201,8 @@ void TMainForm::buildLayout()
             &QToolButton::clicked, m_maintenance, &MaintenanceCommands::openBackupWindow);
     m_goodsMenuGuarded << m_settingsMenu->addAction(QStringLiteral("Excel导入"), m_maintenance,
                                                     &MaintenanceCommands::openImportWindow);
+    m_moveToServerAction = m_settingsMenu->addAction(QStringLiteral("把数据搬到服务器…"), m_maintenance,
+                                                     &MaintenanceCommands::moveToServer);
     QToolButton *settingsButton = addToolButton(QStringLiteral("设 置"), style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                                                 QStringLiteral("密码、用户、界面换肤和小工具"));
     settingsButton->setMenu(m_settingsMenu);
@@ -455,6 +457,9 @@ void TMainForm::applyRestrictions()
     for (QAction *action : std::as_const(m_goodsMenuGuarded))
         guard(action, changesGoods);
     guard(m_userAdminAction, rights.mayRun(OperatorRestrictions::Command::UserAdministration));
+    // Only a shop kept in a file can move; on a server it has moved already.
+    guard(m_moveToServerAction, rights.mayRun(OperatorRestrictions::Command::MoveToServer)
+                                    && !Database::isServerLocation(m_shop.databasePath()));
     guard(m_stockIn->changeButton(), rights.mayRun(OperatorRestrictions::Command::ChangeGoods));
     guard(m_stockIn->newButton(), changesGoods);
     m_goodsColumns->setMayShow(goodsColumnsMayShow(rights));

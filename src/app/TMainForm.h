@@ -157,6 +157,7 @@ private:
     QMenu *m_settingsMenu = nullptr;
     QAction *m_passwordAction = nullptr;
     QAction *m_userAdminAction = nullptr;
+    QAction *m_moveToServerAction = nullptr;
     QActionGroup *m_skinGroup = nullptr;
 
     std::function<void()> m_onSignInShown;

@@ -7,6 +7,7 @@
 #include "core/SettingsStore.h"
 #include "session/Shop.h"
 #include "core/ShopDatabase.h"
+#include "maintenance/MoveToServer.h"
 #include "widgets/MessageBoxPrompter.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@
 #include <QFont>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 using namespace quollin;
 
@@ -39,6 +42,26 @@ void reportFatal(const QString &text, bool onScreen)
     std::fprintf(stderr, "quollin: %s\n", text.toLocal8Bit().constData());
     if (onScreen)
         MessageBoxPrompter().warning(text);
+}
+
+// The file goes onto the server without a window; the report goes to
+// standard output, the count of rows copied to a terminal watching.
+int moveToServer(const StartupOptions &options)
+{
+    MoveToServer::Progress progress;
+    const bool watched = ::isatty(STDERR_FILENO) == 1;
+    if (watched) {
+        progress = [](qint64 copied, qint64 total) {
+            std::fprintf(stderr, "\r已复制 %lld / %lld 行", static_cast<long long>(copied), static_cast<long long>(total));
+            std::fflush(stderr);
+            return true;
+        };
+    }
+    const MoveToServer::Report report = MoveToServer::run(options.databasePath, options.serverUri, progress);
+    if (watched)
+        std::fputs("\n", stderr);
+    std::fputs((report.text() + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
+    return report.ok ? 0 : 1;
 }
 
 } // namespace
@@ -66,6 +89,9 @@ int main(int argc, char *argv[])
         reportFatal(options.error, onScreen);
         return 2;
     }
+    // Before the file is opened as the shop: that writes to it.
+    if (options.moveToServer)
+        return moveToServer(options);
 
     const QString shownPath = DatabaseLocation::shown(options.databasePath);
     if (!options.mayCreateDatabase && !Database::isServerLocation(options.databasePath)

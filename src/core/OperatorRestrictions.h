@@ -24,6 +24,7 @@ public:
         RestoreDatabase,
         HideNetProfitColumn,
         ShowAllSaleColumns,
+        MoveToServer,
     };
     enum class Column {
         PurchasePrice,  // goods column 1

@@ -39,6 +39,15 @@ public:
         return askYesNo(text);
     }
 
+    // One line typed by the operator (a server's address); empty when the
+    // operator cancelled. Nothing typed here is kept.
+    virtual QString askText(const QString &title, const QString &label)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(label);
+        return {};
+    }
+
     // Who asks before an existing file is replaced: the save dialog, or the
     // caller with a question of its own, the dialog then not asking first.
     enum class Overwrite { DialogAsks, CallerAsks };

@@ -1,19 +1,25 @@
 #include "maintenance/MaintenanceCommands.h"
 
+#include "core/EngineMessage.h"
 #include "core/Prompter.h"
 #include "session/Shop.h"
 #include "maintenance/DatabaseBackup.h"
 #include "maintenance/ExcelImportWindow.h"
+#include "maintenance/MoveToServer.h"
 #include "maintenance/Trepair.h"
 #include "widgets/ShowOrCreateWindow.h"
 
 #include <QDate>
 #include <QFileInfo>
 #include <QThread>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace quollin {
@@ -72,6 +78,44 @@ void MaintenanceCommands::openImportWindow()
     m_import = &window;
     centredOnScreen(&window);
     window.exec();
+}
+
+void MaintenanceCommands::moveToServer()
+{
+    if (!m_shop.rights().mayRun(OperatorRestrictions::Command::MoveToServer)) {
+        m_prompter.information(OperatorRestrictions::refusalText());
+        return;
+    }
+    const QString uri = m_prompter.askText(
+        QStringLiteral("把数据搬到服务器"),
+        QStringLiteral("服务器上新建的空数据库的地址，例如 postgresql://服务器名/数据库名\n"
+                       "密码不必写在地址里：连接时从 ~/.pgpass 或 PGPASSWORD 取得。"));
+    if (uri.isEmpty())
+        return;
+
+    QProgressDialog progress(QStringLiteral("正在把数据搬到服务器，请稍候......"), QStringLiteral("取消"), 0, 0,
+                             m_mainWindow);
+    progress.setWindowTitle(QStringLiteral("把数据搬到服务器"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    progress.setAutoReset(false);
+    auto step = [&progress](qint64 copied, qint64 total) {
+        const int most = int(std::clamp<qint64>(total, 1, std::numeric_limits<int>::max()));
+        progress.setMaximum(most);
+        progress.setValue(int(std::min<qint64>(copied, most)));
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString text;
+    try {
+        text = MoveToServer(m_shop).moveTo(uri, step).text(30);
+    } catch (const DbError &e) {
+        text = engineMessage(e);
+    }
+    QApplication::restoreOverrideCursor();
+    progress.close();
+    m_prompter.information(text);
 }
 
 void MaintenanceCommands::runDailyBackup()

@@ -17,8 +17,8 @@ class Prompter;
 class Trepair;
 
 // The main window's maintenance commands: the backup window (the main
-// window stays hidden while it is open), the spreadsheet import, and the
-// daily automatic backup after each sign-in.
+// window stays hidden while it is open), the spreadsheet import, the move
+// onto a server, and the daily automatic backup after each sign-in.
 class MaintenanceCommands : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +34,9 @@ public slots:
     void openBackupWindow();
     // Modal: returns when the import window is closed.
     void openImportWindow();
+    // Asks for a server database's address and moves the shop's file onto
+    // it; the report is shown in a message box.
+    void moveToServer();
     // Today's automatic backup, made on a thread of its own: the operator
     // works on while a large file is copied and verified.
     void runDailyBackup();

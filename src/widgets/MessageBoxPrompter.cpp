@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -102,6 +103,20 @@ bool MessageBoxPrompter::titledQuestion(const QString &title, const QString &tex
     b.box.setEscapeButton(no);
     b.box.exec();
     return b.box.clickedButton() == yes;
+}
+
+QString MessageBoxPrompter::askText(const QString &title, const QString &label)
+{
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    dialog.setAttribute(Qt::WA_QuitOnClose, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.textValue().trimmed();
 }
 
 // Qt's own dialog, not the desktop's: it speaks the program's Chinese

@@ -15,6 +15,7 @@ public:
     bool askYesNo(const QString &text) override;
     void titledWarning(const QString &title, const QString &text) override;
     bool titledQuestion(const QString &title, const QString &text) override;
+    QString askText(const QString &title, const QString &label) override;
     QString openFileName(const QString &caption, const QString &startPath, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &startPath, const QString &filter,
                          Overwrite overwrite) override;
