@@ -94,10 +94,10 @@ struct ServerLink {
                                   codeOf(state));
     }
 
-    // Runs text without parameters; the result is the caller's to clear.
-    PGresult *run(const char *sql)
+    // The result of a command that worked (rows or none); a failed one is
+    // cleared and its error thrown.
+    PGresult *checked(PGresult *result) const
     {
-        PGresult *result = PQexec(conn, sql);
         const ExecStatusType status = PQresultStatus(result);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
             const DbError error = failure(result);
@@ -106,6 +106,9 @@ struct ServerLink {
         }
         return result;
     }
+
+    // Runs text without parameters; the result is the caller's to clear.
+    PGresult *run(const char *sql) { return checked(PQexec(conn, sql)); }
     void runAndForget(const char *sql) { PQclear(run(sql)); }
 
     // The session's settings, on every new connection.
@@ -429,13 +432,8 @@ private:
         m_link->ensure();
         m_generation = m_link->generation;
         m_name = "q" + QByteArray::number(++m_link->nextName);
-        PGresult *result = PQprepare(m_link->conn, m_name.constData(), m_text.constData(), int(m_names.size()), nullptr);
-        if (PQresultStatus(result) != PGRES_COMMAND_OK) {
-            const DbError error = m_link->failure(result);
-            PQclear(result);
-            throw error;
-        }
-        PQclear(result);
+        PQclear(m_link->checked(
+            PQprepare(m_link->conn, m_name.constData(), m_text.constData(), int(m_names.size()), nullptr)));
         if (m_described) {
             PQclear(m_described);
             m_described = nullptr;
@@ -453,17 +451,11 @@ private:
             values[size_t(i)] = m_null[i] ? nullptr : m_values[i].constData();
             lengths[size_t(i)] = int(m_values[i].size());
         }
-        PGresult *result = PQexecPrepared(m_link->conn, m_name.constData(), int(m_names.size()), values.data(),
-                                          lengths.data(), nullptr, 0);
-        const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-            const DbError error = m_link->failure(result);
-            PQclear(result);
-            throw error;
-        }
+        PGresult *result = m_link->checked(PQexecPrepared(m_link->conn, m_name.constData(), int(m_names.size()),
+                                                          values.data(), lengths.data(), nullptr, 0));
         m_result = result;
         m_row = -1;
-        m_rows = status == PGRES_TUPLES_OK ? PQntuples(result) : 0;
+        m_rows = PQresultStatus(result) == PGRES_TUPLES_OK ? PQntuples(result) : 0;
         m_link->changes = std::atoi(PQcmdTuples(result));
     }
 
@@ -472,15 +464,8 @@ private:
     {
         if (m_result)
             return m_result;
-        if (!m_described) {
-            m_described = PQdescribePrepared(m_link->conn, m_name.constData());
-            if (PQresultStatus(m_described) != PGRES_COMMAND_OK) {
-                const DbError error = m_link->failure(m_described);
-                PQclear(m_described);
-                m_described = nullptr;
-                throw error;
-            }
-        }
+        if (!m_described)
+            m_described = m_link->checked(PQdescribePrepared(m_link->conn, m_name.constData()));
         return m_described;
     }
 
@@ -551,13 +536,8 @@ void ServerDatabase::commitWrite()
 {
     for (const QByteArray &payload : std::as_const(m_pendingAnnouncements)) {
         const char *values[] = {kChannel, payload.constData()};
-        PGresult *result = PQexecParams(m_link->conn, "SELECT pg_notify($1, $2)", 2, nullptr, values, nullptr, nullptr, 0);
-        if (PQresultStatus(result) != PGRES_TUPLES_OK) {
-            const DbError error = m_link->failure(result);
-            PQclear(result);
-            throw error;
-        }
-        PQclear(result);
+        PQclear(m_link->checked(
+            PQexecParams(m_link->conn, "SELECT pg_notify($1, $2)", 2, nullptr, values, nullptr, nullptr, 0)));
     }
     m_pendingAnnouncements.clear();
     PGresult *result = PQexec(m_link->conn, "COMMIT");
