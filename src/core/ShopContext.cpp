@@ -30,7 +30,10 @@ void ShopContext::listenToOtherTills()
 void ShopContext::watchSocket()
 {
     const int socket = m_db ? m_db->announcementSocket() : -1;
-    if (m_notifier && m_notifier->socket() == socket)
+    // A lost connection's socket is closed, and the event loop disables a
+    // notifier on a closed socket; the new connection may get the same
+    // number back, so a disabled notifier is made anew.
+    if (m_notifier && m_notifier->socket() == socket && m_notifier->isEnabled())
         return;
     m_notifier.reset();
     if (socket < 0)
