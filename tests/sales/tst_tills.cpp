@@ -81,7 +81,7 @@ private slots:
     void tillsSellFromTheSameRowsAtOnce()
     {
         ShopFixture shop(ShopFixture::Start::SignedInAsSuper);
-        addGoods(shop, {30, 60, 120, 100000, 100000, 100000});
+        addGoods(shop, {30, 60, 120, 100000, 100000, 100000, 100000, 100000});
         // This session sells nothing: it only listens, as the event loop
         // runs, as the goods list of a till that stands idle.
         GoodsCatalogue idle(shop.shop());
