@@ -7,7 +7,7 @@
 // till and of two together (child processes of this program).
 //
 //   bench_tills [--reps N] [--seconds S] [--fsync on|off] [--goods N] [--lines N]
-//   bench_tills --till <URI> <seconds> <seed> spread|hot     (a child)
+//   bench_tills --till <URI> <seconds> <seed> spread|hot panel|desk   (a child)
 //   bench_tills --listen <URI>                                (a child)
 //
 // Prints Markdown tables; see README.md.
@@ -505,12 +505,16 @@ void sessionFigures(const QString &uri, const std::vector<qint64> &goods, int re
 // A child: one till selling for a number of seconds once told to start;
 // writes its count. "hot" sells from three rows only, which every till
 // shares; "spread" from the rows with stock, in an order of its own.
+// "panel" confirms as the sale panel does (Till::sell), "desk" calls
+// SaleDesk::confirm alone, without the slip number's steps and the
+// settings write.
 int childTill(const QStringList &args)
 {
     const QString uri = args.value(2);
     const int seconds = args.value(3).toInt();
     const quint32 seed = args.value(4).toUInt();
     const bool hot = args.value(5) == QLatin1String("hot");
+    const bool panel = args.value(6) != QLatin1String("desk");
     QTemporaryDir folder;
     Till till(uri, folder.filePath(QStringLiteral("till.ini")));
     std::vector<qint64> goods = goodsWithStock(till.shop.db());
@@ -530,7 +534,7 @@ int childTill(const QStringList &args)
         const qint64 id = goods[random.bounded(quint32(goods.size()))];
         // Each sale taken back at once, so no row runs out.
         for (bool back : {false, true}) {
-            if (till.sell(saleOf(id, back)).ok)
+            if ((panel ? till.sell(saleOf(id, back)) : till.shop.sales().confirm(saleOf(id, back))).ok)
                 ++sales;
             else
                 ++failures;
@@ -545,20 +549,23 @@ int childTill(const QStringList &args)
 void salesPerSecond(const QString &uri, int seconds)
 {
     std::printf("\n### Sales per second (each sale followed by its return, both counted)\n\n"
-                "| Tills | Rows sold from | Sales per second, each till | Together | CPU of each till process | "
-                "Refused | Times each heard the other |\n|---|---|---|---:|---|---:|---|\n");
+                "| Tills | Confirmed by | Rows sold from | Sales per second, each till | Together | "
+                "CPU of each till process | Refused | Times each heard the other |\n"
+                "|---|---|---|---|---:|---|---:|---|\n");
     struct Case {
         int tills;
         const char *rows;
+        const char *how;
     };
-    for (const Case &c : {Case{1, "spread"}, Case{2, "spread"}, Case{2, "hot"}}) {
+    for (const Case &c : {Case{1, "spread", "panel"}, Case{2, "spread", "panel"}, Case{2, "hot", "panel"},
+                          Case{1, "spread", "desk"}, Case{2, "spread", "desk"}, Case{2, "hot", "desk"}}) {
         std::vector<std::unique_ptr<QProcess>> children;
         for (int n = 0; n < c.tills; ++n) {
             auto p = std::make_unique<QProcess>();
             p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             p->start(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("--till"), uri, QString::number(seconds), QString::number(n + 1),
-                      QString::fromLatin1(c.rows)});
+                      QString::fromLatin1(c.rows), QString::fromLatin1(c.how)});
             if (!p->waitForReadyRead(60000) || !p->readLine().startsWith("ready"))
                 fail(QStringLiteral("a till did not start"));
             children.push_back(std::move(p));
@@ -582,7 +589,8 @@ void salesPerSecond(const QString &uri, int seconds)
             refused += words.value(3).toLong();
             heard << QString::fromLatin1(words.value(4));
         }
-        std::printf("| %d | %s | %s | %.0f | %s | %ld | %s |\n", c.tills,
+        std::printf("| %d | %s | %s | %s | %.0f | %s | %ld | %s |\n", c.tills,
+                    qstrcmp(c.how, "panel") == 0 ? "the sale panel's steps" : "SaleDesk::confirm alone",
                     qstrcmp(c.rows, "hot") == 0 ? "the same 3 rows" : "rows with stock, at random",
                     qPrintable(each.join(QStringLiteral(", "))), total, qPrintable(cpu.join(QStringLiteral(", "))),
                     refused, qPrintable(heard.join(QStringLiteral(", "))));
