@@ -26,16 +26,8 @@ qint64 countOf(Database &db, const QString &sql)
 
 GoodsRecord pens(double stock)
 {
-    GoodsRecord r;
-    r.name = QStringLiteral("钢笔");
-    r.purchasePrice = 3.5;
-    r.quantity = stock;
+    GoodsRecord r = ShopFixture::boughtIn(QStringLiteral("钢笔"), 3.5, stock, QStringLiteral("2026-12-01"));
     r.salePrice = 8;
-    r.soldQuantity = 0;
-    r.salesAmount = 0;
-    r.stockQuantity = stock;
-    r.stockValue = stock * 3.5;
-    r.day1 = QStringLiteral("2026-12-01");
     return r;
 }
 

@@ -101,15 +101,7 @@ void MoveToServerTest::movesEveryRowWithItsKey()
         shop.addOperator(QStringLiteral("b收银"));
         shop.addOperator(QStringLiteral("a收银"));
         QVERIFY(shop.signIn());
-        GoodsRecord pen;
-        pen.name = QStringLiteral("钢笔");
-        pen.purchasePrice = 3.3;
-        pen.quantity = 10;
-        pen.soldQuantity = 0;
-        pen.salesAmount = 0;
-        pen.stockQuantity = 10;
-        pen.stockValue = 33;
-        pen.day1 = QStringLiteral("2024-03-01");
+        GoodsRecord pen = ShopFixture::boughtIn(QStringLiteral("钢笔"), 3.3, 10);
         goods = shop.seedGoods(pen);
         pen.name = QStringLiteral("铅笔");
         oddGoods = shop.seedGoods(pen);

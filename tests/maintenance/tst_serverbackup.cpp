@@ -54,17 +54,9 @@ QStringList rowsAndSums(const QString &uri)
 // A shop with goods, two sales, a second operator and the sign-in's log row.
 void stock(ShopFixture &f)
 {
-    GoodsRecord goods;
-    goods.name = QStringLiteral("可乐");
+    GoodsRecord goods = ShopFixture::boughtIn(QStringLiteral("可乐"), 2.1, 10, QStringLiteral("2024-05-01"));
     goods.code = QStringLiteral("A1");
-    goods.purchasePrice = 2.1;
-    goods.quantity = 10;
     goods.salePrice = 3.3;
-    goods.soldQuantity = 0;
-    goods.salesAmount = 0;
-    goods.stockQuantity = 10;
-    goods.stockValue = 21;
-    goods.day1 = QStringLiteral("2024-05-01");
     const qint64 id = f.seedGoods(goods);
     goods.name = QStringLiteral("雪碧\n新品");
     goods.code = QStringLiteral("\\.");

@@ -22,18 +22,9 @@ namespace {
 
 qint64 addGoods(ShopFixture &shop)
 {
-    GoodsRecord r;
-    r.name = QStringLiteral("钢笔");
+    GoodsRecord r = ShopFixture::boughtIn(QStringLiteral("钢笔"), 3.5, 100000);
     r.code = QStringLiteral("P1");
-    r.purchasePrice = 3.5;
-    r.quantity = 100000;
-    r.purchaseAmount = 350000;
     r.salePrice = 8;
-    r.soldQuantity = 0;
-    r.salesAmount = 0;
-    r.stockQuantity = 100000;
-    r.stockValue = 350000;
-    r.day1 = QStringLiteral("2024-03-01");
     return shop.seedGoods(r);
 }
 

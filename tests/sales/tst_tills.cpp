@@ -33,20 +33,11 @@ void addGoods(ShopFixture &shop, const std::vector<double> &purchased)
 {
     int n = 0;
     for (double quantity : purchased) {
-        GoodsRecord r;
-        r.name = QStringLiteral("钢笔%1").arg(++n);
+        GoodsRecord r = ShopFixture::boughtIn(QStringLiteral("钢笔%1").arg(++n), 3.5, quantity);
         r.specification = QStringLiteral("盒装");
         r.code = QStringLiteral("P%1").arg(n);
         r.category = QStringLiteral("文具");
-        r.purchasePrice = 3.5;
-        r.quantity = quantity;
-        r.purchaseAmount = quantity * 3.5;
         r.salePrice = 8;
-        r.soldQuantity = 0;
-        r.salesAmount = 0;
-        r.stockQuantity = quantity;
-        r.stockValue = quantity * 3.5;
-        r.day1 = QStringLiteral("2024-03-01");
         shop.seedGoods(r);
     }
 }

@@ -27,6 +27,21 @@ void ShopFixture::addOperator(const QString &name)
     s.bind(":n", name).bind(":p", PasswordHash::hash(ShopDatabase::kInitialPassword)).exec();
 }
 
+GoodsRecord ShopFixture::boughtIn(const QString &name, double purchasePrice, double quantity, const QString &day)
+{
+    GoodsRecord r;
+    r.name = name;
+    r.purchasePrice = purchasePrice;
+    r.quantity = quantity;
+    r.purchaseAmount = quantity * purchasePrice;
+    r.soldQuantity = 0;
+    r.salesAmount = 0;
+    r.stockQuantity = quantity;
+    r.stockValue = quantity * purchasePrice;
+    r.day1 = day;
+    return r;
+}
+
 qint64 ShopFixture::seedGoods(const GoodsRecord &r)
 {
     Statement s = db().prepare(QStringLiteral(

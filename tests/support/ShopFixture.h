@@ -36,6 +36,10 @@ public:
     // Rows as an existing file holds them, written past the rules (and their
     // rights checks): what a test starts from.
     qint64 seedGoods(const GoodsRecord &record);
+    // A goods row bought in and not sold yet: all of it in stock, its
+    // amounts at the purchase price.
+    static GoodsRecord boughtIn(const QString &name, double purchasePrice, double quantity,
+                                const QString &day = QStringLiteral("2024-03-01"));
     qint64 count(const QString &table);
 
     TestEnvironment env;
