@@ -17,6 +17,7 @@
 // process's processor time, the bare engine's wall and processor time, and
 // the ratios of the medians.
 #include "SaleLineGenerator.h"
+#include "Stats.h"
 
 #include "app/TMainForm.h"
 #include "core/Database.h"
@@ -239,15 +240,6 @@ struct Row {
     std::vector<double> oursCpu;
     std::vector<double> bareCpu;
 };
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 QString ms(double value)
 {

@@ -12,6 +12,8 @@
 //
 // Prints Markdown tables; see README.md.
 #include "GoodsGenerator.h"
+#include "SaleLineGenerator.h"
+#include "Stats.h"
 
 #include "core/Database.h"
 #include "core/DateText.h"
@@ -61,15 +63,6 @@ qint64 monotonicNs()
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 double percentile(std::vector<double> v, double p)
@@ -175,17 +168,6 @@ void fillShop(const QString &uri)
                 goods / 1e3, saleLines, lines / 1e3, clock.elapsed() / 1e3);
 }
 
-std::vector<qint64> goodsWithStock(Database &db)
-{
-    std::vector<qint64> goods;
-    Statement ids = db.prepare(QStringLiteral("SELECT \"ID\" FROM data WHERE \"7\" >= 1 ORDER BY \"ID\""));
-    while (ids.next())
-        goods.push_back(ids.integer(0));
-    QRandomGenerator random(7);
-    for (size_t i = goods.size(); i > 1; --i)
-        std::swap(goods[i - 1], goods[random.bounded(quint32(i))]);
-    return goods;
-}
 
 SaleInput saleOf(qint64 goodsId, bool back)
 {
@@ -517,7 +499,7 @@ int childTill(const QStringList &args)
     const bool panel = args.value(6) != QLatin1String("desk");
     QTemporaryDir folder;
     Till till(uri, folder.filePath(QStringLiteral("till.ini")));
-    std::vector<qint64> goods = goodsWithStock(till.shop.db());
+    std::vector<qint64> goods = goodsWithStock(till.shop.db(), SIZE_MAX);
     if (hot)
         goods.resize(3);
     QRandomGenerator random(seed);
@@ -634,7 +616,7 @@ int main(int argc, char **argv)
         std::vector<qint64> goods;
         {
             std::unique_ptr<Database> db = ShopDatabase::open(cluster.uri());
-            goods = goodsWithStock(*db);
+            goods = goodsWithStock(*db, SIZE_MAX);
         }
         commitAgainstBare(cluster.uri(), goods, reps);
         sessionFigures(cluster.uri(), goods, reps, folder.path());

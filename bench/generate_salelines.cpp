@@ -200,7 +200,7 @@ bool copyCachedShopFile(const QString &path, int goods, int lines, QDate first)
 std::vector<qint64> goodsWithStock(Database &db, size_t most)
 {
     std::vector<qint64> goods;
-    Statement ids = db.prepare(QStringLiteral("SELECT ID FROM data WHERE \"7\" >= 1"));
+    Statement ids = db.prepare(QStringLiteral("SELECT \"ID\" FROM data WHERE \"7\" >= 1 ORDER BY \"ID\""));
     while (ids.next())
         goods.push_back(ids.integer(0));
     QRandomGenerator random(7);

@@ -158,7 +158,8 @@ namespace {
 
 bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
-// The end of the quoted text or name that starts at i.
+// The end of the quoted text or name that starts at i (a doubled quote stays
+// inside it).
 qsizetype quotedEnd(const QByteArray &in, qsizetype i)
 {
     const char quote = in.at(i);
@@ -266,21 +267,10 @@ QByteArray ServerDatabase::serverText(const QString &sql, QList<QByteArray> *par
     for (qsizetype i = 0; i < in.size();) {
         const char c = in.at(i);
         if (c == '\'' || c == '"') {
-            // Quoted text and names pass as they are (a doubled quote stays
-            // inside them).
-            qsizetype j = i + 1;
-            while (j < in.size()) {
-                if (in.at(j) == c) {
-                    if (j + 1 < in.size() && in.at(j + 1) == c) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            out += in.mid(i, j + 1 - i);
-            i = j + 1;
+            // Quoted text and names pass as they are.
+            const qsizetype end = quotedEnd(in, i);
+            out += in.mid(i, end - i);
+            i = end;
         } else if (c == ':' && i + 1 < in.size() && isWordChar(in.at(i + 1)) && (i == 0 || in.at(i - 1) != ':')) {
             qsizetype j = i + 1;
             while (j < in.size() && isWordChar(in.at(j)))
